@@ -1,0 +1,41 @@
+#include "platform/Clock.h"
+
+#include <atomic>
+#include <ctime>
+
+namespace quibo::platform {
+namespace {
+
+class SystemClock : public Clock {
+public:
+    std::int64_t wallMillis() const override { return read(CLOCK_REALTIME); }
+    std::int64_t elapsedMillis() const override { return read(CLOCK_MONOTONIC); }
+
+private:
+    static std::int64_t read(clockid_t which)
+    {
+        timespec ts{};
+        clock_gettime(which, &ts);
+        return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    }
+};
+
+const SystemClock systemClock;
+std::atomic<const Clock*> current{nullptr};
+
+}  // namespace
+
+const Clock& clock()
+{
+    const Clock* c = current.load(std::memory_order_acquire);
+    return c ? *c : systemClock;
+}
+
+ScopedClock::ScopedClock(const Clock& replacement)
+    : m_previous(current.exchange(&replacement, std::memory_order_acq_rel))
+{
+}
+
+ScopedClock::~ScopedClock() { current.store(m_previous, std::memory_order_release); }
+
+}  // namespace quibo::platform
