@@ -631,15 +631,43 @@ bool readMimeWord(std::string_view text, MimeWord& word)
     return true;
 }
 
+// Blanks and folds right after an encoded word: they go when another word
+// follows ("=" comes next), and are kept otherwise, a fold (line break and
+// blank) as one space.  Returns where the text goes on.
+std::size_t skipAfterWord(std::string_view text, std::size_t at, std::string& kept)
+{
+    std::string blanks;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (c == ' ' || c == '\t') {
+            blanks.push_back(c);
+            ++at;
+        } else if (c == '\n' && at + 1 < text.size() && (text[at + 1] == ' ' || text[at + 1] == '\t')) {
+            blanks.push_back(' ');
+            at += 2;
+        } else if (c == '\r' && at + 2 < text.size() && text[at + 1] == '\n' &&
+                   (text[at + 2] == ' ' || text[at + 2] == '\t')) {
+            blanks.push_back(' ');
+            at += 3;
+        } else {
+            break;
+        }
+    }
+    if (at < text.size() && text[at] == '=')
+        kept.clear();
+    else
+        kept = std::move(blanks);
+    return at;
+}
+
 // Decodes the encoded words of a header-style text; the text between them is
-// read in `charset`.  Blanks that only separate two encoded words go.
+// read in `charset`.
 template <class Sink>
 int decodeMimeHeader(std::string_view text, Charset charset, Sink& sink)
 {
     int rc = 0;
     std::size_t plainStart = 0;
     std::size_t i = 0;
-    bool afterWord = false;
     while (i < text.size()) {
         const std::size_t at = text.find("=?", i);
         if (at == std::string_view::npos)
@@ -649,13 +677,11 @@ int decodeMimeHeader(std::string_view text, Charset charset, Sink& sink)
             i = at + 1;
             continue;
         }
-        std::string_view plain = text.substr(plainStart, at - plainStart);
-        if (afterWord && plain.find_first_not_of(" \t\r\n") == std::string_view::npos)
-            plain = {};
-        rc |= decodeAs(charset, plain, sink);
+        rc |= decodeAs(charset, text.substr(plainStart, at - plainStart), sink);
         rc |= decodeAs(word.charset, word.bytes, sink);
-        i = plainStart = at + word.length;
-        afterWord = true;
+        std::string kept;
+        i = plainStart = skipAfterWord(text, at + word.length, kept);
+        rc |= decodeAs(charset, kept, sink);
     }
     rc |= decodeAs(charset, text.substr(plainStart), sink);
     return rc;
