@@ -14,7 +14,6 @@
 //   U+FF5E where nkf writes U+301C (also for －, ∥, ￠, ￡, ￢).
 // - The text ends at its first NUL: a base64 or MIME result does not encode
 //   the terminating NUL, where feeding nkf the NUL as well would.
-// - ISO-2022-JP escapes inside EUC-JP or Shift_JIS input are not followed.
 #include "analysis/CodeConverter.h"
 
 #include <gtest/gtest.h>
@@ -414,6 +413,14 @@ TEST(CodeConverterTest, CharactersWithoutACellBecomeTheGetaMark)
     EXPECT_EQ(convert("\x8F\xB0\xA1", CC::SJIS, CC::EUC), "\x81\xAC");
     // U+1F600 has no code page 932 form.
     EXPECT_EQ(convert(fromUtf8(u8"a\U0001F600b"), CC::EUC, CC::UTF8), "a〓b");
+}
+
+TEST(CodeConverterTest, Utf8LegsFollowCodePage932)
+{
+    // ～ (A1C1) is U+FF5E in code page 932, and both wave dashes read back as A1C1.
+    EXPECT_EQ(convert("～", CC::UTF8, CC::EUC), fromUtf8(u8"\uFF5E"));
+    EXPECT_EQ(convert(fromUtf8(u8"\uFF5E\u301C"), CC::EUC, CC::UTF8), "～～");
+    EXPECT_EQ(convert(fromUtf8(u8"\uFF5E"), CC::SJIS, CC::UTF8), "\x81\x60");
 }
 
 TEST(CodeConverterTest, IbmExtensionsReadAsTheirNecSelectedCells)
