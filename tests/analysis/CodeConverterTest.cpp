@@ -280,6 +280,16 @@ TEST(CodeConverterTest, ShiftJisQuestionComesBackAsTheSameCharactersInEuc)
     EXPECT_EQ(convert(sjis, CC::EUC, CC::SJIS), euc);
 }
 
+TEST(CodeConverterTest, EveryCellRoundTripsThroughShiftJisAndIso2022Jp)
+{
+    const std::string euc = eucCells(1, 94);
+    const std::string sjis = convert(euc, CC::SJIS, CC::EUC);
+    ASSERT_EQ(sjis.size(), euc.size());
+    EXPECT_EQ(convert(sjis, CC::EUC, CC::SJIS), euc);
+    EXPECT_EQ(convert(convert(euc, CC::JIS, CC::EUC), CC::EUC, CC::JIS), euc);
+    EXPECT_EQ(convert(convert(euc, CC::BASE64, CC::EUC), CC::EUC, CC::BASE64), euc);
+}
+
 TEST(CodeConverterTest, ConvertTextReadsShiftJisOnlyWhenWritingEuc)
 {
     CodeConverter converter;
