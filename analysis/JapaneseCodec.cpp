@@ -606,6 +606,18 @@ std::string decodeBase64(std::string_view text)
     return out;
 }
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Quoted-printable words: "=XX" is a byte, "_" a space.
 std::string decodeQuoted(std::string_view text)
 {
     std::string out;
@@ -613,9 +625,8 @@ std::string decodeQuoted(std::string_view text)
         const char c = text[i];
         if (c == '_') {
             out.push_back(' ');
-        } else if (c == '=' && i + 2 < text.size() && std::isxdigit(static_cast<Byte>(text[i + 1])) &&
-                   std::isxdigit(static_cast<Byte>(text[i + 2]))) {
-            out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16)));
+        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
             i += 2;
         } else {
             out.push_back(c);

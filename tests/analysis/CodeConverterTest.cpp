@@ -224,6 +224,18 @@ TEST_F(NkfOracleTest, SentencesMatchNkfInMimeHeaderWordsWithoutTheFolds)
     }
 }
 
+TEST_F(NkfOracleTest, MimeWordsOfEveryKnownCharsetDecodeAsNkfDoes)
+{
+    const std::string words[] = {
+        "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?= x =?US-ASCII?Q?a_b=3D?=",
+        "=?EUC-JP?B?pKKkpA==?=\n =?SHIFT_JIS?B?gqCCog==?= tail",
+        "=?utf-8?b?44GC44GE?=\t=?UTF-8?Q?=E3=81=82?=",
+        "plain =?ISO-2022-JP?B?GyRCJCIbKEI=?=\r\n =?ISO-2022-JP?B?GyRCJCQbKEI=?=",
+    };
+    for (const std::string& text : words)
+        EXPECT_EQ(convert(text, CC::EUC, CC::MIME), nkf("--euc -m", text)) << text;
+}
+
 TEST_F(NkfOracleTest, SentencesWithoutWaveDashesMatchNkfInUtf8)
 {
     for (const std::string& sentence : SENTENCES) {
