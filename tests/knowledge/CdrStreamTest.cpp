@@ -625,6 +625,11 @@ TEST(CdrWriterTest, SameObjectsGiveTheSameBytes)
 
 TEST(CdrWriterTest, UnallocatableBlockIsReportedAndThrown)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer ends the process on an impossible allocation instead
+    // of letting it fail; the optimised build covers this path.
+    GTEST_SKIP();
+#endif
     std::ostringstream captured;
     std::streambuf* previous = std::cout.rdbuf(captured.rdbuf());
     bool threw = false;
