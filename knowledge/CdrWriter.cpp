@@ -1,5 +1,7 @@
 #include "knowledge/CdrWriter.h"
 
+#include "analysis/TimeStamp.h"
+
 #include <cstring>
 #include <iostream>
 #include <limits>
@@ -11,7 +13,8 @@ namespace {
 
 void reportAllocationFailure()
 {
-    std::cout << "SYSTEM_ERROR can not allocate memory for internalization!" << std::endl;
+    std::cout << currentTimeStamp() << "SYSTEM_ERROR can not allocate memory for internalization!"
+              << std::endl;
 }
 
 }  // namespace
