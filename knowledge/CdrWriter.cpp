@@ -1,9 +1,9 @@
 #include "knowledge/CdrWriter.h"
 
+#include "analysis/ConsoleLine.h"
 #include "analysis/TimeStamp.h"
 
 #include <cstring>
-#include <iostream>
 #include <limits>
 #include <new>
 
@@ -13,8 +13,7 @@ namespace {
 
 void reportAllocationFailure()
 {
-    std::cout << currentTimeStamp() << "SYSTEM_ERROR can not allocate memory for internalization!"
-              << std::endl;
+    writeConsoleLine(currentTimeStamp() + "SYSTEM_ERROR can not allocate memory for internalization!");
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <iostream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -636,17 +634,16 @@ TEST(CdrWriterTest, UnallocatableBlockIsReportedAndThrown)
     platform::FakeClock fake;
     fake.setWallMillis(1804230489LL * 1000);
     platform::ScopedClock pinned(fake);
-    std::ostringstream captured;
-    std::streambuf* previous = std::cout.rdbuf(captured.rdbuf());
+    testing::internal::CaptureStdout();
     bool threw = false;
     try {
         CdrWriter out(std::numeric_limits<std::size_t>::max());
     } catch (const std::bad_alloc&) {
         threw = true;
     }
-    std::cout.rdbuf(previous);
+    const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(threw);
-    EXPECT_EQ(captured.str(),
+    EXPECT_EQ(printed,
               currentTimeStamp() + "SYSTEM_ERROR can not allocate memory for internalization!\n");
 }
 
