@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -172,14 +171,6 @@ TEST(CdrWriterTest, Int16IsAlignedToTwoAndOctetsAreNot)
     EXPECT_EQ(bytesOf(out), hex("01 00 FE FF | 01 78 34 12"));
 }
 
-TEST(CdrWriterTest, EmptyStringIsOnlyAZeroLength)
-{
-    CdrWriter out(64);
-    out.writeByteOrder();
-    out.writeString("");
-    EXPECT_EQ(bytesOf(out), hex("01 00 00 00 | 00 00 00 00"));
-}
-
 TEST(CdrWriterTest, NullPointerIsTheSingleOctetZero)
 {
     CdrWriter out(64);
@@ -297,10 +288,22 @@ TEST(CdrStreamTest, BigEndianStreamReadsIntoTheSameValues)
 {
     // One record in both byte orders: an octet, an int16, an int32, a
     // string, and a node whose two leaves are one object.
-    const Bytes little = hex("01 | 09 | 34 12 | 88 77 66 55 | 03 00 00 00 | 78 79 7A |"
-                             "01 | 00 00 00 00 | FF FF FF FF | 00 | 00 00 00 | 02 00 00 00 |"
-                             "01 00 00 00 | 00 00 00 00 | 9C FF FF FF | 00 00 00 00 |"
-                             "01 00 00 00 | 02 00 00 00");
+    Leaf leaf{-100, ""};
+    Node node;
+    node.id = -1;
+    node.leaves = {&leaf, &leaf};
+    CdrWriter out = smallWriter();
+    out.writeByteOrder();
+    out.writeOctet(9);
+    out.writeInt16(0x1234);
+    out.writeInt32(0x55667788);
+    out.writeString("xyz");
+    out.writeObject(&node);
+    const Bytes little = bytesOf(out);
+    EXPECT_EQ(little, hex("01 | 09 | 34 12 | 88 77 66 55 | 03 00 00 00 | 78 79 7A |"
+                          "01 | 00 00 00 00 | FF FF FF FF | 00 | 00 00 00 | 02 00 00 00 |"
+                          "01 00 00 00 | 00 00 00 00 | 9C FF FF FF | 00 00 00 00 |"
+                          "01 00 00 00 | 02 00 00 00"));
     const Bytes big = hex("00 | 09 | 12 34 | 55 66 77 88 | 00 00 00 03 | 78 79 7A |"
                           "01 | 00 00 00 00 | FF FF FF FF | 00 | 00 00 00 | 00 00 00 02 |"
                           "01 00 00 00 | 00 00 00 00 | FF FF FF 9C | 00 00 00 00 |"
@@ -324,26 +327,6 @@ TEST(CdrStreamTest, BigEndianStreamReadsIntoTheSameValues)
         EXPECT_EQ(node->leaves[0]->text, "");
         EXPECT_EQ(in.remaining(), 0u);
     }
-}
-
-TEST(CdrStreamTest, WrittenRecordMatchesTheLittleEndianForm)
-{
-    // The same record as above, produced by the writer.
-    Leaf leaf{-100, ""};
-    Node node;
-    node.id = -1;
-    node.leaves = {&leaf, &leaf};
-    CdrWriter out = smallWriter();
-    out.writeByteOrder();
-    out.writeOctet(9);
-    out.writeInt16(0x1234);
-    out.writeInt32(0x55667788);
-    out.writeString("xyz");
-    out.writeObject(&node);
-    EXPECT_EQ(bytesOf(out), hex("01 | 09 | 34 12 | 88 77 66 55 | 03 00 00 00 | 78 79 7A |"
-                                "01 | 00 00 00 00 | FF FF FF FF | 00 | 00 00 00 | 02 00 00 00 |"
-                                "01 00 00 00 | 00 00 00 00 | 9C FF FF FF | 00 00 00 00 |"
-                                "01 00 00 00 | 02 00 00 00"));
 }
 
 TEST(CdrStreamTest, AnyNonZeroOctetReadsAsTrue)
@@ -485,7 +468,12 @@ TEST(CdrStreamTest, NumberOfAnObjectOfAnotherClassFailsTheRead)
     CdrReader in(stream, arena);
     in.readByteOrder();
     ASSERT_NE(in.readObject<Leaf>(), nullptr);
-    EXPECT_THROW(in.readObject<Node>(), CdrStreamError);
+    try {
+        in.readObject<Node>();
+        ADD_FAILURE() << "a Leaf was handed out as a Node";
+    } catch (const CdrStreamError& e) {
+        EXPECT_NE(std::string(e.what()).find("object 1 was carried as"), std::string::npos) << e.what();
+    }
 }
 
 TEST(CdrStreamTest, BasePointerMayNameAnObjectCarriedAsTheDerivedClass)
