@@ -1,0 +1,81 @@
+#include "knowledge/CdrReader.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quibo {
+
+CdrReader::CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, int maxNesting)
+    : m_buffer(payload.data(), payload.size()), m_arena(arena), m_nesting(maxNesting)
+{
+}
+
+void CdrReader::readByteOrder()
+{
+    m_byteOrder = *m_buffer.take(1);
+}
+
+const std::uint8_t* CdrReader::require(std::size_t n)
+{
+    std::size_t padding = m_buffer.paddingFor(n);
+    return m_buffer.take(padding + n) + padding;
+}
+
+std::uint32_t CdrReader::decode32(const std::uint8_t* octets) const
+{
+    std::uint32_t value = 0;
+    for (int k = 0; k < 4; ++k) {
+        std::uint32_t octet = octets[m_byteOrder != 0 ? k : 3 - k];
+        value |= octet << (8 * k);
+    }
+    return value;
+}
+
+std::int16_t CdrReader::readInt16()
+{
+    const std::uint8_t* octets = require(2);
+    unsigned low = octets[m_byteOrder != 0 ? 0 : 1];
+    unsigned high = octets[m_byteOrder != 0 ? 1 : 0];
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
+}
+
+std::uint32_t CdrReader::readUInt32()
+{
+    return decode32(require(4));
+}
+
+std::int32_t CdrReader::readInt32()
+{
+    return static_cast<std::int32_t>(readUInt32());
+}
+
+std::string CdrReader::readString()
+{
+    std::uint32_t length = readUInt32();
+    // Taken before the string is built: a length beyond the payload fails
+    // here without allocating.
+    const std::uint8_t* octets = m_buffer.take(length);
+    return std::string(reinterpret_cast<const char*>(octets), length);
+}
+
+std::vector<std::uint8_t> CdrReader::readBytes()
+{
+    std::uint32_t length = readUInt32();
+    const std::uint8_t* octets = m_buffer.take(length);
+    return std::vector<std::uint8_t>(octets, octets + length);
+}
+
+std::uint32_t CdrReader::readCount(std::size_t minOctetsPerElement)
+{
+    std::uint32_t count = readUInt32();
+    std::size_t least = std::max<std::size_t>(minOctetsPerElement, 1);
+    if (count > m_buffer.remaining() / least) {
+        std::size_t requested = least > std::numeric_limits<std::size_t>::max() / count
+                                    ? std::numeric_limits<std::size_t>::max()
+                                    : count * least;
+        throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), requested);
+    }
+    return count;
+}
+
+}  // namespace quibo
