@@ -3,6 +3,7 @@
 #include "knowledge/Entity.h"
 #include "knowledge/ParsedText.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace quibo {
@@ -59,9 +60,13 @@ void LanguageAnalyzer::appendMorphemes(std::string& /*text*/, MorphemeList& /*li
 }
 
 std::vector<SenseRecord> LanguageAnalyzer::getRelations(const std::string& word,
-                                                         const char* relationText)
+                                                         char* relationText)
 {
-    return m_network ? m_network->relations(word, relationText) : std::vector<SenseRecord>();
+    if (!m_network) {
+        std::free(relationText);
+        return std::vector<SenseRecord>();
+    }
+    return m_network->relations(word, relationText);
 }
 
 int LanguageAnalyzer::searchPath(const std::string& word1, const std::string& word2, int& depth,

@@ -43,7 +43,7 @@ public:
     // Semantic-network queries; without a network they answer "nothing
     // related": an empty vector, 0, null.
     std::vector<SenseRecord> getRelations(const std::string& word,
-                                          const char* relationText = nullptr);
+                                          char* relationText = nullptr);
     int searchPath(const std::string& word1, const std::string& word2, int& depth, int limit);
     NetworkText reachableWords(const std::string& word, int depth, int mode);
     NetworkText relatedWords(const std::string& word, int mode);

@@ -582,4 +582,46 @@ std::vector<MorphemeList> parseMorphemeText(const std::string& input)
     return sentences;
 }
 
+namespace {
+
+// Class id and subclass id of a code built by pos::code: the class is the
+// highest bit from 0x10000 up, the subclass the lowest bit below 0x8000.
+void splitPosCode(PosCode code, int& classId, int& subclassId)
+{
+    classId = 0;
+    for (int c = 15; c >= 1; --c) {
+        if (code & (PosCode{0x8000} << c)) {
+            classId = c;
+            break;
+        }
+    }
+    const PosCode low = code & 0x7FFF;
+    subclassId = low == 0 ? 0 : __builtin_ctz(low) + 1;
+}
+
+}  // namespace
+
+std::string formatMorphemeText(const std::vector<MorphemeList>& sentences)
+{
+    std::string text;
+    for (const MorphemeList& sentence : sentences) {
+        if (!text.empty())
+            text += '/';
+        bool firstWord = true;
+        for (const Morpheme& word : sentence.words()) {
+            if (!firstWord)
+                text += ';';
+            firstWord = false;
+            int classId = 0;
+            int subclassId = 0;
+            splitPosCode(word.getPosCode(), classId, subclassId);
+            text += word.surfaceRef() + ',' + word.baseFormRef() + ',' + std::to_string(classId) + ',' +
+                    std::to_string(subclassId) + ',' +
+                    std::to_string(conjugationTypeId(word.getConjugation())) + ',' +
+                    std::string(conjugationFormName(word.getConjugation())) + ',' + word.readingRef();
+        }
+    }
+    return text;
+}
+
 }  // namespace quibo

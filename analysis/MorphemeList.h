@@ -152,5 +152,10 @@ private:
 // The serialised analysis ("/" between sentences, ";" between words, ","
 // between the seven fields of a word) as one list per non-empty sentence.
 std::vector<MorphemeList> parseMorphemeText(const std::string& text);
+// The serialised analysis of the lists, which parseMorphemeText reads back
+// into the same words as far as the analyser fills them (surface, base form,
+// POS class and subclass, conjugation, reading).  Fields must not hold the
+// separators themselves; engine text is full width, so they do not.
+std::string formatMorphemeText(const std::vector<MorphemeList>& sentences);
 
 }  // namespace quibo

@@ -23,10 +23,10 @@ class SemanticQueries {
 public:
     virtual ~SemanticQueries() = default;
 
-    // The word's relations; with a relation text, that text is split instead
-    // of asking the network.
+    // The word's relations; with a relation text (a malloc-allocated block,
+    // freed here) that text is split instead of asking the network.
     virtual std::vector<SenseRecord> relations(const std::string& word,
-                                               const char* relationText) = 0;
+                                               char* relationText) = 0;
     // 0 not related, 1 or 2 related; depth receives the signed distance when
     // related.  limit is the deepest level searched (-1 for the default).
     virtual int searchPath(const std::string& word1, const std::string& word2, int& depth,

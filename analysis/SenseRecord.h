@@ -1,5 +1,6 @@
-// One relation of a word in the semantic network: its kind ('P' or 'N'),
-// polarity ('0' or '1'), the related word and the word that was asked about.
+// One relation of a word as the semantic network states it: the kind of the
+// related sense ('P' or 'N'), the polarity digit ('0' same sense, '1'
+// opposite), the related word and the word that was asked about.
 #pragma once
 
 #include <string>
@@ -7,12 +8,13 @@
 namespace quibo {
 
 struct SenseRecord {
-    char kind = 0;
-    char polarity = 0;
+    char kind = 'N';
+    char polarity = '0';
     std::string relatedWord;
     std::string queriedWord;
 
     bool isNRelation() const { return kind == 'N'; }
+    bool operator==(const SenseRecord&) const = default;
 };
 
 }  // namespace quibo
