@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace quibo {
 namespace {
 
@@ -38,6 +40,27 @@ TEST_F(LanguageAnalyzerTest, WithoutNetworkNothingIsRelated)
     EXPECT_EQ(analyzer->collectWords("犬", 1), nullptr);
     EXPECT_EQ(analyzer->reachableWords("犬", 1, 0), nullptr);
     EXPECT_EQ(analyzer->relatedWords("犬", 0), nullptr);
+}
+
+TEST_F(LanguageAnalyzerTest, RelationTextIsSplitWithoutAnOpenNetwork)
+{
+    LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
+    const auto relations = analyzer->getRelations("犬", strdup("P0:動物, :猫, P1N1:生き物"));
+    ASSERT_EQ(relations.size(), 3u);
+    EXPECT_EQ(relations[0].relatedWord, "動物");
+    EXPECT_TRUE(relations[1].isNRelation());
+    EXPECT_EQ(relations[2].kind, 'P');
+    EXPECT_EQ(relations[2].queriedWord, "犬");
+}
+
+TEST_F(LanguageAnalyzerTest, MissingNetworkFileIsReported)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LanguageAnalyzer::instance()->openSemanticNetwork("/nonexistent/pstorage"), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("can not open SemanticNetwork file"),
+              std::string::npos);
+    int depth = 0;
+    EXPECT_EQ(LanguageAnalyzer::instance()->searchPath("犬", "猫", depth, -1), 0);
 }
 
 TEST_F(LanguageAnalyzerTest, QueriesGoToTheInstalledNetwork)
