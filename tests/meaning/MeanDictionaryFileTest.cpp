@@ -1,0 +1,240 @@
+// Loading enciphered rule files: the install tree's dictionary, the faulty
+// sample whose console output is fixed, a missing file, and loading twice.
+#include "meaning/MeanDictionary.h"
+
+#include "FakeNetwork.h"
+#include "MeanTestSupport.h"
+#include "meaning/MeanCodeTables.h"
+#include "platform/Clock.h"
+#include "tools/FealTool.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include <unistd.h>
+
+namespace quibo {
+namespace {
+
+using test::readFile;
+using test::utf8;
+using test::utf8ToEuc;
+using testing::ElementsAre;
+using testing::Pair;
+
+using Index = MeanDictionary::WordIndex;
+
+const std::string INSTALLED_DICTIONARY = std::string(QUIBO_INSTALL_TREE) + "/QUIBO3.1/data/mean_dictionary.dat";
+const std::string DEMO_SOURCE = std::string(QUIBO_TEST_DATA) + "/../../data/mean_dictionary.txt";
+const std::string BAD_SOURCE = std::string(QUIBO_TEST_DATA) + "/meaning/bad_mean_dictionary.txt";
+const std::string BAD_CONSOLE = std::string(QUIBO_TEST_DATA) + "/meaning/bad_mean_dictionary.out";
+
+// An enciphered rule file made from UTF-8 rule text, removed afterwards.
+class EncipheredFile {
+public:
+    explicit EncipheredFile(const std::string& utf8Text)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("mean_dictionary_test_" + std::to_string(::getpid()) + "_" + std::to_string(s_count++) + ".dat"))
+    {
+        const auto image = tools::encipherImage(utf8ToEuc(utf8Text));
+        std::ofstream out(m_path, std::ios::binary);
+        out.write(image->data(), static_cast<std::streamsize>(image->size()));
+    }
+    ~EncipheredFile() { std::filesystem::remove(m_path); }
+    std::string path() const { return m_path.string(); }
+
+private:
+    static inline int s_count = 0;
+    std::filesystem::path m_path;
+};
+
+// Pins the time stamp of the load-failure line: 2026-12-07 23:05:24 UTC.
+class PinnedTime {
+public:
+    PinnedTime() : m_scope(m_clock)
+    {
+        m_clock.setWallMillis(1796684724000);
+        if (const char* zone = std::getenv("TZ")) {
+            m_previousZone = zone;
+        }
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    ~PinnedTime()
+    {
+        if (m_previousZone.empty()) {
+            unsetenv("TZ");
+        } else {
+            setenv("TZ", m_previousZone.c_str(), 1);
+        }
+        tzset();
+    }
+
+private:
+    platform::FakeClock m_clock;
+    platform::ScopedClock m_scope;
+    std::string m_previousZone;
+};
+
+struct LoadResult {
+    int result;
+    std::string console;
+};
+
+LoadResult loadCapturing(MeanDictionary& dictionary, const std::string& path)
+{
+    testing::internal::CaptureStdout();
+    const int result = dictionary.load(path);
+    return {result, testing::internal::GetCapturedStdout()};
+}
+
+TEST(MeanDictionaryFileTest, InstalledDictionaryLoadsWithoutWarnings)
+{
+    MeanDictionary dictionary;
+    const auto load = loadCapturing(dictionary, INSTALLED_DICTIONARY);
+    EXPECT_EQ(load.result, 0);
+    EXPECT_EQ(load.console, utf8(u8"--- 意味目録判定辞書作成開始 ---\n--- 意味目録判定辞書作成終了 ---\n"));
+}
+
+TEST(MeanDictionaryFileTest, InstalledDictionaryHoldsWhatItsSourceSays)
+{
+    // The build's conversion and encipherment lose nothing: the installed
+    // file reads into the same dictionary as its readable source.
+    MeanDictionary installed;
+    ASSERT_EQ(loadCapturing(installed, INSTALLED_DICTIONARY).result, 0);
+    MeanDictionary fromSource;
+    ASSERT_EQ(test::readRules(fromSource, utf8ToEuc(readFile(DEMO_SOURCE))).result, 0);
+    EXPECT_EQ(installed.rules(), fromSource.rules());
+    EXPECT_EQ(installed.dcaDefinitions(), fromSource.dcaDefinitions());
+
+    // Every meaning feature is defined under its own name and code.
+    EXPECT_EQ(installed.dcaDefinitions().size(), std::size(MEANING_FEATURES));
+    for (const MeaningFeature& feature : MEANING_FEATURES) {
+        EXPECT_EQ(installed.getDcaCode(std::string(feature.name)), feature.code) << feature.code;
+    }
+    EXPECT_EQ(installed.getDcaBitNo(installed.getDcaCode("挨拶")), 1);
+    EXPECT_EQ(installed.getDcaValue2(installed.getDcaCode("否定")), 3);
+
+    EXPECT_THAT(installed.noMeaningWords(), ElementsAre("。", "．", "ね", "よ", "ねえ", "よね", "なあ", "わ"));
+    EXPECT_EQ(installed.rules().size(), 49u);
+
+    // A greeting, a number and a rearrangement, each in its own index.
+    const auto greeting = installed.wordIndex(Index::InputFormIndex).equal_range("こんにちは");
+    ASSERT_EQ(std::distance(greeting.first, greeting.second), 1);
+    const MeanRule& hello = installed.rules().at(greeting.first->second.ruleNumber);
+    EXPECT_EQ(hello.dcaCode, 120);
+    EXPECT_EQ(hello.meaningInfo, "出会い");
+    EXPECT_EQ(hello.meaningElement.position, "BT");
+
+    const auto zero = installed.wordIndex(Index::NumRearrIndex).find("ゼロ");
+    ASSERT_NE(zero, installed.wordIndex(Index::NumRearrIndex).end());
+    EXPECT_EQ(installed.rules().at(zero->second.ruleNumber).dcaCode, DCA_NUM);
+    EXPECT_EQ(installed.rules().at(zero->second.ruleNumber).meaningInfo, "０");
+
+    const auto rearranged = installed.wordIndex(Index::NumRearrIndex).find("出来る");
+    ASSERT_NE(rearranged, installed.wordIndex(Index::NumRearrIndex).end());
+    EXPECT_EQ(installed.rules().at(rearranged->second.ruleNumber).meaningInfo, "できる");
+
+    const auto explain = installed.wordIndex(Index::BaseFormIndex).equal_range("教える");
+    ASSERT_EQ(std::distance(explain.first, explain.second), 2);
+    for (auto entry = explain.first; entry != explain.second; ++entry) {
+        EXPECT_EQ(installed.getDcaName(installed.rules().at(entry->second.ruleNumber).dcaCode), "説明");
+    }
+
+    const auto interjection = installed.posIndex().find(0x8000000);
+    ASSERT_NE(interjection, installed.posIndex().end());
+    EXPECT_EQ(installed.getDcaName(installed.rules().at(interjection->second.ruleNumber).dcaCode), "相槌");
+
+    EXPECT_THAT(installed.wordIndex(Index::TextIndex),
+                ElementsAre(Pair("もしもし", WordRef{3, 0}), Pair("よろしくお願いいたします", WordRef{4, 0}),
+                            Pair("よろしくお願いします", WordRef{4, 1})));
+    EXPECT_EQ(installed.longestTextLength(), 24);
+    EXPECT_EQ(installed.shortestTextLength(), 8);
+    EXPECT_THAT(installed.firstCharacters(), ElementsAre("も", "よ"));
+}
+
+TEST(MeanDictionaryFileTest, FaultySourcePrintsEveryDiagnosticAndKeepsItsGoodRules)
+{
+    auto network = std::make_unique<test::FakeNetwork>();
+    network->relationTexts = {{"動物", "P0:動物, P0:生き物"}, {"犬", "P0:動物"}};
+    network->collected = {{"動物", "犬,猫"}};
+    network->related = {{"動物", "生き物"}};
+    test::ScopedNetwork scope(std::move(network));
+    PinnedTime time;
+    const EncipheredFile file(readFile(BAD_SOURCE));
+
+    MeanDictionary dictionary;
+    const auto load = loadCapturing(dictionary, file.path());
+    EXPECT_EQ(load.result, -1);
+    EXPECT_EQ(load.console, readFile(BAD_CONSOLE));
+
+    // The good rules, the pca-faulty one and the three sentence-end ones.
+    ASSERT_EQ(dictionary.rules().size(), 7u);
+    EXPECT_EQ(dictionary.rules()[0].meaningInfo, "出会い");
+    EXPECT_EQ(dictionary.rules()[1].representativeWord, "動物");
+    EXPECT_EQ(dictionary.rules()[1].meaningElement.cueText, "動物/生き物/犬/猫");
+    EXPECT_EQ(dictionary.rules()[6].meaningInfo, "別れ");
+}
+
+TEST(MeanDictionaryFileTest, MissingFileIsReportedAndLeavesAnEmptyDictionary)
+{
+    PinnedTime time;
+    MeanDictionary dictionary;
+    const auto load = loadCapturing(dictionary, "/nonexistent/mean_dictionary.dat");
+    EXPECT_EQ(load.result, -1);
+    EXPECT_EQ(load.console,
+              utf8(u8"--- 意味目録判定辞書作成開始 ---\n"
+                   u8"read_mean_dictionary --> 意味目録判定辞書ファイル(/nonexistent/mean_dictionary.dat)はオープン失敗\n"
+                   u8"2026/12/07 23:05:24 SYSTEM_MESSAGE Failed to read mean_dictionary\n"));
+    EXPECT_TRUE(dictionary.rules().empty());
+    EXPECT_TRUE(dictionary.dcaDefinitions().empty());
+}
+
+TEST(MeanDictionaryFileTest, MalformedFileDecipheringToNothingLoadsEmpty)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("mean_dictionary_short_" + std::to_string(::getpid()) + ".dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write("\x10\0\0\0", 4);  // 16 bytes announced, none present
+    }
+    MeanDictionary dictionary;
+    const auto load = loadCapturing(dictionary, path.string());
+    std::filesystem::remove(path);
+    EXPECT_EQ(load.result, 0);
+    EXPECT_TRUE(dictionary.rules().empty());
+}
+
+TEST(MeanDictionaryFileTest, LoadingAgainReplacesTheRulesInsteadOfAddingToThem)
+{
+    const EncipheredFile first(readFile(DEMO_SOURCE));
+    const EncipheredFile second(utf8(u8"(#DEFDCA\t＊\t0\t0\t0\t0)\n(#DEFDCA\t挨拶\t120\t0\t1\t0)\n"
+                                     u8"(挨拶\t＊\tI\t別れ\t＊\t(入力形\t＊\t感動詞\t＊\tさようなら)\t(＊)\t(＊)\t(＊)\t(＊))\n"));
+    MeanDictionary dictionary;
+    ASSERT_EQ(loadCapturing(dictionary, first.path()).result, 0);
+    const MeanDictionary once = dictionary;
+    ASSERT_EQ(loadCapturing(dictionary, first.path()).result, 0);
+    EXPECT_EQ(dictionary.rules(), once.rules());
+    EXPECT_EQ(dictionary.dcaDefinitions(), once.dcaDefinitions());
+    EXPECT_EQ(dictionary.noMeaningWords(), once.noMeaningWords());
+    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex), once.wordIndex(Index::InputFormIndex));
+    EXPECT_EQ(dictionary.formTable(), once.formTable());
+    EXPECT_EQ(dictionary.posCodes(), once.posCodes());
+
+    ASSERT_EQ(loadCapturing(dictionary, second.path()).result, 0);
+    ASSERT_EQ(dictionary.rules().size(), 1u);
+    EXPECT_EQ(dictionary.dcaDefinitions().size(), 2u);
+    EXPECT_TRUE(dictionary.noMeaningWords().empty());
+    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex).size(), 1u);
+    EXPECT_TRUE(dictionary.posIndex().empty());
+}
+
+}  // namespace
+}  // namespace quibo
