@@ -10,7 +10,9 @@
 //   (DCA→pca→flags→info→word;POS→(ME)→(front)→(back)→(front TERM)→(back TERM))
 // Lines that are empty or start with '/' are comments.  Every faulty line is
 // reported on the console ("警告：" and its line number) and dropped; the read
-// goes on, so one run reports every faulty line.
+// goes on, so one run reports every faulty line.  Representative words and
+// variables are looked up in the analyser's semantic network, so the network
+// is loaded first.
 #pragma once
 
 #include "meaning/MeanRule.h"

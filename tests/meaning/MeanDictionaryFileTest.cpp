@@ -3,6 +3,7 @@
 #include "meaning/MeanDictionary.h"
 
 #include "FakeNetwork.h"
+#include "InstalledNetwork.h"
 #include "MeanTestSupport.h"
 #include "meaning/MeanCodeTables.h"
 #include "platform/Clock.h"
@@ -32,6 +33,7 @@ using testing::Pair;
 using Index = MeanDictionary::WordIndex;
 
 const std::string INSTALLED_DICTIONARY = std::string(QUIBO_INSTALL_TREE) + "/QUIBO3.1/data/mean_dictionary.dat";
+const std::string INSTALLED_NETWORK = std::string(QUIBO_INSTALL_TREE) + "/QUIBO3.1/data/pstorage";
 const std::string DEMO_SOURCE = std::string(QUIBO_TEST_DATA) + "/../../data/mean_dictionary.txt";
 const std::string BAD_SOURCE = std::string(QUIBO_TEST_DATA) + "/meaning/bad_mean_dictionary.txt";
 const std::string BAD_CONSOLE = std::string(QUIBO_TEST_DATA) + "/meaning/bad_mean_dictionary.out";
@@ -95,7 +97,22 @@ LoadResult loadCapturing(MeanDictionary& dictionary, const std::string& path)
     return {result, testing::internal::GetCapturedStdout()};
 }
 
-TEST(MeanDictionaryFileTest, InstalledDictionaryLoadsWithoutWarnings)
+// The installed dictionary names representative words and variables of the
+// installed semantic network, as the analyser loads it.
+class InstalledDictionaryTest : public testing::Test {
+protected:
+    InstalledDictionaryTest()
+    {
+        auto network = std::make_unique<test::InstalledNetwork>();
+        EXPECT_EQ(network->open(INSTALLED_NETWORK), 0);
+        m_scope = std::make_unique<test::ScopedNetwork>(std::move(network));
+    }
+
+private:
+    std::unique_ptr<test::ScopedNetwork> m_scope;
+};
+
+TEST_F(InstalledDictionaryTest, LoadsWithoutWarnings)
 {
     MeanDictionary dictionary;
     const auto load = loadCapturing(dictionary, INSTALLED_DICTIONARY);
@@ -103,7 +120,7 @@ TEST(MeanDictionaryFileTest, InstalledDictionaryLoadsWithoutWarnings)
     EXPECT_EQ(load.console, utf8(u8"--- 意味目録判定辞書作成開始 ---\n--- 意味目録判定辞書作成終了 ---\n"));
 }
 
-TEST(MeanDictionaryFileTest, InstalledDictionaryHoldsWhatItsSourceSays)
+TEST_F(InstalledDictionaryTest, HoldsWhatItsSourceSays)
 {
     // The build's conversion and encipherment lose nothing: the installed
     // file reads into the same dictionary as its readable source.
@@ -123,7 +140,7 @@ TEST(MeanDictionaryFileTest, InstalledDictionaryHoldsWhatItsSourceSays)
     EXPECT_EQ(installed.getDcaValue2(installed.getDcaCode("否定")), 3);
 
     EXPECT_THAT(installed.noMeaningWords(), ElementsAre("。", "．", "ね", "よ", "ねえ", "よね", "なあ", "わ"));
-    EXPECT_EQ(installed.rules().size(), 49u);
+    EXPECT_EQ(installed.rules().size(), 56u);
 
     // A greeting, a number and a rearrangement, each in its own index.
     const auto greeting = installed.wordIndex(Index::InputFormIndex).equal_range("こんにちは");
@@ -155,9 +172,49 @@ TEST(MeanDictionaryFileTest, InstalledDictionaryHoldsWhatItsSourceSays)
     EXPECT_THAT(installed.wordIndex(Index::TextIndex),
                 ElementsAre(Pair("もしもし", WordRef{3, 0}), Pair("よろしくお願いいたします", WordRef{4, 0}),
                             Pair("よろしくお願いします", WordRef{4, 1})));
+    // Idioms collapse into their representative word.
+    const auto idiom = installed.wordIndex(Index::IdiomBaseFormIndex).find("腹");
+    ASSERT_NE(idiom, installed.wordIndex(Index::IdiomBaseFormIndex).end());
+    const MeanRule& anger = installed.rules().at(idiom->second.ruleNumber);
+    EXPECT_EQ(anger.representativeWord, "怒る");
+    EXPECT_EQ(anger.representativePosCode, 0x20000);
+    EXPECT_THAT(anger.meaningElement.wordSequences, ElementsAre(ElementsAre("腹", "が", "立つ"), ElementsAre("頭", "に", "来る")));
+    EXPECT_EQ(installed.wordIndex(Index::IdiomBaseFormIndex).size(), 7u);
+
+    // Variables expand through the network.
+    EXPECT_EQ(installed.variableCache().at("＆飲み物＆"), "飲み物/飲物/飲みもの/飲もの/のみもの");
+    const auto vehicles = installed.wordIndex(Index::BaseFormIndex).equal_range("オートバイ");
+    ASSERT_EQ(std::distance(vehicles.first, vehicles.second), 1);
+    EXPECT_EQ(installed.rules().at(vehicles.first->second.ruleNumber).meaningInfo, "交通手段");
+
     EXPECT_EQ(installed.longestTextLength(), 24);
     EXPECT_EQ(installed.shortestTextLength(), 8);
     EXPECT_THAT(installed.firstCharacters(), ElementsAre("も", "よ"));
+}
+
+TEST_F(InstalledDictionaryTest, LoadingAgainReplacesTheRulesInsteadOfAddingToThem)
+{
+    const EncipheredFile second(utf8(u8"(#DEFDCA\t＊\t0\t0\t0\t0)\n(#DEFDCA\t挨拶\t120\t0\t1\t0)\n"
+                                     u8"(挨拶\t＊\tI\t別れ\t＊\t(入力形\t＊\t感動詞\t＊\tさようなら)\t(＊)\t(＊)\t(＊)\t(＊))\n"));
+    MeanDictionary dictionary;
+    ASSERT_EQ(loadCapturing(dictionary, INSTALLED_DICTIONARY).result, 0);
+    const MeanDictionary once = dictionary;
+    ASSERT_EQ(loadCapturing(dictionary, INSTALLED_DICTIONARY).result, 0);
+    EXPECT_EQ(dictionary.rules(), once.rules());
+    EXPECT_EQ(dictionary.dcaDefinitions(), once.dcaDefinitions());
+    EXPECT_EQ(dictionary.noMeaningWords(), once.noMeaningWords());
+    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex), once.wordIndex(Index::InputFormIndex));
+    EXPECT_EQ(dictionary.formTable(), once.formTable());
+    EXPECT_EQ(dictionary.posCodes(), once.posCodes());
+    EXPECT_EQ(dictionary.variableCache(), once.variableCache());
+
+    ASSERT_EQ(loadCapturing(dictionary, second.path()).result, 0);
+    ASSERT_EQ(dictionary.rules().size(), 1u);
+    EXPECT_EQ(dictionary.dcaDefinitions().size(), 2u);
+    EXPECT_TRUE(dictionary.noMeaningWords().empty());
+    EXPECT_TRUE(dictionary.variableCache().empty());
+    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex).size(), 1u);
+    EXPECT_TRUE(dictionary.posIndex().empty());
 }
 
 TEST(MeanDictionaryFileTest, FaultySourcePrintsEveryDiagnosticAndKeepsItsGoodRules)
@@ -210,30 +267,6 @@ TEST(MeanDictionaryFileTest, MalformedFileDecipheringToNothingLoadsEmpty)
     std::filesystem::remove(path);
     EXPECT_EQ(load.result, 0);
     EXPECT_TRUE(dictionary.rules().empty());
-}
-
-TEST(MeanDictionaryFileTest, LoadingAgainReplacesTheRulesInsteadOfAddingToThem)
-{
-    const EncipheredFile first(readFile(DEMO_SOURCE));
-    const EncipheredFile second(utf8(u8"(#DEFDCA\t＊\t0\t0\t0\t0)\n(#DEFDCA\t挨拶\t120\t0\t1\t0)\n"
-                                     u8"(挨拶\t＊\tI\t別れ\t＊\t(入力形\t＊\t感動詞\t＊\tさようなら)\t(＊)\t(＊)\t(＊)\t(＊))\n"));
-    MeanDictionary dictionary;
-    ASSERT_EQ(loadCapturing(dictionary, first.path()).result, 0);
-    const MeanDictionary once = dictionary;
-    ASSERT_EQ(loadCapturing(dictionary, first.path()).result, 0);
-    EXPECT_EQ(dictionary.rules(), once.rules());
-    EXPECT_EQ(dictionary.dcaDefinitions(), once.dcaDefinitions());
-    EXPECT_EQ(dictionary.noMeaningWords(), once.noMeaningWords());
-    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex), once.wordIndex(Index::InputFormIndex));
-    EXPECT_EQ(dictionary.formTable(), once.formTable());
-    EXPECT_EQ(dictionary.posCodes(), once.posCodes());
-
-    ASSERT_EQ(loadCapturing(dictionary, second.path()).result, 0);
-    ASSERT_EQ(dictionary.rules().size(), 1u);
-    EXPECT_EQ(dictionary.dcaDefinitions().size(), 2u);
-    EXPECT_TRUE(dictionary.noMeaningWords().empty());
-    EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex).size(), 1u);
-    EXPECT_TRUE(dictionary.posIndex().empty());
 }
 
 }  // namespace
