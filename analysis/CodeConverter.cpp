@@ -1,6 +1,7 @@
 #include "analysis/CodeConverter.h"
 
 #include <cstring>
+#include <exception>
 
 #include "analysis/JapaneseCodec.h"
 #include "platform/ConversionMutex.h"
@@ -62,8 +63,13 @@ std::string CodeConverter::convert(int outputCode, int inputCode)
     // The text is a C string: it ends at its first NUL.
     const std::string_view text(m_inputText.data(), std::strlen(m_inputText.c_str()));
     std::string output;
-    output.reserve(capacity);
-    codec::convert(text, requestOf(outputCode, inputCode), output);
+    try {
+        output.reserve(capacity);
+        codec::convert(text, requestOf(outputCode, inputCode), output);
+    } catch (const std::exception&) {
+        // Out of memory: the caller gets an empty text, never a dead process.
+        output.clear();
+    }
 
     // Output beyond the buffer the caller budgets for is dropped.
     if (output.size() > capacity)

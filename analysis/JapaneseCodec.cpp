@@ -59,21 +59,62 @@ bool takesSoundMark(Byte kana)
 
 // --- character writers ----------------------------------------------------
 
-// A writer receives ASCII bytes and JIS X 0208 cells.
-struct EucWriter {
-    std::string& out;
-    void ascii(Byte b) { out.push_back(static_cast<char>(b)); }
-    void cell(unsigned jis)
+// Appends bytes to a string through a small buffer, so that a conversion
+// does not pay for growing the string byte by byte.
+class ByteSink {
+public:
+    explicit ByteSink(std::string& out) : m_out(out) {}
+    ~ByteSink() { flush(); }
+    ByteSink(const ByteSink&) = delete;
+    ByteSink& operator=(const ByteSink&) = delete;
+
+    void put(unsigned c)
     {
-        const char bytes[2] = {static_cast<char>((jis >> 8) | 0x80), static_cast<char>((jis & 0xFF) | 0x80)};
-        out.append(bytes, 2);
+        if (m_count == sizeof m_buffer)
+            flush();
+        m_buffer[m_count++] = static_cast<char>(c);
     }
-    void finish() {}
+    void put(unsigned c1, unsigned c2)
+    {
+        if (m_count + 2 > sizeof m_buffer)
+            flush();
+        m_buffer[m_count++] = static_cast<char>(c1);
+        m_buffer[m_count++] = static_cast<char>(c2);
+    }
+    void put(unsigned c1, unsigned c2, unsigned c3)
+    {
+        put(c1);
+        put(c2, c3);
+    }
+    void flush()
+    {
+        m_out.append(m_buffer, m_count);
+        m_count = 0;
+    }
+
+private:
+    std::string& m_out;
+    char m_buffer[8192];
+    std::size_t m_count = 0;
 };
 
-struct SjisWriter {
-    std::string& out;
-    void ascii(Byte b) { out.push_back(static_cast<char>(b)); }
+// A writer receives ASCII bytes and JIS X 0208 cells; finish() (or the
+// writer's end) hands the last bytes to the string.
+class EucWriter {
+public:
+    explicit EucWriter(std::string& out) : m_sink(out) {}
+    void ascii(Byte b) { m_sink.put(b); }
+    void cell(unsigned jis) { m_sink.put((jis >> 8) | 0x80, (jis & 0xFF) | 0x80); }
+    void finish() { m_sink.flush(); }
+
+private:
+    ByteSink m_sink;
+};
+
+class SjisWriter {
+public:
+    explicit SjisWriter(std::string& out) : m_sink(out) {}
+    void ascii(Byte b) { m_sink.put(b); }
     void cell(unsigned jis)
     {
         const unsigned j1 = jis >> 8;
@@ -89,41 +130,47 @@ struct SjisWriter {
         } else {
             s2 = j2 + 0x7E;
         }
-        const char bytes[2] = {static_cast<char>(s1), static_cast<char>(s2)};
-        out.append(bytes, 2);
+        m_sink.put(s1, s2);
     }
-    void finish() {}
+    void finish() { m_sink.flush(); }
+
+private:
+    ByteSink m_sink;
 };
 
 // ISO-2022-JP: two-byte characters between ESC $ B and ESC ( B; the text
 // always ends in ASCII mode.
-struct JisWriter {
-    std::string& out;
-    bool kanji = false;
+class JisWriter {
+public:
+    explicit JisWriter(std::string& out) : m_sink(out) {}
     void ascii(Byte b)
     {
-        if (kanji) {
-            out.append("\x1B(B", 3);
-            kanji = false;
+        if (m_kanji) {
+            m_sink.put(ESC, '(', 'B');
+            m_kanji = false;
         }
-        out.push_back(static_cast<char>(b));
+        m_sink.put(b);
     }
     void cell(unsigned jis)
     {
-        if (!kanji) {
-            out.append("\x1B$B", 3);
-            kanji = true;
+        if (!m_kanji) {
+            m_sink.put(ESC, '$', 'B');
+            m_kanji = true;
         }
-        const char bytes[2] = {static_cast<char>(jis >> 8), static_cast<char>(jis & 0xFF)};
-        out.append(bytes, 2);
+        m_sink.put(jis >> 8, jis & 0xFF);
     }
     void finish()
     {
-        if (kanji) {
-            out.append("\x1B(B", 3);
-            kanji = false;
+        if (m_kanji) {
+            m_sink.put(ESC, '(', 'B');
+            m_kanji = false;
         }
+        m_sink.flush();
     }
+
+private:
+    ByteSink m_sink;
+    bool m_kanji = false;
 };
 
 // Sits between a decoder and a writer: widens half-width kana, joining a
@@ -203,7 +250,7 @@ private:
             for (unsigned col = 1; col <= 94; ++col) {
                 const unsigned jis = ((row + 0x20) << 8) | (col + 0x20);
                 std::string sjis;
-                SjisWriter{sjis}.cell(jis);
+                SjisWriter(sjis).cell(jis);
                 const std::uint32_t ch = decode(cd, sjis);
                 if (ch != 0)
                     cellOfChar.emplace(ch, jis);
@@ -631,15 +678,43 @@ bool readMimeWord(std::string_view text, MimeWord& word)
     return true;
 }
 
+// Blanks and folds right after an encoded word: they go when another word
+// follows ("=" comes next), and are kept otherwise, a fold (line break and
+// blank) as one space.  Returns where the text goes on.
+std::size_t skipAfterWord(std::string_view text, std::size_t at, std::string& kept)
+{
+    std::string blanks;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (c == ' ' || c == '\t') {
+            blanks.push_back(c);
+            ++at;
+        } else if (c == '\n' && at + 1 < text.size() && (text[at + 1] == ' ' || text[at + 1] == '\t')) {
+            blanks.push_back(' ');
+            at += 2;
+        } else if (c == '\r' && at + 2 < text.size() && text[at + 1] == '\n' &&
+                   (text[at + 2] == ' ' || text[at + 2] == '\t')) {
+            blanks.push_back(' ');
+            at += 3;
+        } else {
+            break;
+        }
+    }
+    if (at < text.size() && text[at] == '=')
+        kept.clear();
+    else
+        kept = std::move(blanks);
+    return at;
+}
+
 // Decodes the encoded words of a header-style text; the text between them is
-// read in `charset`.  Blanks that only separate two encoded words go.
+// read in `charset`.
 template <class Sink>
 int decodeMimeHeader(std::string_view text, Charset charset, Sink& sink)
 {
     int rc = 0;
     std::size_t plainStart = 0;
     std::size_t i = 0;
-    bool afterWord = false;
     while (i < text.size()) {
         const std::size_t at = text.find("=?", i);
         if (at == std::string_view::npos)
@@ -649,13 +724,11 @@ int decodeMimeHeader(std::string_view text, Charset charset, Sink& sink)
             i = at + 1;
             continue;
         }
-        std::string_view plain = text.substr(plainStart, at - plainStart);
-        if (afterWord && plain.find_first_not_of(" \t\r\n") == std::string_view::npos)
-            plain = {};
-        rc |= decodeAs(charset, plain, sink);
+        rc |= decodeAs(charset, text.substr(plainStart, at - plainStart), sink);
         rc |= decodeAs(word.charset, word.bytes, sink);
-        i = plainStart = at + word.length;
-        afterWord = true;
+        std::string kept;
+        i = plainStart = skipAfterWord(text, at + word.length, kept);
+        rc |= decodeAs(charset, kept, sink);
     }
     rc |= decodeAs(charset, text.substr(plainStart), sink);
     return rc;
@@ -1159,7 +1232,7 @@ private:
         auto it = m_utf8Cells.find(jis);
         if (it == m_utf8Cells.end()) {
             std::string sjis;
-            SjisWriter{sjis}.cell(jis);
+            SjisWriter(sjis).cell(jis);
             std::string utf8;
             iconvText("UTF-8", "CP932", sjis, UTF8_GETA, utf8);
             it = m_utf8Cells.emplace(jis, std::move(utf8)).first;
@@ -1220,16 +1293,16 @@ int convert(std::string_view text, const Request& request, std::string& out)
     }
     switch (request.output) {
     case Charset::Euc: {
-        EucWriter writer{out};
+        EucWriter writer(out);
         return decodeInto(text, input, request.inputTransfer, writer);
     }
     case Charset::Sjis: {
-        SjisWriter writer{out};
+        SjisWriter writer(out);
         return decodeInto(text, input, request.inputTransfer, writer);
     }
     case Charset::Utf8: {
         std::string sjis;
-        SjisWriter writer{sjis};
+        SjisWriter writer(sjis);
         const int rc = decodeInto(text, input, request.inputTransfer, writer);
         return iconvText("UTF-8", "CP932", sjis, UTF8_GETA, out) | rc;
     }
@@ -1237,7 +1310,7 @@ int convert(std::string_view text, const Request& request, std::string& out)
     case Charset::Guess:
         break;
     }
-    JisWriter writer{out};
+    JisWriter writer(out);
     return decodeInto(text, input, request.inputTransfer, writer);
 }
 

@@ -22,6 +22,8 @@ std::string currentTimeStamp()
     char text[64] = "0000/00/00 00:00:00";
     // A time the C library cannot break down keeps the zero stamp rather than
     // formatting a null result.
+    // localtime_r alone may keep the zone it read first; a changed TZ holds.
+    tzset();
     if (localtime_r(&now, &local) != nullptr) {
         std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
                       local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

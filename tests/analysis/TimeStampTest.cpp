@@ -21,7 +21,6 @@ public:
             m_previous = old;
         }
         setenv("TZ", zone, 1);
-        tzset();
     }
     ~ScopedTimeZone()
     {
@@ -30,7 +29,6 @@ public:
         } else {
             unsetenv("TZ");
         }
-        tzset();
     }
 
 private:
@@ -49,13 +47,19 @@ TEST(TimeStampTest, SmallFieldsKeepTheirLeadingZeros)
     EXPECT_EQ(currentTimeStamp(), "2027/03/05 07:08:09 ");
 }
 
-TEST(TimeStampTest, StampIsLocalTime)
+TEST(TimeStampTest, StampIsLocalTimeOfTheZoneInForce)
 {
-    ScopedTimeZone zone("JST-9");
     platform::FakeClock fake;
     fake.setWallMillis(MARCH_5_2027_070809_UTC + 17 * 3600 * 1000LL);
     platform::ScopedClock pinned(fake);
-    EXPECT_EQ(currentTimeStamp(), "2027/03/06 09:08:09 ");
+    {
+        ScopedTimeZone zone("UTC0");
+        EXPECT_EQ(currentTimeStamp(), "2027/03/06 00:08:09 ");
+    }
+    {
+        ScopedTimeZone zone("JST-9");
+        EXPECT_EQ(currentTimeStamp(), "2027/03/06 09:08:09 ");
+    }
 }
 
 TEST(TimeStampTest, StampIsAlwaysTwentyCharactersEndingInOneBlank)
