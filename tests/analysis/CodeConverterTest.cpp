@@ -224,6 +224,18 @@ TEST_F(NkfOracleTest, SentencesMatchNkfInMimeHeaderWordsWithoutTheFolds)
     }
 }
 
+TEST_F(NkfOracleTest, MimeWordsOfEveryKnownCharsetDecodeAsNkfDoes)
+{
+    const std::string words[] = {
+        "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?= x =?US-ASCII?Q?a_b=3D?=",
+        "=?EUC-JP?B?pKKkpA==?=\n =?SHIFT_JIS?B?gqCCog==?= tail",
+        "=?utf-8?b?44GC44GE?=\t=?UTF-8?Q?=E3=81=82?=",
+        "plain =?ISO-2022-JP?B?GyRCJCIbKEI=?=\r\n =?ISO-2022-JP?B?GyRCJCQbKEI=?=",
+    };
+    for (const std::string& text : words)
+        EXPECT_EQ(convert(text, CC::EUC, CC::MIME), nkf("--euc -m", text)) << text;
+}
+
 TEST_F(NkfOracleTest, SentencesWithoutWaveDashesMatchNkfInUtf8)
 {
     for (const std::string& sentence : SENTENCES) {
@@ -278,6 +290,16 @@ TEST(CodeConverterTest, ShiftJisQuestionComesBackAsTheSameCharactersInEuc)
     EXPECT_EQ(sjis, "\x93\x8C\x8B\x9E\x83\x5E\x83\x8F\x81\x5B\x82\xCC\x8D\x82\x82\xB3\x82\xCD\x81\x48"
                     "\x81\x40\x82\x60\x82\x61\x82\x62" "123");
     EXPECT_EQ(convert(sjis, CC::EUC, CC::SJIS), euc);
+}
+
+TEST(CodeConverterTest, EveryCellRoundTripsThroughShiftJisAndIso2022Jp)
+{
+    const std::string euc = eucCells(1, 94);
+    const std::string sjis = convert(euc, CC::SJIS, CC::EUC);
+    ASSERT_EQ(sjis.size(), euc.size());
+    EXPECT_EQ(convert(sjis, CC::EUC, CC::SJIS), euc);
+    EXPECT_EQ(convert(convert(euc, CC::JIS, CC::EUC), CC::EUC, CC::JIS), euc);
+    EXPECT_EQ(convert(convert(euc, CC::BASE64, CC::EUC), CC::EUC, CC::BASE64), euc);
 }
 
 TEST(CodeConverterTest, ConvertTextReadsShiftJisOnlyWhenWritingEuc)
