@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
+#include "analysis/FealFile.h"
 #include "analysis/SemanticNetwork.h"
 #include "analysis/SemanticNetworkFile.h"
 
@@ -37,6 +39,23 @@ void BM_LoadNetwork(benchmark::State& state)
     state.counters["bytes"] = 36.0 + s->sizeA + s->sizeB + s->sizeC + s->sizeD;
 }
 BENCHMARK(BM_LoadNetwork)->Unit(benchmark::kMillisecond);
+
+// The share of the load that is not deciphering: checking and copying the
+// blocks of the plaintext.
+void BM_LoadStorageFromPlaintext(benchmark::State& state)
+{
+    static QuietErrors quiet;
+    quibo::FealFile file;
+    file.decipherFile(networkPath());
+    std::vector<char> plain;
+    file.appendTo(plain);
+    for (auto _ : state) {
+        quibo::SemanticNetworkStorage* s = quibo::loadSemanticNetworkStorage(plain.data(), plain.size(), "bench");
+        benchmark::DoNotOptimize(s);
+        quibo::freeSemanticNetworkStorage(s);
+    }
+}
+BENCHMARK(BM_LoadStorageFromPlaintext)->Unit(benchmark::kMillisecond);
 
 const quibo::SemanticNetwork& sharedNetwork()
 {

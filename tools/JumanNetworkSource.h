@@ -2,7 +2,7 @@
 // layout: surface, ids, cost, POS, sub-POS, conjugation type and form, base
 // form, reading, features) into the readable source of the semantic network
 // (see tools/SemanticNetworkBuilder.h).  What the network means is written in
-// data/semnet/README.md.
+// tools/SemanticNetwork.md.
 #pragma once
 
 #include <cstddef>

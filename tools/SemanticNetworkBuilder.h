@@ -14,7 +14,7 @@
 // n (N listing flag), * (the record has a node).  POLARITY is 0 or 1; "off"
 // disables the relation for path searches.  Names are stored in EUC-JP.
 // What the marks mean in the network built from JUMAN is written in
-// data/semnet/README.md.
+// tools/SemanticNetwork.md.
 //
 // Records are sorted by their EUC-JP name; links of one node, and the lists
 // of one word, keep the order of the source.
