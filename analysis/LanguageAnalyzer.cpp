@@ -38,6 +38,9 @@ LanguageAnalyzer::LanguageAnalyzer()
                                                 std::string())),
       m_dummyEntity(std::make_unique<Entity>(m_dummyTitle.get(), Entity::FLAG_GLOBAL_DUMMY))
 {
+    auto file = std::make_unique<SemanticNetworkFileQueries>();
+    m_networkFile = file.get();
+    m_network = std::move(file);
 }
 
 LanguageAnalyzer::~LanguageAnalyzer() = default;
@@ -95,8 +98,19 @@ NetworkText LanguageAnalyzer::collectWords(const std::string& word, int depth)
     return m_network ? m_network->collectWords(word, depth) : NetworkText();
 }
 
+int LanguageAnalyzer::openSemanticNetwork(const std::string& path)
+{
+    if (!m_networkFile) {
+        auto file = std::make_unique<SemanticNetworkFileQueries>();
+        m_networkFile = file.get();
+        m_network = std::move(file);
+    }
+    return m_networkFile->open(path);
+}
+
 void LanguageAnalyzer::setSemanticNetwork(std::unique_ptr<SemanticQueries> network)
 {
+    m_networkFile = nullptr;
     m_network = std::move(network);
 }
 

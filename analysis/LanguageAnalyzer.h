@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "analysis/SemanticNetworkFileQueries.h"
 #include "analysis/SemanticQueries.h"
 
 #include <memory>
@@ -50,9 +51,13 @@ public:
     NetworkText listRelations(const std::string& word);
     NetworkText collectWords(const std::string& word, int depth);
 
+    // Opens the network file ("pstorage") and answers the queries from it:
+    // 0 when open, -1 when the file cannot be opened, -2 when it does not
+    // load (nothing is installed then).  An open file is kept.
+    int openSemanticNetwork(const std::string& path);
     // Installs the network the queries go to (null removes it), replacing
-    // the one held.  Loading installs the network of the install data; tests
-    // install a small in-memory one and delete the instance afterwards.
+    // the one held.  Tests install a small in-memory network this way and
+    // delete the instance afterwards.
     void setSemanticNetwork(std::unique_ptr<SemanticQueries> network);
     SemanticQueries* semanticNetwork() const { return m_network.get(); }
 
@@ -65,7 +70,10 @@ private:
     std::unique_ptr<ParsedText> m_dummyTitle;
     std::unique_ptr<Entity> m_dummyEntity;
     bool m_initialized = false;
+    // The network file until another network is installed; a file that is
+    // not open answers "nothing related".
     std::unique_ptr<SemanticQueries> m_network;
+    SemanticNetworkFileQueries* m_networkFile = nullptr;  // m_network, when it is the file
 };
 
 }  // namespace quibo

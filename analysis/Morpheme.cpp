@@ -1,5 +1,6 @@
 #include "analysis/Morpheme.h"
 
+#include "analysis/CodeConverter.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "analysis/MorphemeList.h"
 #include "analysis/Vocabulary.h"
@@ -10,7 +11,6 @@
 
 #include <array>
 #include <cstdio>
-#include <iostream>
 #include <utility>
 
 namespace quibo {
@@ -82,6 +82,13 @@ bool kanjiThenHiragana(const std::string& text)
 LanguageAnalyzer* analyzer()
 {
     return LanguageAnalyzer::instance();
+}
+
+// Console text is UTF-8 on this system; engine text is converted on the way.
+void writeConsole(const std::string& eucText)
+{
+    const std::string text = CodeConverter(eucText).convert(CodeConverter::UTF8, CodeConverter::EUC);
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
 }  // namespace
@@ -188,7 +195,7 @@ KnowledgeObject* Morpheme::getKnowledgeObject() const { return m_knowledgeObject
 
 void Morpheme::print(int options) const
 {
-    std::cout << dump(options);
+    writeConsole(dump(options));
 }
 
 std::string Morpheme::dump(int options) const
@@ -431,7 +438,7 @@ void Morpheme::bindKnowledgeObject(KnowledgeObject* object)
 void VariantWord::print(int options) const
 {
     Morpheme::print(options);
-    std::cout << m_levelVari << '\n';
+    std::printf("%d\n", static_cast<int>(m_levelVari));
 }
 
 std::string VariantWord::dump(int options) const

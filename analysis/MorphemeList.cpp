@@ -1,11 +1,12 @@
 #include "analysis/MorphemeList.h"
 
+#include "analysis/CodeConverter.h"
 #include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "analysis/Vocabulary.h"
 
 #include <algorithm>
-#include <iostream>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -533,15 +534,20 @@ std::string MorphemeList::dump(const std::string& title, int options) const
 
 void MorphemeList::print(const std::string& title, int options) const
 {
-    if (!title.empty())
-        std::cout << title << '\t';
+    if (!title.empty()) {
+        // Console text is UTF-8 on this system.
+        const std::string text = CodeConverter(title).convert(CodeConverter::UTF8, CodeConverter::EUC);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fputc('\t', stdout);
+    }
     if (options & Morpheme::DUMP_LINE_FEED)
-        std::cout << '\n';
+        std::fputc('\n', stdout);
     for (const Morpheme& word : m_words) {
         if (!(options & Morpheme::DUMP_KNOWLEDGE_WORDS_ONLY) || word.isKnowledgeWord())
             word.print(options);
     }
-    std::cout << std::endl;
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
 }
 
 std::vector<MorphemeList> parseMorphemeText(const std::string& input)

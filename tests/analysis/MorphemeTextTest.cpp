@@ -1,5 +1,6 @@
 #include "analysis/MorphemeList.h"
 
+#include "tests/support/TempRegistry.h"
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,18 @@ TEST(MorphemeTextTest, ListDumpJoinsWordDumps)
     EXPECT_EQ(MorphemeList().dump("", 0x1), "\n");
     EXPECT_EQ(list.getText(), "犬猫");
     EXPECT_EQ(MorphemeList().joinSurfaces(), "");
+}
+
+TEST(MorphemeTextTest, PrintWritesTheDumpsAsUtf8)
+{
+    MorphemeList list = makeList({makeWord("犬", pos::COMMON_NOUN), makeWord("塔", pos::ENTITY)});
+    testing::internal::CaptureStdout();
+    list.print("文", 0x1 | 0x8);
+    list.print("", 0x1 | 0x200 | 0x80);
+    // The variant's own dump is the one printed, then its level.
+    VariantWord(makeWord("猫", pos::COMMON_NOUN), 4).print(0x1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              test::utf8(u8"文\t( 犬 普通名詞 )( 塔 ET )\n") + "\n" + test::utf8(u8"( 塔 )\n\n( 猫  levelVari=4)4\n"));
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ public:
     {
         m_paths[{from, to}] = {result, depth};
     }
+    // Lets every stated path answer whatever the limit, to reach the
+    // callers' handling of distances a limited search would not return.
+    void ignoreLimits() { m_ignoreLimits = true; }
     void addSense(const std::string& word, SenseRecord record)
     {
         record.queriedWord = word;
@@ -42,7 +45,7 @@ public:
             return 0;
         const auto [result, pathDepth] = found->second;
         const int reach = limit < 0 ? 50 : limit;
-        if (std::abs(pathDepth) > reach)
+        if (!m_ignoreLimits && std::abs(pathDepth) > reach)
             return 0;
         depth = pathDepth;
         return result;
@@ -55,6 +58,7 @@ public:
 private:
     std::map<std::pair<std::string, std::string>, std::pair<int, int>> m_paths;
     std::map<std::string, std::vector<SenseRecord>> m_senses;
+    bool m_ignoreLimits = false;
 };
 
 // Installs a fresh in-memory network for the scope; deletes the analyser
