@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -215,6 +217,52 @@ TEST_F(InstalledDictionaryTest, LoadingAgainReplacesTheRulesInsteadOfAddingToThe
     EXPECT_TRUE(dictionary.variableCache().empty());
     EXPECT_EQ(dictionary.wordIndex(Index::InputFormIndex).size(), 1u);
     EXPECT_TRUE(dictionary.posIndex().empty());
+}
+
+// The analyser's dictionary is JUMAN's: a word's POS is its sub-class, or its
+// class where JUMAN has no sub-classes.  A rule naming any other POS could
+// never match.
+TEST_F(InstalledDictionaryTest, RulesNameOnlyPosTheAnalyserAssigns)
+{
+    const std::string posTable = readFile("/usr/share/mecab/dic/juman/pos-id.def");
+    if (posTable.empty()) {
+        GTEST_SKIP() << "mecab-jumandic-utf8 is not installed";
+    }
+    std::set<std::string> assigned;
+    std::istringstream lines(utf8ToEuc(posTable));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t comma = line.find(',');
+        const std::size_t blank = line.find(' ');
+        if (comma == std::string::npos || blank == std::string::npos) {
+            continue;
+        }
+        const std::string subclass = line.substr(comma + 1, blank - comma - 1);
+        assigned.insert(subclass == "*" ? line.substr(0, comma) : subclass);
+    }
+    ASSERT_GT(assigned.size(), 40u);
+
+    MeanDictionary dictionary;
+    ASSERT_EQ(loadCapturing(dictionary, INSTALLED_DICTIONARY).result, 0);
+    auto check = [&](const std::vector<int>& codes, std::size_t rule) {
+        for (const int code : codes) {
+            if (code != 0) {
+                EXPECT_TRUE(assigned.count(std::string(meanPosName(code)))) << "rule " << rule << " POS " << std::hex << code;
+            }
+        }
+    };
+    for (std::size_t i = 0; i < dictionary.rules().size(); ++i) {
+        const MeanRule& rule = dictionary.rules()[i];
+        for (const MeanCondSpec* group : {&rule.meaningElement, &rule.frontCondition, &rule.backCondition}) {
+            check(group->posCodes, i);
+            for (const auto& sequence : group->posSequences) {
+                check(sequence, i);
+            }
+        }
+        for (const MeanTermSpec* term : {&rule.frontTerm, &rule.backTerm}) {
+            check(term->posCodes, i);
+        }
+        check({rule.representativePosCode}, i);
+    }
 }
 
 TEST(MeanDictionaryFileTest, FaultySourcePrintsEveryDiagnosticAndKeepsItsGoodRules)
