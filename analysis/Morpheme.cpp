@@ -7,6 +7,7 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeObject.h"
+#include "knowledge/ParsedText.h"
 #include "knowledge/Thesaurus.h"
 
 #include <array>
@@ -246,9 +247,11 @@ PosCode Morpheme::getPosCode() const { return m_posCode; }
 
 PosCode Morpheme::getEffectivePosCode() const
 {
-    if (!m_knowledgeObject)
+    const ParsedText* parsed = m_knowledgeObject ? m_knowledgeObject->getTitle() : nullptr;
+    if (!parsed)
         return m_posCode;
-    const MorphemeList title = m_knowledgeObject->getTitleWords();
+    // Read in place: every word correlation asks for it.
+    const MorphemeList& title = parsed->morphemes();
     if (title.size() == 1)
         return title.words().front().getPosCode();
     return title.empty() ? m_posCode : pos::COMMON_NOUN;

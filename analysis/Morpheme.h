@@ -203,9 +203,11 @@ public:
 
     // Equal key forms, or related through the semantic network.
     bool isSameOrRelated(const Morpheme& other) const;
-    // 0 = not correlated; 1 and 2 = correlated alike or opposite (see the
-    // source); other relation values are passed through.  distance receives
-    // the network distance (0 for equal key forms, 99999 for none).
+    // 0 not correlated; 1 correlated alike, 2 opposite: the network's
+    // second kind of relation and a difference in POLARITY_BIT each turn the
+    // sense round.  Other relation values are passed through.  distance
+    // receives the network distance (0 for equal key forms, 99999 for none);
+    // reverse searches from the other word to this one.
     int getCorrelation(const Morpheme& other, bool reverse, int& distance) const;
     bool correlatesWithAny(const MorphemeList& list, bool forward) const;
     // Binds the word to a knowledge object: POS code := its type id and, by

@@ -19,6 +19,7 @@ public:
     const std::string& getText() const { return m_text; }
     const std::string& getInputText() const { return m_inputText; }
     MorphemeList getMorphemes() const { return m_words; }
+    const MorphemeList& morphemes() const { return m_words; }
     // Shared titles are rewritten in place for every object that points here.
     MorphemeList& morphemesRef() { return m_words; }
 
