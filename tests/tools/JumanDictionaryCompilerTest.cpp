@@ -1,0 +1,112 @@
+#include "tools/JumanDictionaryCompiler.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/DoskDictionary.h"
+#include "analysis/Vocabulary.h"
+
+namespace quibo {
+namespace {
+
+TEST(JumanDictionaryCompilerTest, FormFallbackTableIsFixed)
+{
+    const std::pair<const char*, const char*> expected[] = {
+        {"タ系省略推量形", "タ系推量形"},
+        {"基本省略推量形", "基本推量形"},
+        {"音便省略推量形", "音便推量形"},
+        {"省略意志形", "意志形"},
+        {"ダ列基本省略推量形", "ダ列基本推量形"},
+        {"ダ列タ系省略推量形", "ダ列タ系推量形"},
+        {"デアル列基本省略推量形", "デアル列基本推量形"},
+        {"デアル列タ系省略推量形", "デアル列タ系推量形"},
+        {"デス列基本省略推量形", "デス列省略推量形"},
+        {"デス列タ系省略推量形", "デス列タ系推量形"},
+        {"ヤ列基本形", "基本形"},
+        {"ヤ列基本推量形", "ダ列基本推量形"},
+        {"ヤ列基本省略推量形", "ダ列基本推量形"},
+        {"ヤ列タ形", "ダ列タ形"},
+        {"ヤ列タ系条件形", "ダ列タ系条件形"},
+        {"ヤ列タ系推量形", "ダ列タ系推量形"},
+        {"ヤ列タ系省略推量形", "ダ列タ系推量形"},
+        {"ヤ列タ系連用タリ形", "ダ列タ系連用タリ形"},
+        {"ダ列特殊連用形", "ダ列基本連用形"},
+        {"タ接連用形", "基本連用形"},
+    };
+    const auto& table = conjugationFormFallbacks();
+    ASSERT_EQ(table.size(), std::size(expected));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table[i].first, expected[i].first);
+        EXPECT_EQ(table[i].second, expected[i].second);
+        // Every target is a named form; no unnamed form is its own target.
+        int id = jumanConjugationFormId(table[i].first);
+        ASSERT_GT(id, 0);
+        EXPECT_EQ(CONJUGATION_FORM_NAMES[static_cast<std::size_t>(id)], expected[i].second);
+    }
+    EXPECT_EQ(jumanConjugationFormId("基本形"), 45);
+    EXPECT_EQ(jumanConjugationFormId("*"), 0);
+    EXPECT_EQ(jumanConjugationFormId("未知形"), -1);
+}
+
+TEST(JumanDictionaryCompilerTest, PosNamesTakeTheWordRecordNumbering)
+{
+    struct Case {
+        const char* pos;
+        const char* subPos;
+        int posClass, posSubclass;
+    } cases[] = {{"名詞", "普通名詞", 6, 1}, {"名詞", "数詞", 6, 7}, {"助詞", "格助詞", 9, 1},
+                 {"動詞", "*", 2, 0},       {"特殊", "記号", 1, 5}, {"接尾辞", "動詞性接尾辞", 14, 7},
+                 {"未定義語", "アルファベット", 15, 3}};
+    for (const Case& c : cases) {
+        int posClass, posSubclass;
+        EXPECT_TRUE(jumanPosIds(c.pos, c.subPos, posClass, posSubclass)) << c.posClass;
+        EXPECT_EQ(posClass, c.posClass);
+        EXPECT_EQ(posSubclass, c.posSubclass);
+    }
+    int posClass, posSubclass;
+    EXPECT_FALSE(jumanPosIds("名詞", "格助詞", posClass, posSubclass));
+}
+
+// The dictionary the build compiled into the install tree.
+TEST(JumanDictionaryCompilerTest, InstalledDictionaryAnalysesASimpleSentence)
+{
+    DoskDictionary dictionary(std::string(QUIBO_INSTALL_TREE) + "/juman/win_.jumanrc20");
+    ASSERT_EQ(dictionary.state(), 0);
+    std::string text = "犬が走る";
+    std::vector<RawWord> words;
+    ASSERT_EQ(dictionary.analyze(text, words), 0);
+    ASSERT_EQ(words.size(), 3u);
+    struct Expected {
+        const char* surface;
+        const char* reading;
+        const char* baseForm;
+        int posClass, posSubclass, type, form;
+        const char* formText;
+    } expected[] = {
+        {"犬", "イヌ", "犬", 6, 1, 0, 0, "*"},
+        {"が", "ガ", "が", 9, 1, 0, 0, "*"},
+        {"走る", "ハシル", "走る", 2, 0, 10, 45, "基本形"},
+    };
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        EXPECT_EQ(words[i].surface, expected[i].surface) << i;
+        EXPECT_EQ(words[i].reading, expected[i].reading) << i;
+        EXPECT_EQ(words[i].baseForm, expected[i].baseForm) << i;
+        EXPECT_EQ(words[i].posClass, expected[i].posClass) << i;
+        EXPECT_EQ(words[i].posSubclass, expected[i].posSubclass) << i;
+        EXPECT_EQ(words[i].conjugationType, expected[i].type) << i;
+        EXPECT_EQ(words[i].conjugationForm, expected[i].form) << i;
+        EXPECT_EQ(words[i].conjugationFormText, expected[i].formText) << i;
+    }
+    // A conjugated form carries its base form through the base-form key.
+    text = "走った";
+    ASSERT_EQ(dictionary.analyze(text, words), 0);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words[0].surface, "走った");
+    EXPECT_EQ(words[0].baseForm, "走る");
+    EXPECT_EQ(words[0].reading, "ハシッタ");
+    EXPECT_EQ(words[0].conjugationType, 10);
+    EXPECT_EQ(words[0].conjugationForm, 1);  // タ形
+    EXPECT_EQ(words[0].conjugationFormText, "タ形");
+}
+
+}  // namespace
+}  // namespace quibo
