@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/DoskDictionary.h"
+#include "analysis/Morpheme.h"
 #include "analysis/Vocabulary.h"
 
 namespace quibo {
@@ -64,6 +65,32 @@ TEST(JumanDictionaryCompilerTest, PosNamesTakeTheWordRecordNumbering)
     }
     int posClass, posSubclass;
     EXPECT_FALSE(jumanPosIds("名詞", "格助詞", posClass, posSubclass));
+}
+
+// Every POS name the dictionary's classes use names the same code in the
+// word record's table.
+TEST(JumanDictionaryCompilerTest, ClassAttributesAgreeWithTheWordRecordPosNames)
+{
+    const std::pair<const char*, const char*> names[] = {
+        {"特殊", "句点"}, {"特殊", "読点"}, {"特殊", "括弧始"}, {"特殊", "括弧終"}, {"特殊", "記号"},
+        {"特殊", "空白"}, {"名詞", "普通名詞"}, {"名詞", "サ変名詞"}, {"名詞", "固有名詞"},
+        {"名詞", "地名"}, {"名詞", "人名"}, {"名詞", "組織名"}, {"名詞", "数詞"}, {"名詞", "形式名詞"},
+        {"名詞", "副詞的名詞"}, {"名詞", "時相名詞"}, {"指示詞", "名詞形態指示詞"},
+        {"指示詞", "連体詞形態指示詞"}, {"指示詞", "副詞形態指示詞"}, {"助詞", "格助詞"},
+        {"助詞", "副助詞"}, {"助詞", "接続助詞"}, {"助詞", "終助詞"}, {"接頭辞", "名詞接頭辞"},
+        {"接頭辞", "動詞接頭辞"}, {"接頭辞", "イ形容詞接頭辞"}, {"接頭辞", "ナ形容詞接頭辞"},
+        {"接尾辞", "名詞性述語接尾辞"}, {"接尾辞", "名詞性名詞接尾辞"}, {"接尾辞", "名詞性名詞助数辞"},
+        {"接尾辞", "名詞性特殊接尾辞"}, {"接尾辞", "形容詞性述語接尾辞"},
+        {"接尾辞", "形容詞性名詞接尾辞"}, {"接尾辞", "動詞性接尾辞"}, {"未定義語", "その他"},
+        {"未定義語", "カタカナ"}, {"未定義語", "アルファベット"},
+        {"動詞", "*"}, {"形容詞", "*"}, {"判定詞", "*"}, {"助動詞", "*"}, {"副詞", "*"},
+        {"接続詞", "*"}, {"連体詞", "*"}, {"感動詞", "*"},
+    };
+    for (const auto& [pos, subPos] : names) {
+        int posClass, posSubclass;
+        ASSERT_TRUE(jumanPosIds(pos, subPos, posClass, posSubclass));
+        EXPECT_EQ(posCodeName(pos::code(posClass, posSubclass)), std::string(subPos) == "*" ? pos : subPos);
+    }
 }
 
 // The dictionary the build compiled into the install tree.
