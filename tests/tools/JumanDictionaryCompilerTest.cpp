@@ -6,6 +6,9 @@
 #include "analysis/Morpheme.h"
 #include "analysis/Vocabulary.h"
 
+#include <filesystem>
+#include <unistd.h>
+
 namespace quibo {
 namespace {
 
@@ -133,6 +136,62 @@ TEST(JumanDictionaryCompilerTest, InstalledDictionaryAnalysesASimpleSentence)
     EXPECT_EQ(words[0].conjugationType, 10);
     EXPECT_EQ(words[0].conjugationForm, 1);  // タ形
     EXPECT_EQ(words[0].conjugationFormText, "タ形");
+}
+
+}  // namespace
+}  // namespace quibo
+
+namespace quibo {
+namespace {
+
+// The readable mini JUMAN sources in tests/data compile into a dictionary
+// whose analyses can be checked word for word.
+TEST(JumanDictionaryCompilerTest, MiniSourcesCompileWithClassesRangesAndFallbackForms)
+{
+    const std::string folder = std::string(QUIBO_BINARY_DIR) + "/test-mini-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder + "/dosk");
+    JumanCompileOptions options;
+    options.sourceDir = std::string(QUIBO_TEST_DATA) + "/juman-mini";
+    JumanCompileReport report;
+    ASSERT_TRUE(compileJumanDictionary(options, folder + "/dosk/dosk.dic", report)) << report.error;
+    EXPECT_EQ(report.rows, 6);  // Emoticon.csv left out
+    EXPECT_EQ(report.write.written, 6);
+    EXPECT_EQ(report.fallbackRows, 1);
+    EXPECT_TRUE(report.unmatchedNames.empty());
+    {
+        DoskDictionary dictionary(folder + "/juman/win_.jumanrc20");
+        ASSERT_EQ(dictionary.state(), 0);
+        const DoskClassTable& classes = dictionary.lattice().classTable();
+        // Eight contexts and the unknown-word classes; その他 is the last.
+        ASSERT_EQ(classes.classCount(), 11);
+        EXPECT_EQ(classes.className(8), "未定義語,カタカナ,*,*");
+        EXPECT_EQ(classes.className(10), "未定義語,その他,*,*");
+        // The katakana class copies the connections of its unk.def context (1).
+        const DoskConnectionMatrix& matrix = dictionary.lattice().connectionMatrix();
+        EXPECT_EQ(matrix.cost(8, 2), matrix.cost(1, 2));
+        EXPECT_EQ(matrix.cost(3, 8), matrix.cost(3, 1));
+        EXPECT_EQ(matrix.cost(8, 10), matrix.cost(1, 5));
+        EXPECT_EQ(classes.charClass(0xFF11), 6);
+        EXPECT_EQ(classes.charCost(0xFF11), 2000);
+        EXPECT_EQ(classes.charClass(0x30A2), 8);
+        EXPECT_EQ(classes.charCost(0x30A2), 3000);
+        EXPECT_EQ(classes.charClass(0x3042), 10);  // no hiragana range
+        EXPECT_EQ(classes.charClass(0x4E00), 10);  // no kanji range
+
+        std::string text = "犬が走ったやった１２";
+        std::vector<RawWord> words;
+        ASSERT_EQ(dictionary.analyze(text, words), 0);
+        ASSERT_EQ(words.size(), 5u);
+        EXPECT_EQ(words[2].surface, "走った");
+        EXPECT_EQ(words[2].reading, "ハシッタ");
+        EXPECT_EQ(words[2].baseForm, "走る");
+        EXPECT_EQ(words[3].surface, "やった");
+        EXPECT_EQ(words[3].conjugationForm, 8);  // ヤ列タ形 -> ダ列タ形
+        EXPECT_EQ(words[3].conjugationFormText, "ヤ列タ形");
+        EXPECT_EQ(words[4].surface, "１２");
+        EXPECT_EQ(words[4].posSubclass, 7);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
