@@ -75,10 +75,11 @@ const Cp932Tables& tables()
     return *instance;
 }
 
-void appendUnit(CodeUnits& units, std::uint16_t unit)
+// `units` has room for every unit (two bytes per input byte at most).
+void appendUnit(CodeUnits& units, std::size_t& used, std::uint16_t unit)
 {
-    units.push_back(static_cast<std::uint8_t>(unit >> 8));
-    units.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    units[used++] = static_cast<std::uint8_t>(unit >> 8);
+    units[used++] = static_cast<std::uint8_t>(unit & 0xFF);
 }
 
 // The JIS row/cell arithmetic between EUC-JP and Shift_JIS.
@@ -120,27 +121,27 @@ std::uint16_t unitToSjis(std::uint16_t unit) { return tables().sjisOfUnit[unit];
 CodeUnits toCodeUnits(std::string_view text, int codeType)
 {
     const auto& table = tables();
-    CodeUnits units;
-    units.reserve(text.size() * 2);
+    CodeUnits units(text.size() * 2);
+    std::size_t used = 0;
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
         unsigned b = p[i];
         if (b < 0x80) {
-            appendUnit(units, static_cast<std::uint16_t>(b));
+            appendUnit(units, used, static_cast<std::uint16_t>(b));
             ++i;
             continue;
         }
         if (codeType == CODE_TYPE_SJIS) {
             if (b >= 0xA1 && b <= 0xDF) {
-                appendUnit(units, static_cast<std::uint16_t>(0xFF00 | (b - 0x40)));
+                appendUnit(units, used, static_cast<std::uint16_t>(0xFF00 | (b - 0x40)));
                 ++i;
             } else if (i + 1 < n && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
                        p[i + 1] >= 0x40 && p[i + 1] <= 0xFC) {
-                appendUnit(units, table.unitOfSjis[(b << 8) | p[i + 1]]);
+                appendUnit(units, used, table.unitOfSjis[(b << 8) | p[i + 1]]);
                 i += 2;
             } else {
-                appendUnit(units, NO_UNIT);
+                appendUnit(units, used, NO_UNIT);
                 i += 2;
             }
             continue;
@@ -148,20 +149,21 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
         if (b == 0x8F) {
             // A JIS X 0212 character has no code unit here: it stands as 〓.
             if (i + 2 >= n) break;
-            appendUnit(units, REPLACEMENT_UNIT);
+            appendUnit(units, used, REPLACEMENT_UNIT);
             i += 3;
             continue;
         }
         if (i + 1 >= n) break;  // a lead byte without its trail byte
         unsigned second = p[i + 1];
         if (b == 0x8E)
-            appendUnit(units, static_cast<std::uint16_t>(0xFF00 | ((second - 0x40) & 0xFF)));
+            appendUnit(units, used, static_cast<std::uint16_t>(0xFF00 | ((second - 0x40) & 0xFF)));
         else if (b >= 0xA1 && second >= 0xA1 && b != 0xFF && second != 0xFF)
-            appendUnit(units, table.unitOfSjis[eucToSjis(b, second)]);
+            appendUnit(units, used, table.unitOfSjis[eucToSjis(b, second)]);
         else
-            appendUnit(units, NO_UNIT);
+            appendUnit(units, used, NO_UNIT);
         i += 2;
     }
+    units.resize(used);
     return units;
 }
 

@@ -115,6 +115,9 @@ void DoskDictionary::buildFullWidthMap()
             form.voiced = "ヴ";
         }
     }
+    m_fullWidthIndex.assign(0x200, nullptr);
+    for (const auto& [key, form] : m_fullWidthMap)
+        m_fullWidthIndex[key < 0x100 ? key : 0x100 | (key & 0xFF)] = &form;
 }
 
 void DoskDictionary::buildReadingMap()
@@ -194,8 +197,8 @@ std::string DoskDictionary::toFullWidth(const std::string& text) const
     for (std::size_t i = 0; i < n;) {
         if (out.size() > FULL_WIDTH_LIMIT) break;
         const unsigned char b = p[i];
-        if (b >= 0x20 && b <= 0x7E) {
-            out += m_fullWidthMap.at(b).form;
+        if (b >= 0x20 && b <= 0x7E && m_fullWidthIndex.size() == 0x200) {
+            out += m_fullWidthIndex[b]->form;
             lastKana = nullptr;
             ++i;
             continue;
@@ -212,10 +215,11 @@ std::string DoskDictionary::toFullWidth(const std::string& text) const
                 i += 2;
                 continue;
             }
-            auto found = m_fullWidthMap.find(HALF_WIDTH_KEY | code);
-            if (found != m_fullWidthMap.end()) {
-                out += found->second.form;
-                lastKana = &found->second;
+            const FullWidthForm* found =
+                m_fullWidthIndex.size() == 0x200 ? m_fullWidthIndex[0x100 | code] : nullptr;
+            if (found) {
+                out += found->form;
+                lastKana = found;
             } else {
                 out.append(text, i, 2);
                 lastKana = nullptr;

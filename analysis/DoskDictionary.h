@@ -91,6 +91,9 @@ private:
     int m_state = -1;
     std::map<std::string, std::string> m_readingMap;
     std::map<int, FullWidthForm> m_fullWidthMap;
+    // The map's forms by byte: ASCII at its code, half-width kana at 0x100 +
+    // its second byte; null where the map has none.
+    std::vector<const FullWidthForm*> m_fullWidthIndex;
 };
 
 }  // namespace quibo

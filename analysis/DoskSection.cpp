@@ -74,6 +74,8 @@ void DoskClassTable::reset()
     m_ranges.clear();
     m_attributes.clear();
     m_rangeCostByClass.assign(ENTRY_CLASS_COUNT, NOT_A_RANGE_CLASS);
+    m_firstRangeOf.clear();
+    m_lastRangeOf.clear();
 }
 
 bool DoskClassTable::load(const std::uint8_t* data, std::size_t size)
@@ -93,6 +95,16 @@ bool DoskClassTable::load(const std::uint8_t* data, std::size_t size)
         if (range.classId >= 0 && range.classId < ENTRY_CLASS_COUNT &&
             m_rangeCostByClass[range.classId] == NOT_A_RANGE_CLASS)
             m_rangeCostByClass[range.classId] = range.cost;
+    }
+    if (m_ranges.size() <= 256) {
+        m_firstRangeOf.assign(0x10000, 0);
+        m_lastRangeOf.assign(0x10000, 0);
+        for (std::size_t i = m_ranges.size(); i-- > 0;)
+            for (int u = m_ranges[i].from; u <= m_ranges[i].to; ++u)
+                m_firstRangeOf[u] = static_cast<std::uint16_t>(i + 1);
+        for (std::size_t i = 0; i < m_ranges.size(); ++i)
+            for (int u = m_ranges[i].from; u <= m_ranges[i].to; ++u)
+                m_lastRangeOf[u] = static_cast<std::uint16_t>(i + 1);
     }
     if (!in.readNames(count, m_rawNames2)) return false;
     if (!in.readBytes(static_cast<std::size_t>(count) * 4, m_attributes)) return false;
@@ -144,6 +156,11 @@ const std::string& DoskClassTable::lastNameComponent(int classId) const
 
 const DoskCharRange* DoskClassTable::firstRange(int unit) const
 {
+    if (!m_firstRangeOf.empty()) {
+        if (unit < 0 || unit > 0xFFFF) return nullptr;
+        std::uint16_t index = m_firstRangeOf[static_cast<std::size_t>(unit)];
+        return index ? &m_ranges[index - 1u] : nullptr;
+    }
     for (const auto& range : m_ranges)
         if (range.from <= unit && unit <= range.to) return &range;
     return nullptr;
@@ -151,6 +168,11 @@ const DoskCharRange* DoskClassTable::firstRange(int unit) const
 
 const DoskCharRange* DoskClassTable::lastRange(int unit) const
 {
+    if (!m_lastRangeOf.empty()) {
+        if (unit < 0 || unit > 0xFFFF) return nullptr;
+        std::uint16_t index = m_lastRangeOf[static_cast<std::size_t>(unit)];
+        return index ? &m_ranges[index - 1u] : nullptr;
+    }
     for (auto it = m_ranges.rbegin(); it != m_ranges.rend(); ++it)
         if (it->from <= unit && unit <= it->to) return &*it;
     return nullptr;

@@ -77,6 +77,11 @@ private:
     // Cost of the first range of each entry class id (0..4095), or
     // NOT_A_RANGE_CLASS; the lattice asks this for every candidate word.
     std::vector<int> m_rangeCostByClass;
+    // For each code unit, 1 + the index of its first and of its last range
+    // (0: none).  Built when the table has at most 256 ranges; the lattice
+    // asks for every character.
+    std::vector<std::uint16_t> m_firstRangeOf;
+    std::vector<std::uint16_t> m_lastRangeOf;
 };
 
 class DoskConnectionMatrix : public DoskSection {

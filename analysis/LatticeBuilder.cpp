@@ -33,9 +33,12 @@ struct Cell {
 // tie-breaks depend on it).
 class Lattice {
 public:
-    explicit Lattice(int width) : m_cells(static_cast<std::size_t>(width) + 1)
+    // Starts an empty lattice of `width` + 1 cells, keeping the storage of
+    // earlier searches.
+    void reset(int width)
     {
-        m_nodes.reserve(static_cast<std::size_t>(width) * 8 + 8);
+        m_nodes.clear();
+        m_cells.assign(static_cast<std::size_t>(width) + 1, Cell());
     }
     void add(int cell, const LatticeNode& node)
     {
@@ -166,10 +169,26 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
     const int width = static_cast<int>(units.size() / 2);
     const DoskClassTable& classes = m_classTable;
     const int lastClass = classes.classCount() - 1;
-    Lattice lattice(width);
+    // Scratch storage reused from search to search (one per thread).
+    thread_local Lattice scratchLattice;
+    thread_local std::vector<DoskMatch> scratchMatches;
+    Lattice& lattice = scratchLattice;
+    std::vector<DoskMatch>& matches = scratchMatches;
+    // The best predecessor of a word of class c at the current position,
+    // when no run rule applies, depends on c alone: remembered per class for
+    // the position (a stamp tells whether an entry is from this position).
+    struct Remembered {
+        std::uint32_t stamp = 0;
+        std::int32_t best = -1;
+        std::int32_t cost = 0;
+    };
+    thread_local std::vector<Remembered> scratchRemembered(ENTRY_CLASS_MASK + 1);
+    thread_local std::uint32_t scratchStamp = 0;
+    std::vector<Remembered>& remembered = scratchRemembered;
+    std::uint32_t stamp = scratchStamp;
+    lattice.reset(width);
     lattice.add(0, m_beginOfSentence);
 
-    std::vector<DoskMatch> matches;
     DoskEntry entry;
     int previousUnit = 0;
     for (int i = 0; i < width; ++i) {
@@ -242,6 +261,10 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         }
 
         const bool insideRun = run && isRunCharacter(v) && isRunCharacter(unit);
+        if (++stamp == 0) {
+            for (Remembered& r : remembered) r.stamp = 0;
+            stamp = 1;
+        }
         for (const DoskMatch& match : matches) {
             const int length = match.length;
             const int target = i + length / 2;
@@ -272,7 +295,12 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
 
                 std::int32_t best = -1;
                 std::int32_t bestCost = 0;
-                for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+                Remembered* memo = insideRun ? nullptr : &remembered[static_cast<std::size_t>(c)];
+                if (memo && memo->stamp == stamp) {
+                    best = memo->best;
+                    bestCost = memo->cost;
+                }
+                for (std::int32_t n = best >= 0 ? -1 : lattice.first(i); n >= 0; n = lattice.next(n)) {
                     const LatticeNode& node = lattice.node(n);
                     std::int32_t total;
                     if (insideRun && length == 2)
@@ -288,6 +316,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                         bestCost = total;
                     }
                 }
+                if (memo) *memo = {stamp, best, bestCost};
                 LatticeNode added;
                 added.classId = static_cast<std::int16_t>(c);
                 added.length = static_cast<std::int16_t>(length);
@@ -299,6 +328,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         }
     }
 
+    scratchStamp = stamp;
     if (lattice.empty(width)) return false;
     std::int32_t best = -1;
     std::int32_t bestCost = 0;
