@@ -91,6 +91,8 @@ public:
     bool load(const std::uint8_t* data, std::size_t size) override;
 
     int size() const { return m_size; }
+    // The D x D little-endian int16 costs, row = left class (in the mapping).
+    const std::uint8_t* costs() const { return m_costs; }
     // Cost of a word of class `left` followed by one of class `right`; 0 when
     // either lies outside the matrix.
     int cost(int left, int right) const

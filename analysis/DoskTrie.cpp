@@ -150,6 +150,22 @@ bool DoskTrie::reading(std::int32_t poolOffset, CodeUnits& units) const
     return true;
 }
 
+bool DoskTrie::readingCodes(std::int32_t poolOffset, const std::uint8_t*& codes, std::size_t& count) const
+{
+    if (poolOffset < 0 || static_cast<std::size_t>(poolOffset) >= m_poolSize) return false;
+    std::size_t pos = static_cast<std::size_t>(poolOffset);
+    std::size_t n = m_pool[pos];
+    if (n > m_poolSize - pos - 1) return false;
+    codes = m_pool + pos + 1;
+    count = n;
+    return true;
+}
+
+std::uint16_t DoskTrie::codeUnit(std::size_t code) const
+{
+    return code < m_codeCount ? readBE16(m_codeTable + 2 * code) : REPLACEMENT_UNIT;
+}
+
 bool DoskTrie::spellKey(std::int32_t node, CodeUnits& key) const
 {
     key.clear();

@@ -57,6 +57,12 @@ public:
     // as 〓.
     bool reading(std::int32_t poolOffset, CodeUnits& units) const;
 
+    // The raw reading at a pool offset: its code-table indexes.  False when
+    // it lies outside the pool.
+    bool readingCodes(std::int32_t poolOffset, const std::uint8_t*& codes, std::size_t& count) const;
+    // Unit of code-table index `code` (〓 beyond the table).
+    std::uint16_t codeUnit(std::size_t code) const;
+
     // The key that a node spells (a tail node adds its tail).  False for a
     // node that is no part of a well-formed path to the root.
     bool spellKey(std::int32_t node, CodeUnits& key) const;

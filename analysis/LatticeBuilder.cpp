@@ -24,6 +24,14 @@ bool isRunCharacter(int unit)
            (unit >= 0xFF21 && unit <= 0xFF3A) || (unit >= 0xFF41 && unit <= 0xFF5A);
 }
 
+// A node of the current cell as the predecessor scan needs it: its cost, its
+// index and the byte offset of its matrix row (-1 outside the matrix).
+struct Candidate {
+    std::int32_t cost;
+    std::int32_t node;
+    std::ptrdiff_t row;
+};
+
 struct Cell {
     std::int32_t first = -1;
     std::int32_t last = -1;
@@ -146,6 +154,11 @@ bool LatticeBuilder::parse()
         at += sectionSize;
     }
     m_classTable.convertNames(m_codeType);
+    for (std::size_t code = 0; code < m_codeText.size(); ++code) {
+        const std::uint16_t unit = m_trie.codeUnit(code);
+        const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(unit >> 8), static_cast<std::uint8_t>(unit & 0xFF)};
+        m_codeText[code] = toText(bytes, 2, m_codeType);
+    }
     return true;
 }
 
@@ -186,6 +199,10 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
     thread_local std::uint32_t scratchStamp = 0;
     std::vector<Remembered>& remembered = scratchRemembered;
     std::uint32_t stamp = scratchStamp;
+    thread_local std::vector<Candidate> scratchHere;
+    std::vector<Candidate>& here = scratchHere;
+    const int matrixSize = m_matrix.size();
+    const std::uint8_t* matrixCosts = m_matrix.costs();
     lattice.reset(width);
     lattice.add(0, m_beginOfSentence);
 
@@ -199,6 +216,31 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         const DoskCharRange* lastOfU = classes.lastRange(unit);
         const bool run = lastOfV && lastOfU && lastOfV->classId == lastOfU->classId;
         if (lattice.empty(i)) continue;
+
+        // The nodes of cell i, gathered once: every word that starts here
+        // scans them for its best predecessor.
+        here.clear();
+        for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+            const LatticeNode& node = lattice.node(n);
+            const bool inMatrix = static_cast<unsigned>(node.classId) < static_cast<unsigned>(matrixSize);
+            here.push_back({node.cost, n,
+                            inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1});
+        }
+        // Least (cost + connection(node, c)); ties: the first, or the last.
+        auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
+            std::int32_t best = -1;
+            const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
+            const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
+            for (const Candidate& h : here) {
+                std::int32_t total = h.cost;
+                if (columnInMatrix && h.row >= 0) total += readLE16s(column + h.row);
+                if (best < 0 || total < bestCost || (tiesLast && total == bestCost)) {
+                    best = h.node;
+                    bestCost = total;
+                }
+            }
+            return best;
+        };
 
         m_trie.matches(units.data() + 2 * i, units.size() - 2 * static_cast<std::size_t>(i), matches);
         // Keys are whole code units; an odd length only comes from a damaged
@@ -241,16 +283,8 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                 }
             }
             if (!extended) {
-                std::int32_t best = -1;
                 std::int32_t bestCost = 0;
-                for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
-                    const LatticeNode& node = lattice.node(n);
-                    std::int32_t total = node.cost + connection(node.classId, c);
-                    if (best < 0 || total <= bestCost) {  // ties: the last
-                        best = n;
-                        bestCost = total;
-                    }
-                }
+                const std::int32_t best = bestPredecessor(c, true, bestCost);
                 LatticeNode added;
                 added.classId = static_cast<std::int16_t>(c);
                 added.length = 2;
@@ -300,17 +334,16 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                     best = memo->best;
                     bestCost = memo->cost;
                 }
-                for (std::int32_t n = best >= 0 ? -1 : lattice.first(i); n >= 0; n = lattice.next(n)) {
+                if (!insideRun && best < 0) best = bestPredecessor(c, false, bestCost);
+                for (std::int32_t n = insideRun ? lattice.first(i) : -1; n >= 0; n = lattice.next(n)) {
                     const LatticeNode& node = lattice.node(n);
                     std::int32_t total;
-                    if (insideRun && length == 2)
+                    if (length == 2)
                         total = node.cost;
-                    else if (insideRun)
+                    else
                         total = node.cost + ((node.length == 2 || classes.isRangeClass(node.classId))
                                                  ? UNLISTED_WORD_COST
                                                  : connection(node.classId, c));
-                    else
-                        total = node.cost + connection(node.classId, c);
                     if (best < 0 || total < bestCost) {  // ties: the first
                         best = n;
                         bestCost = total;
@@ -432,9 +465,11 @@ bool LatticeBuilder::entryReading(std::int32_t entryOffset, std::string& reading
 {
     reading.clear();
     DoskEntry entry;
-    CodeUnits units;
-    if (!m_trie.entry(entryOffset, entry) || !m_trie.reading(entry.readingOffset, units)) return false;
-    reading = toText(units, m_codeType);
+    const std::uint8_t* codes;
+    std::size_t count;
+    if (!m_trie.entry(entryOffset, entry) || !m_trie.readingCodes(entry.readingOffset, codes, count))
+        return false;
+    for (std::size_t i = 0; i < count; ++i) reading += m_codeText[codes[i]];
     return true;
 }
 

@@ -99,6 +99,9 @@ private:
     LatticeNode m_beginOfSentence;
     LatticeNode m_endOfSentence;
     int m_codeType = CODE_TYPE_EUC;
+    // Host text of each code-table entry, so that readings are spelled by
+    // concatenation.
+    std::array<std::string, 256> m_codeText;
 };
 
 }  // namespace quibo

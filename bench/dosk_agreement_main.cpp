@@ -8,7 +8,7 @@
 //     which MeCab finds no unknown word) and for the production dictionaries;
 //   - throughput of both analysers on one thread, the dictionary load time,
 //     and each analyser's peak RSS (measured in a child process each).
-//   dosk-agreement [--sentences N] [--differences FILE]
+//   dosk-agreement [--sentences N] [--differences FILE] [--corpus FILE]
 #include <iconv.h>
 #include <mecab.h>
 #include <sys/resource.h>
@@ -279,9 +279,11 @@ int main(int argc, char** argv)
 {
     std::size_t limit = 5000;
     std::string differencesPath = "dosk-agreement-differences.txt";
+    std::string corpusPath;  // where to keep the corpus (UTF-8, one sentence a line)
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--sentences") == 0) limit = std::strtoul(argv[i + 1], nullptr, 10);
         if (std::strcmp(argv[i], "--differences") == 0) differencesPath = argv[i + 1];
+        if (std::strcmp(argv[i], "--corpus") == 0) corpusPath = argv[i + 1];
     }
     std::vector<std::string> sources;
     const std::vector<Sentence> corpus = buildCorpus(limit, sources);
@@ -289,6 +291,10 @@ int main(int argc, char** argv)
     for (const Sentence& s : corpus) {
         eucBytes += s.euc.size();
         utf8Bytes += s.utf8.size();
+    }
+    if (!corpusPath.empty()) {
+        std::ofstream out(corpusPath);
+        for (const Sentence& s : corpus) out << s.utf8 << '\n';
     }
     std::printf("corpus: %zu sentences, %zu EUC-JP bytes, from %zu catalogues of %s\n", corpus.size(),
                 eucBytes, sources.size(), CATALOGUES);
