@@ -120,6 +120,34 @@ bool DoskTrie::entry(std::int32_t offset, DoskEntry& out) const
     return true;
 }
 
+bool DoskTrie::entryHead(std::int32_t offset, int& classId, int& cost, std::int32_t& next) const
+{
+    if (offset <= 0 || static_cast<std::size_t>(offset) >= m_entrySize) return false;
+    std::size_t pos = static_cast<std::size_t>(offset);
+    const std::size_t left = m_entrySize - pos;
+    if (left < 7) return false;
+    const std::uint8_t* p = m_entries + pos;
+    const std::uint16_t flags = readLE16(p);
+    classId = flags & ENTRY_CLASS_MASK;
+    cost = readLE16s(p + 2);
+    std::size_t size = 7 + ((flags & ENTRY_BASE_FORM) ? 3 : 0) + ((flags & ENTRY_EXTRA_FIELD) ? 3 : 0);
+    if (size > left) return false;
+    if (flags & ENTRY_COMPOUND) {
+        // Rare: the full decoder knows the compound fields.
+        DoskEntry full;
+        if (!entry(offset, full)) return false;
+        next = full.next;
+        return true;
+    }
+    if (flags & ENTRY_CHAIN) {
+        if (size >= left) return false;
+        next = static_cast<std::int32_t>(pos + size);
+    } else {
+        next = -1;
+    }
+    return true;
+}
+
 bool DoskTrie::compoundPart(const DoskEntry& entry, int m, int& length, std::int32_t& partEntry) const
 {
     if (entry.partCount <= 0 || m < 0 || m >= entry.partCount) return false;

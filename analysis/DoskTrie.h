@@ -48,6 +48,10 @@ public:
     // inside the entry area.
     bool entry(std::int32_t offset, DoskEntry& out) const;
 
+    // The class, cost and chain link of the entry at `offset`, with the same
+    // checks as entry() but nothing else decoded (the lattice's inner loop).
+    bool entryHead(std::int32_t offset, int& classId, int& cost, std::int32_t& next) const;
+
     // Part m of a compound entry: its stored length in bytes (parts before
     // the last) and its entry offset.  False when the table is damaged.
     bool compoundPart(const DoskEntry& entry, int m, int& length, std::int32_t& partEntry) const;

@@ -303,10 +303,9 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             const int length = match.length;
             const int target = i + length / 2;
             for (std::int32_t offset = match.entry; offset > 0;) {
-                if (!m_trie.entry(offset, entry)) break;
-                offset = entry.next;
-                const int c = entry.classId;
-                const int w = entry.cost;
+                const std::int32_t entryOffset = offset;
+                int c, w;
+                if (!m_trie.entryHead(offset, c, w, offset)) break;
 
                 if (length <= 4 && classes.isRangeClass(c)) {
                     std::int32_t longest = -1;
@@ -353,7 +352,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                 LatticeNode added;
                 added.classId = static_cast<std::int16_t>(c);
                 added.length = static_cast<std::int16_t>(length);
-                added.entry = entry.offset;
+                added.entry = entryOffset;
                 added.predecessor = best;
                 added.cost = bestCost + w + (insideRun && length == 2 ? UNLISTED_WORD_COST : 0);
                 lattice.add(target, added);
