@@ -1,6 +1,7 @@
 #include "analysis/DoskTrie.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "analysis/DoskFormat.h"
 
@@ -198,19 +199,20 @@ bool DoskTrie::spellKey(std::int32_t node, CodeUnits& key) const
 {
     key.clear();
     if (node <= 0 || node >= m_nodeCount) return false;
-    CodeUnits reversed;
+    std::uint8_t reversed[255];
+    int length = 0;
     std::int32_t nodeBase = base(node);
     std::int32_t current = node;
-    for (int steps = 0; current != 1; ++steps) {
-        if (steps >= 255) return false;
+    while (current != 1) {
+        if (length >= 255) return false;
         std::int32_t parent = check(current);
         if (parent <= 0 || parent >= m_nodeCount) return false;
         std::int64_t byte = static_cast<std::int64_t>(current) - base(parent) - 1;
         if (byte < 0 || byte > 255) return false;
-        reversed.push_back(static_cast<std::uint8_t>(byte));
+        reversed[length++] = static_cast<std::uint8_t>(byte);
         current = parent;
     }
-    key.assign(reversed.rbegin(), reversed.rend());
+    key.assign(std::make_reverse_iterator(reversed + length), std::make_reverse_iterator(reversed));
     if (node != 1 && isTail(nodeBase)) {
         std::size_t tail = static_cast<std::uint32_t>(nodeBase) & ~TAIL_BIT;
         if (tail >= m_entrySize) return false;
