@@ -159,26 +159,6 @@ bool DoskTrie::compoundPart(const DoskEntry& entry, int m, int& length, std::int
     return true;
 }
 
-bool DoskTrie::reading(std::int32_t poolOffset, CodeUnits& units) const
-{
-    units.clear();
-    if (poolOffset < 0 || static_cast<std::size_t>(poolOffset) >= m_poolSize) return false;
-    std::size_t pos = static_cast<std::size_t>(poolOffset);
-    std::size_t n = m_pool[pos];
-    if (n > m_poolSize - pos - 1) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::size_t code = m_pool[pos + 1 + i];
-        if (code < m_codeCount) {
-            units.push_back(m_codeTable[2 * code]);
-            units.push_back(m_codeTable[2 * code + 1]);
-        } else {
-            units.push_back(REPLACEMENT_UNIT >> 8);
-            units.push_back(REPLACEMENT_UNIT & 0xFF);
-        }
-    }
-    return true;
-}
-
 bool DoskTrie::readingCodes(std::int32_t poolOffset, const std::uint8_t*& codes, std::size_t& count) const
 {
     if (poolOffset < 0 || static_cast<std::size_t>(poolOffset) >= m_poolSize) return false;

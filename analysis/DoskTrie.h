@@ -56,11 +56,6 @@ public:
     // the last) and its entry offset.  False when the table is damaged.
     bool compoundPart(const DoskEntry& entry, int m, int& length, std::int32_t& partEntry) const;
 
-    // Reading at a pool offset, as code units through the code table.
-    // False when it lies outside the pool; bytes beyond the code table read
-    // as 〓.
-    bool reading(std::int32_t poolOffset, CodeUnits& units) const;
-
     // The raw reading at a pool offset: its code-table indexes.  False when
     // it lies outside the pool.
     bool readingCodes(std::int32_t poolOffset, const std::uint8_t*& codes, std::size_t& count) const;

@@ -230,7 +230,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
             std::int32_t best = -1;
             const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
-            const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
+            const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
             for (const Candidate& h : here) {
                 std::int32_t total = h.cost;
                 if (columnInMatrix && h.row >= 0) total += readLE16s(column + h.row);
