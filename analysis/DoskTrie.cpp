@@ -22,6 +22,7 @@ bool DoskTrie::attach(const std::uint8_t* block, std::size_t size)
     rest -= static_cast<std::size_t>(b);
     if (static_cast<std::size_t>(c) > rest) return false;
     rest -= static_cast<std::size_t>(c);
+    if (rest % 2 != 0) return false;  // the code table is whole code units
     m_nodes = block + 12;
     m_nodeCount = a / 8;
     m_entries = m_nodes + a;

@@ -179,6 +179,10 @@ TEST(DoskDictionaryFileTest, HostileHeadersAndSectionsAreRefused)
         {"header area below 64", 32, 63, 4},
         {"block 0 below 2", 36, 1, 4},
         {"block 0 past the file", 36, 0x7FFFFFF0, 4},
+        // One byte short: the code table is cut and the sections would be
+        // read one byte early (their tags then mismatch, which alone would
+        // only leave the readers empty).
+        {"code table of odd length", 36, static_cast<std::uint32_t>(block0 - 1), 4},
         {"negative section count", 40, 0xFFFFFFFF, 4},
         {"negative section size", 44, 0xFFFFFFF0, 4},
         {"section past the file", 48, 0x7FFFFFF0, 4},
