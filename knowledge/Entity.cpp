@@ -1,0 +1,53 @@
+#include "knowledge/Entity.h"
+
+#include "knowledge/Thesaurus.h"
+
+#include <algorithm>
+#include <iostream>
+#include <stdexcept>
+
+namespace quibo {
+
+Entity::Entity(ParsedText* title, std::int32_t flags)
+    : KnowledgeObject(knowledge_type::ENTITY, title), m_flags(flags)
+{
+    makeReading();
+}
+
+void Entity::setThesaurus(Thesaurus* thesaurus)
+{
+    if (thesaurus && thesaurus->getTypeId() == knowledge_type::ENTITY_SYNONYMS) {
+        m_thesauri.push_back(thesaurus);
+        return;
+    }
+    std::cerr << "Entity::setThesaurus: Illegal TarnML Type" << std::endl;
+}
+
+void Entity::addTopic(Topic* topic)
+{
+    std::vector<Topic*>& list = topics();
+    if (std::find(list.begin(), list.end(), topic) == list.end())
+        list.push_back(topic);
+}
+
+void Entity::addRelated(KnowledgeObject* object)
+{
+    if (object != this)
+        m_sets[5].insert(object);
+}
+
+EntitySet& Entity::entitySet(int n)
+{
+    if (n < 1 || n > SET_COUNT)
+        throw std::out_of_range("Entity::entitySet: no such set");
+    return m_sets[n - 1];
+}
+
+const EntitySet& Entity::entitySet(int n) const
+{
+    if (n < 1 || n > SET_COUNT)
+        throw std::out_of_range("Entity::entitySet: no such set");
+    return m_sets[n - 1];
+}
+
+}  // namespace quibo

@@ -1,0 +1,71 @@
+// A thing the visitor can talk about: its title, the synonym groups that name
+// it, six sets relating it to other objects and the topics that speak about
+// it.
+#pragma once
+
+#include "knowledge/EntitySet.h"
+#include "knowledge/KnowledgeObject.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace quibo {
+
+class Thesaurus;
+class Topic;
+
+// The topics that speak about an entity.  Topics are borrowed from the
+// knowledge base's topic map.
+class TopicRefList {
+public:
+    virtual ~TopicRefList() = default;
+
+    std::vector<Topic*>& topics() { return m_topics; }
+    const std::vector<Topic*>& topics() const { return m_topics; }
+    std::uint8_t getFlag() const { return m_flag; }
+    void setFlag(std::uint8_t flag) { m_flag = flag; }
+
+private:
+    std::uint8_t m_flag = 0;
+    std::vector<Topic*> m_topics;
+};
+
+class Entity : public KnowledgeObject, public TopicRefList {
+public:
+    // Bits of the flag word.  Bits 1, 2, 4 and 8 choose the knowledge base's
+    // entity sets the entity belongs to.
+    static constexpr std::int32_t FLAG_SYNONYM_EXTENSION = 0x20;
+    static constexpr std::int32_t FLAG_GLOBAL_DUMMY = 0x40;
+    static constexpr int SET_COUNT = 6;
+
+    // The reading is derived from the title words at once.
+    Entity(ParsedText* title, std::int32_t flags);
+
+    // Links an entity synonym group; a group of another kind is refused with
+    // a line on the error stream.
+    virtual void setThesaurus(Thesaurus* thesaurus);
+    // Appends the topic unless it is already there.
+    virtual void addTopic(Topic* topic);
+    virtual TopicRefList& topicRefs() { return *this; }
+    virtual bool hasTopics() const { return !topics().empty(); }
+    // Entity set 6; the entity itself is never its own relative.
+    virtual void addRelated(KnowledgeObject* object);
+    virtual void clearSet5() { m_sets[4].clear(); }
+    virtual void clearSet4() { m_sets[3].clear(); }
+    virtual std::vector<Thesaurus*>& thesauriRef() { return m_thesauri; }
+    virtual EntitySet relatedEntities() const { return m_sets[5]; }
+
+    bool hasFlag(std::int32_t mask) const { return (m_flags & mask) != 0; }
+    std::int32_t getFlags() const { return m_flags; }
+    // Entity set n, 1..6.  Throws std::out_of_range for any other n.
+    EntitySet& entitySet(int n);
+    const EntitySet& entitySet(int n) const;
+
+private:
+    std::int32_t m_flags;
+    std::vector<Thesaurus*> m_thesauri;  // borrowed, entity synonym groups only
+    std::array<EntitySet, SET_COUNT> m_sets;
+};
+
+}  // namespace quibo

@@ -1,0 +1,148 @@
+#include "knowledge/Entity.h"
+#include "knowledge/ParsedText.h"
+#include "knowledge/Predicative.h"
+#include "knowledge/Thesaurus.h"
+#include "tests/support/Words.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace quibo {
+namespace {
+
+using test::makeList;
+using test::makeWord;
+
+Morpheme read(const std::string& text, const std::string& reading)
+{
+    Morpheme word = makeWord(text, pos::COMMON_NOUN);
+    word.setReading(reading);
+    return word;
+}
+
+TEST(KnowledgeObjectTest, PredicativeTakesOnlyPredicativeGroups)
+{
+    ParsedText title("走る", MorphemeList(), "");
+    Predicative run(knowledge_type::PREDICATIVE, &title);
+    Thesaurus synonyms(knowledge_type::PREDICATIVE_SYNONYMS, &title, &run);
+    Thesaurus antonyms(knowledge_type::PREDICATIVE_ANTONYMS, &title, &run);
+    Thesaurus entityGroup(knowledge_type::ENTITY_SYNONYMS, &title, &run);
+    run.setThesaurus(&synonyms);
+    run.setThesaurus(&antonyms);
+    run.setThesaurus(&synonyms);  // no duplicate check
+    testing::internal::CaptureStderr();
+    run.setThesaurus(&entityGroup);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Predicative::setThesaurus: Illegal TarnML Type\n");
+    EXPECT_EQ(run.synonyms().size(), 2u);
+    EXPECT_EQ(run.antonyms().size(), 1u);
+}
+
+TEST(KnowledgeObjectTest, EntityTakesOnlyEntitySynonymGroups)
+{
+    ParsedText title("塔", MorphemeList(), "");
+    Entity tower(&title, 1);
+    Thesaurus group(knowledge_type::ENTITY_SYNONYMS, &title, &tower);
+    Thesaurus other(knowledge_type::ENTITY_THESAURUS, &title, &tower);
+    tower.setThesaurus(&group);
+    testing::internal::CaptureStderr();
+    tower.setThesaurus(&other);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Entity::setThesaurus: Illegal TarnML Type\n");
+    EXPECT_EQ(tower.thesauriRef(), std::vector<Thesaurus*>{&group});
+    EXPECT_TRUE(tower.hasFlag(1));
+    EXPECT_FALSE(tower.hasFlag(2 | 4));
+    EXPECT_EQ(tower.getTypeId(), knowledge_type::ENTITY);
+}
+
+TEST(KnowledgeObjectTest, EntityRelationsAndTopicsStayUnique)
+{
+    ParsedText title("塔", MorphemeList(), "");
+    Entity tower(&title, 0);
+    Entity bridge(&title, 0);
+    tower.addRelated(&tower);
+    EXPECT_TRUE(tower.relatedEntities().empty());
+    tower.addRelated(&bridge);
+    tower.addRelated(&bridge);
+    EXPECT_EQ(tower.relatedEntities().size(), 1u);
+
+    Topic* topic = reinterpret_cast<Topic*>(&bridge);  // only the address is stored
+    EXPECT_FALSE(tower.hasTopics());
+    tower.addTopic(topic);
+    tower.addTopic(topic);
+    EXPECT_EQ(tower.topicRefs().topics().size(), 1u);
+    EXPECT_TRUE(tower.hasTopics());
+
+    tower.entitySet(4).insert(&bridge);
+    tower.entitySet(5).insert(&bridge);
+    tower.clearSet4();
+    EXPECT_TRUE(tower.entitySet(4).empty());
+    EXPECT_FALSE(tower.entitySet(5).empty());
+    tower.clearSet5();
+    EXPECT_TRUE(tower.entitySet(5).empty());
+    EXPECT_THROW(tower.entitySet(7), std::out_of_range);
+}
+
+TEST(KnowledgeObjectTest, EntitySetsCountCommonMembers)
+{
+    ParsedText title("x", MorphemeList(), "");
+    KnowledgeObject a(1, &title), b(1, &title), c(1, &title);
+    EntitySet first, second;
+    first.insert(&a);
+    first.insert(&b);
+    second.insert(&b);
+    second.insert(&c);
+    EXPECT_TRUE(first.intersects(second));
+    EXPECT_EQ(first.countCommon(second), 1);
+    EXPECT_FALSE(first.intersects(EntitySet()));
+    EXPECT_EQ(first.countCommon(EntitySet()), 0);
+}
+
+TEST(KnowledgeObjectTest, ReadingJoinsWordReadingsSkippingTabs)
+{
+    ParsedText title("東京タワー", makeList({read("東京", "とうきょう"), read("・", "\t"), read("タワー", "たわー")}), "");
+    const Entity tower(&title, 0);
+    EXPECT_EQ(tower.getReading(), "とうきょうたわー");
+
+    ParsedText tabs("・・", makeList({read("・", "\t"), read("・", "\t")}), "");
+    KnowledgeObject object(knowledge_type::ENTITY, &tabs);
+    object.makeReading();
+    EXPECT_EQ(object.getReading(), "");
+}
+
+TEST(KnowledgeObjectTest, TitleTextsAndSharedWords)
+{
+    ParsedText same("塔", makeList({makeWord("塔", pos::COMMON_NOUN)}), "");
+    ParsedText changed("１２", MorphemeList(), "十二");
+    const KnowledgeObject plain(knowledge_type::ENTITY, &same);
+    const KnowledgeObject normalised(knowledge_type::ENTITY, &changed);
+    EXPECT_EQ(plain.getSourceText(), "塔");
+    EXPECT_EQ(normalised.getSourceText(), "十二");
+    EXPECT_EQ(normalised.getTitleText(), "１２");
+
+    KnowledgeObject sharing(knowledge_type::ENTITY, &same);
+    MorphemeList words = makeList({makeWord("高い", pos::ADJECTIVE), makeWord("塔", pos::COMMON_NOUN)});
+    words.setListNumber(3);
+    sharing.setTitleWords(words);
+    EXPECT_EQ(plain.getTitleWords().size(), 2u);
+    EXPECT_EQ(plain.getTitleWords().getListNumber(), 3);
+
+    const KnowledgeObject untitled(knowledge_type::ENTITY, nullptr);
+    EXPECT_EQ(untitled.getTitleText(), "");
+    EXPECT_TRUE(untitled.getTitleWords().empty());
+}
+
+TEST(KnowledgeObjectTest, ThesaurusSpeaksForItsRepresentative)
+{
+    ParsedText towerTitle("塔", MorphemeList(), "とう");
+    ParsedText groupTitle("塔類", MorphemeList(), "");
+    Entity tower(&towerTitle, 0);
+    const Thesaurus group(knowledge_type::ENTITY_SYNONYMS, &groupTitle, &tower);
+    EXPECT_EQ(group.getRepresentative(), &tower);
+    EXPECT_EQ(group.representativeTitleText(), "塔");
+    EXPECT_EQ(group.representativeSourceText(), "とう");
+    const Thesaurus orphan(knowledge_type::ENTITY_SYNONYMS, &groupTitle, nullptr);
+    EXPECT_EQ(orphan.representativeTitleText(), "");
+}
+
+}  // namespace
+}  // namespace quibo

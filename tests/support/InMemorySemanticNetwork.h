@@ -1,0 +1,85 @@
+// A semantic network of a few stated relations, installed into the
+// LanguageAnalyzer instance for the lifetime of one test.  The instance is
+// deleted afterwards, so nothing one test states reaches the next.
+#pragma once
+
+#include "analysis/LanguageAnalyzer.h"
+#include "analysis/SemanticQueries.h"
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quibo::test {
+
+class InMemorySemanticNetwork : public SemanticQueries {
+public:
+    // searchPath(from, to) answers `result` at the signed `depth`, provided
+    // the search limit reaches |depth|, as a level-by-level search would.
+    void relate(const std::string& from, const std::string& to, int result, int depth)
+    {
+        m_paths[{from, to}] = {result, depth};
+    }
+    // Lets every stated path answer whatever the limit, to reach the
+    // callers' handling of distances a limited search would not return.
+    void ignoreLimits() { m_ignoreLimits = true; }
+    void addSense(const std::string& word, SenseRecord record)
+    {
+        record.queriedWord = word;
+        m_senses[word].push_back(std::move(record));
+    }
+
+    std::vector<SenseRecord> relations(const std::string& word, char* relationText) override
+    {
+        std::free(relationText);
+        auto found = m_senses.find(word);
+        return found == m_senses.end() ? std::vector<SenseRecord>() : found->second;
+    }
+    int searchPath(const std::string& word1, const std::string& word2, int& depth, int limit) override
+    {
+        auto found = m_paths.find({word1, word2});
+        if (found == m_paths.end())
+            return 0;
+        const auto [result, pathDepth] = found->second;
+        const int reach = limit < 0 ? 50 : limit;
+        if (!m_ignoreLimits && std::abs(pathDepth) > reach)
+            return 0;
+        depth = pathDepth;
+        return result;
+    }
+    NetworkText listRelations(const std::string&) override { return NetworkText(); }
+    NetworkText collectWords(const std::string&, int) override { return NetworkText(); }
+    NetworkText reachableWords(const std::string&, int, int) override { return NetworkText(); }
+    NetworkText relatedWords(const std::string&, int) override { return NetworkText(); }
+
+private:
+    std::map<std::pair<std::string, std::string>, std::pair<int, int>> m_paths;
+    std::map<std::string, std::vector<SenseRecord>> m_senses;
+    bool m_ignoreLimits = false;
+};
+
+// Installs a fresh in-memory network for the scope; deletes the analyser
+// instance on leaving it.
+class ScopedSemanticNetwork {
+public:
+    ScopedSemanticNetwork()
+    {
+        auto network = std::make_unique<InMemorySemanticNetwork>();
+        m_network = network.get();
+        LanguageAnalyzer::instance()->setSemanticNetwork(std::move(network));
+    }
+    ~ScopedSemanticNetwork() { LanguageAnalyzer::deleteInstance(); }
+    ScopedSemanticNetwork(const ScopedSemanticNetwork&) = delete;
+    ScopedSemanticNetwork& operator=(const ScopedSemanticNetwork&) = delete;
+
+    InMemorySemanticNetwork& operator*() const { return *m_network; }
+    InMemorySemanticNetwork* operator->() const { return m_network; }
+
+private:
+    InMemorySemanticNetwork* m_network;
+};
+
+}  // namespace quibo::test
