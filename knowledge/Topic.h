@@ -7,6 +7,7 @@
 #include "knowledge/TopicTitleList.h"
 
 #include <cstdint>
+#include <string>
 
 namespace quibo {
 
@@ -28,6 +29,13 @@ public:
     virtual std::int32_t getReplyKinds() const { return m_replyKinds; }
     virtual ReplyTable* getReplyTable() const { return m_replyTable; }
     virtual void setReplyTable(ReplyTable* table) { m_replyTable = table; }
+
+    // The header line when the header is not empty, then the title list's
+    // dump with the same header.
+    virtual void dump(const std::string& header) const;
+    // "DEBUG:\t" [header "\n"], then the title list's string with the same
+    // header.
+    virtual std::string toString(const std::string& header) const;
 
     // The bit word of the reply kinds offered (see ReplyKind.h).
     void setReplyKinds(std::int32_t kinds) { m_replyKinds = kinds; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace quibo {
@@ -15,6 +16,13 @@ public:
     TopicTitleList(const TopicTitleList&) = default;
     TopicTitleList& operator=(const TopicTitleList&) = default;
     virtual ~TopicTitleList() = default;
+
+    // The header line when the header is not empty, then each title's dump
+    // after "\tTopicTitle=", on standard output.
+    virtual void dump(const std::string& header) const;
+    // "DEBUG:\t" [header "\n"], then "\tTopicTitle=" and the toString of
+    // each title.
+    virtual std::string toString(const std::string& header) const;
 
     std::vector<TopicTitle*>& titles() { return m_titles; }
     const std::vector<TopicTitle*>& titles() const { return m_titles; }
