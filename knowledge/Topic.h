@@ -3,6 +3,7 @@
 // is borrowed from the knowledge base.
 #pragma once
 
+#include "knowledge/CdrBody.h"
 #include "knowledge/StringRefSet.h"
 #include "knowledge/TopicTitleList.h"
 
@@ -15,6 +16,10 @@ class ReplyTable;
 class TopicTitle;
 
 class Topic {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     Topic() = default;
     Topic(const Topic&) = delete;

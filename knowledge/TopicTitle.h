@@ -9,6 +9,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "knowledge/CdrBody.h"
 #include "knowledge/ReplyEntryGroup.h"
 
 #include <cstdint>
@@ -34,6 +35,10 @@ inline constexpr int S_O_A = 0x2A;
 }  // namespace topic_title_type
 
 class TopicTitle {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     // Bits of the flag word.
     static constexpr std::int32_t COMPLETE = 0x1;

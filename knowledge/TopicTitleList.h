@@ -2,6 +2,8 @@
 // decides when a title is deleted.
 #pragma once
 
+#include "knowledge/CdrBody.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -11,6 +13,10 @@ namespace quibo {
 class TopicTitle;
 
 class TopicTitleList {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     TopicTitleList() = default;
     TopicTitleList(const TopicTitleList&) = default;
