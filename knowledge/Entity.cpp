@@ -1,6 +1,8 @@
 #include "knowledge/Entity.h"
 
+#include "analysis/ConsoleLine.h"
 #include "knowledge/Thesaurus.h"
+#include "knowledge/Topic.h"
 
 #include <algorithm>
 #include <iostream>
@@ -34,6 +36,32 @@ void Entity::addRelated(KnowledgeObject* object)
 {
     if (object != this)
         m_sets[5].insert(object);
+}
+
+void Entity::dump(const std::string& prefix) const
+{
+    if (!prefix.empty())
+        writeConsoleLine(prefix);
+    writeConsoleLine("Entity title=" + getTitleText() + ",yomi=" + getReading());
+    TopicRefList::dump("");
+}
+
+void TopicRefList::dump(const std::string& header) const
+{
+    if (!header.empty())
+        writeConsoleLine(header);
+    for (const Topic* topic : m_topics)
+        topic->dump("");
+}
+
+std::string TopicRefList::toString(const std::string& header) const
+{
+    std::string text = "DEBUG:\t";
+    if (!header.empty())
+        text += header + "\n";
+    for (const Topic* topic : m_topics)
+        text += topic->toString(header);
+    return text;
 }
 
 EntitySet& Entity::entitySet(int n)

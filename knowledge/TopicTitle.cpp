@@ -1,0 +1,136 @@
+#include "knowledge/TopicTitle.h"
+
+#include "analysis/ConsoleLine.h"
+#include "analysis/Vocabulary.h"
+#include "knowledge/KnowledgeObject.h"
+#include "knowledge/ReplyKind.h"
+#include "knowledge/ReplyTable.h"
+#include "knowledge/Topic.h"
+
+#include <cstdio>
+
+namespace quibo {
+
+namespace {
+
+// Words in print form: every field but the line feed before the words and
+// the knowledge-words-only filter.
+constexpr int PRINT_FIELDS = 0x17F;
+
+std::string printForm(const MorphemeList& words)
+{
+    return words.dump("", PRINT_FIELDS);
+}
+
+// writeConsoleLine ends the line itself.
+void writeConsoleText(const std::string& eucText)
+{
+    if (!eucText.empty() && eucText.back() == '\n')
+        writeConsoleLine(eucText.substr(0, eucText.size() - 1));
+    else if (!eucText.empty())
+        writeConsoleLine(eucText);
+}
+
+}  // namespace
+
+TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
+{
+    if (object) {
+        m_centres.push_back(object);
+        m_centreIndex.insert(object->getTitleText());
+    }
+}
+
+bool TopicTitle::hasReplyKind(int letter) const
+{
+    if (!m_owner)
+        return false;
+    return (m_owner->getReplyKinds() & replyKindFlag(letter)) != 0;
+}
+
+ReplyEntryGroup TopicTitle::getReplyGroup(int letter, int fallback) const
+{
+    if (!hasReplyKind(letter) && fallback == 1)
+        letter = 'd';
+    if (hasReplyKind(letter)) {
+        if (const ReplyTable* table = m_owner->getReplyTable()) {
+            if (const ReplyEntryGroup* group = table->findGroup(letter))
+                return *group;
+        }
+    }
+    return ReplyEntryGroup();
+}
+
+bool TopicTitle::sameReplyTable(const TopicTitle* other) const
+{
+    if (!other || !m_owner || !other->m_owner)
+        return false;
+    return m_owner->getReplyTable() == other->m_owner->getReplyTable();
+}
+
+std::string TopicTitle::slotText(int which) const
+{
+    int filledBit = 0;
+    int anyBit = 0;
+    const MorphemeList* words = nullptr;
+    switch (which) {
+    case 1: filledBit = 0x20, anyBit = 0x10, words = &m_xWords; break;
+    case 2: filledBit = 0x08, anyBit = 0x04, words = &m_yWords; break;
+    case 3: filledBit = 0x02, anyBit = 0x01, words = &m_aWords; break;
+    default: return std::string();
+    }
+    if (m_type & filledBit)
+        return words->getText();
+    if (m_type & anyBit)
+        return std::string(WILDCARD_WORD);
+    return std::string(NULL_WORD);
+}
+
+std::string TopicTitle::typeName(int type)
+{
+    switch (type) {
+    case topic_title_type::A_Y_N: return "A_Y_N";
+    case topic_title_type::A_Y_A: return "A_Y_A";
+    case topic_title_type::X_A_N: return "X_A_N";
+    case topic_title_type::X_A_A: return "X_A_A";
+    case topic_title_type::X_Y_N: return "X_Y_N";
+    case topic_title_type::S_O_A: return "S_O_A";
+    default: {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(type));
+        return hex;
+    }
+    }
+}
+
+std::string TopicTitle::dumpText(const std::string& header) const
+{
+    char bits[16];
+    std::snprintf(bits, sizeof bits, "%x", static_cast<unsigned>(m_dcaBits));
+    std::string text;
+    if (!header.empty())
+        text = header + "\t";
+    text += "( type=" + typeName(m_type) + " dcaBits=" + bits + " searchAbleFlg=" + (isSearchAble() ? "1" : "0") +
+            " completeFlg=" + (isComplete() ? "1" : "0") + " completeFlgImi=" + (isCompleteImi() ? "1" : "0") +
+            ")\n";
+    text += "・S: " + printForm(m_sWords) + "・O: " + printForm(m_oWords) + "・A: (" + slotText(3) + " )\n";
+    text += "関連名詞\t[";
+    for (const KnowledgeObject* centre : m_centres)
+        text += centre->getTitleText() + ";";
+    return text + "]\n";
+}
+
+void TopicTitle::dump(const std::string& header) const
+{
+    writeConsoleText(dumpText(header));
+}
+
+std::string TopicTitle::toString(const std::string& header) const
+{
+    std::string text = "DEBUG:\t";
+    if (!header.empty())
+        text += header + "\t";
+    return text + "( type=" + typeName(m_type) + " " + printForm(m_sWords) + printForm(m_oWords) + "\n";
+}
+
+}  // namespace quibo
