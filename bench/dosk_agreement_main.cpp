@@ -13,7 +13,8 @@
 //   - throughput of both analysers on one thread, the dictionary load time,
 //     and each analyser's peak RSS (measured in a child process each).
 //   dosk-agreement [--sentences N] [--differences FILE] [--corpus FILE]
-#include <iconv.h>
+#include "tools/EucText.h"
+
 #include <mecab.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -51,25 +52,13 @@ double seconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter() { iconv_close(m_cd); }
-    bool operator()(const std::string& in, std::string& out)
+// Both directions between the corpus's UTF-8 and the engine's EUC-JP.
+struct Converter {
+    bool toEucJp;
+    bool operator()(const std::string& in, std::string& out) const
     {
-        std::string buffer(in.size() * 3 + 8, '\0');
-        char* inp = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char* outp = buffer.data();
-        std::size_t outLeft = buffer.size();
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(m_cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1)) return false;
-        out.assign(buffer.data(), buffer.size() - outLeft);
-        return true;
+        return toEucJp ? quibo::tools::toEucJp(in, out) : quibo::tools::toUtf8(in, out);
     }
-
-private:
-    iconv_t m_cd;
 };
 
 // Translations of one GNU message catalogue.
@@ -107,7 +96,7 @@ std::vector<Sentence> buildCorpus(std::size_t limit, std::vector<std::string>& s
     for (const auto& entry : std::filesystem::directory_iterator(CATALOGUES))
         if (entry.path().extension() == ".mo") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    Converter toEuc("EUCJP-MS", "UTF-8");
+    Converter toEuc{true};
     std::set<std::string> seen;
     std::vector<Sentence> corpus;
     for (const auto& file : files) {
@@ -156,7 +145,7 @@ struct Word {
     }
 };
 
-std::string describe(const std::vector<Word>& words, Converter& toUtf8)
+std::string describe(const std::vector<Word>& words, const Converter& toUtf8)
 {
     std::string text;
     for (const Word& w : words) {
@@ -173,7 +162,7 @@ std::string describe(const std::vector<Word>& words, Converter& toUtf8)
 // MeCab's words for a sentence, attributes through the compiler's tables;
 // `unknown` tells whether MeCab used an unknown word.
 std::vector<Word> mecabWords(mecab_t* mecab, const std::string& utf8, bool& unknown, bool& leftOut,
-                             Converter& toEuc)
+                             const Converter& toEuc)
 {
     std::vector<Word> words;
     unknown = leftOut = false;
@@ -225,7 +214,7 @@ struct Agreement {
 Agreement measureAgreement(const std::string& dictionaryPath, const std::vector<Sentence>& corpus,
                            mecab_t* mecab, FILE* differences, const char* label)
 {
-    Converter toEuc("EUCJP-MS", "UTF-8"), toUtf8("UTF-8", "EUCJP-MS");
+    Converter toEuc{true}, toUtf8{false};
     Agreement result;
     auto dictionary = std::make_unique<DoskDictionary>(dictionaryPath);
     if (dictionary->state() != 0) {

@@ -1,6 +1,7 @@
 #include "tools/JumanDictionaryCompiler.h"
 
-#include <iconv.h>
+#include "tools/EucText.h"
+
 
 #include <algorithm>
 #include <cstdlib>
@@ -68,34 +69,10 @@ const std::vector<std::pair<std::string_view, std::string_view>> FORM_FALLBACKS 
     {"タ接連用形", "基本連用形"},
 };
 
-class Utf8ToEuc {
-public:
-    Utf8ToEuc() : m_cd(iconv_open("EUCJP-MS", "UTF-8")) {}
-    ~Utf8ToEuc()
-    {
-        if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
-    }
-    Utf8ToEuc(const Utf8ToEuc&) = delete;
-    Utf8ToEuc& operator=(const Utf8ToEuc&) = delete;
-
-    bool convert(std::string_view in, std::string& out)
-    {
-        out.clear();
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) return false;
-        std::string buffer(in.size() * 2 + 4, '\0');
-        char* inp = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char* outp = buffer.data();
-        std::size_t outLeft = buffer.size();
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(m_cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1)) return false;
-        out.assign(buffer.data(), buffer.size() - outLeft);
-        return true;
-    }
-
-private:
-    iconv_t m_cd;
-};
+bool toEucJpText(std::string_view utf8, std::string& euc)
+{
+    return quibo::tools::toEucJp(std::string(utf8), euc);
+}
 
 std::vector<std::string> splitCsv(const std::string& line)
 {
@@ -214,7 +191,6 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
     report = JumanCompileReport();
     source = DoskSource();
     const fs::path dir(options.sourceDir);
-    Utf8ToEuc converter;
     const std::string header = "Dosk dictionary from JUMAN";
     std::copy(header.begin(), header.end(), source.headerBlock.begin());
 
@@ -230,7 +206,7 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
         if (space == std::string::npos) continue;
         int id = std::atoi(line.substr(0, space).c_str());
         std::string feature;
-        if (id < 0 || id > 4000 || !converter.convert(line.substr(space + 1), feature)) continue;
+        if (id < 0 || id > 4000 || !toEucJpText(line.substr(space + 1), feature)) continue;
         if (static_cast<int>(source.classes.size()) <= id) source.classes.resize(static_cast<std::size_t>(id) + 1);
         std::vector<std::string> parts = splitCsv(feature);
         DoskSourceClass& c = source.classes[static_cast<std::size_t>(id)];
@@ -369,10 +345,10 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
             DoskSourceWord word;
             std::string pos;
             const int context = std::atoi(f[1].c_str());
-            if (context <= 0 || context >= contexts || !converter.convert(f[0], word.key) ||
-                !converter.convert(f[8] == "*" ? f[0] : f[8], word.baseForm) ||
-                !converter.convert(f[9] == "*" ? std::string() : toKatakanaUtf8(f[9]), word.reading) ||
-                !converter.convert(f[7], pos)) {
+            if (context <= 0 || context >= contexts || !toEucJpText(f[0], word.key) ||
+                !toEucJpText(f[8] == "*" ? f[0] : f[8], word.baseForm) ||
+                !toEucJpText(f[9] == "*" ? std::string() : toKatakanaUtf8(f[9]), word.reading) ||
+                !toEucJpText(f[7], pos)) {
                 ++report.droppedConversion;
                 continue;
             }
