@@ -112,50 +112,57 @@ void CdrBody<DcaDefinition>::read(DcaDefinition& definition, CdrReader& in)
     definition.gate = in.readInt32();
 }
 
-void CdrBody<MeanCondSpec>::write(const MeanCondSpec& spec, CdrWriter& out)
+namespace {
+
+// Condition and term specs share their trailing members, in this order.
+template <typename Spec>
+void writeSpecTail(const Spec& spec, CdrWriter& out)
 {
-    out.writeInt32(spec.unit);
-    out.writeString(spec.position);
     writeInts(spec.posCodes, out);
     writeIntSequences(spec.posSequences, out);
     writeInts(spec.conjugationForms, out);
     out.writeString(spec.cueText);
     writeWords(spec.words, out);
     writeWordSequences(spec.wordSequences, out);
+}
+
+template <typename Spec>
+void readSpecTail(Spec& spec, CdrReader& in)
+{
+    spec.posCodes = readInts(in);
+    spec.posSequences = readIntSequences(in);
+    spec.conjugationForms = readInts(in);
+    spec.cueText = in.readString();
+    spec.words = readWords(in);
+    spec.wordSequences = readWordSequences(in);
+}
+
+}  // namespace
+
+void CdrBody<MeanCondSpec>::write(const MeanCondSpec& spec, CdrWriter& out)
+{
+    out.writeInt32(spec.unit);
+    out.writeString(spec.position);
+    writeSpecTail(spec, out);
 }
 
 void CdrBody<MeanCondSpec>::read(MeanCondSpec& spec, CdrReader& in)
 {
     spec.unit = in.readInt32();
     spec.position = in.readString();
-    spec.posCodes = readInts(in);
-    spec.posSequences = readIntSequences(in);
-    spec.conjugationForms = readInts(in);
-    spec.cueText = in.readString();
-    spec.words = readWords(in);
-    spec.wordSequences = readWordSequences(in);
+    readSpecTail(spec, in);
 }
 
 void CdrBody<MeanTermSpec>::write(const MeanTermSpec& spec, CdrWriter& out)
 {
     out.writeString(spec.variableName);
-    writeInts(spec.posCodes, out);
-    writeIntSequences(spec.posSequences, out);
-    writeInts(spec.conjugationForms, out);
-    out.writeString(spec.cueText);
-    writeWords(spec.words, out);
-    writeWordSequences(spec.wordSequences, out);
+    writeSpecTail(spec, out);
 }
 
 void CdrBody<MeanTermSpec>::read(MeanTermSpec& spec, CdrReader& in)
 {
     spec.variableName = in.readString();
-    spec.posCodes = readInts(in);
-    spec.posSequences = readIntSequences(in);
-    spec.conjugationForms = readInts(in);
-    spec.cueText = in.readString();
-    spec.words = readWords(in);
-    spec.wordSequences = readWordSequences(in);
+    readSpecTail(spec, in);
 }
 
 void CdrBody<MeanRule>::write(const MeanRule& rule, CdrWriter& out)
