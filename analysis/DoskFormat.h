@@ -4,8 +4,10 @@
 // keys, class names, the reading code table) is big-endian UCS-2.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace quibo::dosk {
 
@@ -39,6 +41,11 @@ inline constexpr std::uint32_t MAX_24BIT = 0xFFFFFF;
 
 inline std::uint16_t readLE16(const std::uint8_t* p)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint16_t value;
+        std::memcpy(&value, p, 2);
+        return value;
+    }
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 inline std::int16_t readLE16s(const std::uint8_t* p)
@@ -52,6 +59,11 @@ inline std::uint32_t readLE24(const std::uint8_t* p)
 }
 inline std::uint32_t readLE32(const std::uint8_t* p)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, p, 4);
+        return value;
+    }
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }

@@ -6,7 +6,6 @@
 namespace quibo {
 namespace {
 
-constexpr int NOT_A_RANGE_CLASS = -0x7FFFFFFF;
 constexpr int ENTRY_CLASS_COUNT = dosk::ENTRY_CLASS_MASK + 1;
 
 // Bounds-checked reader over one section.
@@ -190,10 +189,8 @@ int DoskClassTable::charCost(int unit) const
     return range ? range->cost : dosk::UNLISTED_WORD_COST;
 }
 
-bool DoskClassTable::isRangeClass(int classId) const
+bool DoskClassTable::isRangeClassOutsideIndex(int classId) const
 {
-    if (classId >= 0 && classId < ENTRY_CLASS_COUNT && !m_rangeCostByClass.empty())
-        return m_rangeCostByClass[classId] != NOT_A_RANGE_CLASS;
     for (const auto& range : m_ranges)
         if (range.classId == classId) return true;
     return false;

@@ -62,11 +62,19 @@ public:
     // Unlisted-word cost of a unit: its first range's cost, else 20000.
     int charCost(int unit) const;
     // True when some range has this class.
-    bool isRangeClass(int classId) const;
+    bool isRangeClass(int classId) const
+    {
+        if (classId >= 0 && static_cast<std::size_t>(classId) < m_rangeCostByClass.size())
+            return m_rangeCostByClass[static_cast<std::size_t>(classId)] != NOT_A_RANGE_CLASS;
+        return isRangeClassOutsideIndex(classId);
+    }
     // Cost of the first range of the class (20000 when none).
     int rangeClassCost(int classId) const;
 
 private:
+    static constexpr int NOT_A_RANGE_CLASS = -0x7FFFFFFF;
+    bool isRangeClassOutsideIndex(int classId) const;
+
     std::vector<std::vector<std::uint8_t>> m_rawNames1;
     std::vector<std::vector<std::uint8_t>> m_rawNames2;
     std::vector<std::string> m_names1;

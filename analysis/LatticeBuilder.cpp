@@ -1,6 +1,7 @@
 #include "analysis/LatticeBuilder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 
@@ -220,9 +221,11 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         // The nodes of cell i, gathered once: every word that starts here
         // scans them for its best predecessor.
         here.clear();
+        bool allInMatrix = true;
         for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
             const LatticeNode& node = lattice.node(n);
             const bool inMatrix = static_cast<unsigned>(node.classId) < static_cast<unsigned>(matrixSize);
+            allInMatrix = allInMatrix && inMatrix;
             here.push_back({node.cost, n,
                             inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1});
         }
@@ -230,6 +233,20 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
             std::int32_t best = -1;
             const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
+            if (columnInMatrix && allInMatrix) {
+                // Every connection is in the matrix: the common case, kept tight.
+                const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
+                std::int64_t least = INT64_MAX;
+                for (const Candidate& h : here) {
+                    const std::int64_t total = h.cost + readLE16s(column + h.row);
+                    if (total < least || (tiesLast && total == least)) {
+                        least = total;
+                        best = h.node;
+                    }
+                }
+                bestCost = static_cast<std::int32_t>(least);
+                return best;
+            }
             const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
             for (const Candidate& h : here) {
                 std::int32_t total = h.cost;
