@@ -219,6 +219,18 @@ TEST_F(LanguageAnalyzerInitTest, RetryAfterFailureHoldsOneMapping)
     EXPECT_EQ(platform::SharedFileMapping::holders(MAPPING), 1);
 }
 
+TEST_F(LanguageAnalyzerInitTest, FailedInitAfterSuccessLeavesTheInstanceUninitialised)
+{
+    TemporaryInstallTree tree;
+    tree.linkAllFromBuild();
+    ASSERT_EQ(initFromInstall(tree.root()), 0);
+    tree.remove(DOSK_DICTIONARY);
+    EXPECT_EQ(initFromInstall(tree.root()), -3);
+    EXPECT_FALSE(LanguageAnalyzer::isInitialized());
+    std::string surfaces;
+    EXPECT_TRUE(LanguageAnalyzer::instance()->analyze("犬が走る", surfaces).empty());
+}
+
 // A tree of small files: a two-word dictionary, a one-word network and a
 // meaning-rule file padded to `ruleFileBytes`.
 void writeSmallTree(const TemporaryInstallTree& tree, std::size_t ruleFileBytes)
