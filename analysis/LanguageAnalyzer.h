@@ -53,7 +53,8 @@ public:
 
     // Opens the network file ("pstorage") and answers the queries from it:
     // 0 when open, -1 when the file cannot be opened, -2 when it does not
-    // load (nothing is installed then).  An open file is kept.
+    // load (the queries then go on answering "nothing related").  A network
+    // already open is kept and 0 returned.
     int openSemanticNetwork(const std::string& path);
     // Installs the network the queries go to (null removes it), replacing
     // the one held.  Tests install a small in-memory network this way and
