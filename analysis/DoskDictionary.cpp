@@ -1,0 +1,299 @@
+#include "analysis/DoskDictionary.h"
+
+#include <cstring>
+#include <exception>
+
+namespace quibo {
+namespace {
+
+constexpr std::size_t FULL_WIDTH_LIMIT = 1022;
+constexpr std::size_t READING_LIMIT = 128;
+constexpr int POS_CLASS_UNDEFINED = 15;
+constexpr int POS_SUBCLASS_KATAKANA = 2;
+
+// Full-width forms of ASCII 0x20..0x7E other than digits and letters.
+struct SymbolForm {
+    char ascii;
+    unsigned char first, second;
+};
+constexpr SymbolForm ASCII_SYMBOLS[] = {
+    {' ', 0xA1, 0xA1}, {'!', 0xA1, 0xAA}, {'"', 0xA1, 0xC9}, {'#', 0xA1, 0xF4}, {'$', 0xA1, 0xF0},
+    {'%', 0xA1, 0xF3}, {'&', 0xA1, 0xF5}, {'\'', 0xA1, 0xC7}, {'(', 0xA1, 0xCA}, {')', 0xA1, 0xCB},
+    {'*', 0xA1, 0xF6}, {'+', 0xA1, 0xDC}, {',', 0xA1, 0xA4}, {'-', 0xA1, 0xDD}, {'.', 0xA1, 0xA5},
+    {'/', 0xA1, 0xBF}, {':', 0xA1, 0xA7}, {';', 0xA1, 0xA8}, {'<', 0xA1, 0xE3}, {'=', 0xA1, 0xE1},
+    {'>', 0xA1, 0xE4}, {'?', 0xA1, 0xA9}, {'@', 0xA1, 0xF7}, {'[', 0xA1, 0xCE}, {'\\', 0xA1, 0xEF},
+    {']', 0xA1, 0xCF}, {'^', 0xA1, 0xB0}, {'_', 0xA1, 0xB2}, {'`', 0xA1, 0xAE}, {'{', 0xA1, 0xD0},
+    {'|', 0xA1, 0xC3}, {'}', 0xA1, 0xD1}, {'~', 0xA1, 0xC1},
+};
+
+// Full-width forms of the half-width kana 8E A1 .. 8E DD, in that order.
+constexpr const char* HALF_WIDTH_KANA_FORMS =
+    "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+
+constexpr int HALF_WIDTH_KEY = 0x8E00;
+
+std::string pair(unsigned char first, unsigned char second)
+{
+    return std::string{static_cast<char>(first), static_cast<char>(second)};
+}
+
+// Katakana letter names of A..Z.
+constexpr const char* LETTER_NAMES[26] = {
+    "エー", "ビー", "シー", "ディー", "イー", "エフ", "ジー", "エイチ", "アイ",
+    "ジェイ", "ケイ", "エル", "エム", "エヌ", "オー", "ピー", "キュー", "アール",
+    "エス", "ティー", "ユー", "ブイ", "ダブリュー", "エックス", "ワイ", "ゼット"};
+
+}  // namespace
+
+DoskDictionary::DoskDictionary(const std::string& path)
+    : m_builder(std::make_unique<LatticeBuilder>()), m_path(path)
+{
+    if (!load(dictionaryPath(path), CODE_TYPE_EUC)) {
+        m_state = -1;
+        return;
+    }
+    try {
+        buildFullWidthMap();
+        buildReadingMap();
+        m_state = 0;
+    } catch (const std::exception&) {
+        m_state = -1;
+    }
+}
+
+std::string DoskDictionary::dictionaryPath(const std::string& path)
+{
+    auto last = path.find_last_of("\\/");
+    std::string lastComponent = last == std::string::npos ? path : path.substr(last + 1);
+    if (lastComponent.compare(0, 8, "dosk.dic") == 0) return path;
+    if (last == std::string::npos || last == 0) return "dosk/dosk.dic";
+    auto secondLast = path.find_last_of("\\/", last - 1);
+    if (secondLast == std::string::npos) {
+        char separator = path[last];
+        return std::string("dosk") + separator + "dosk.dic";
+    }
+    char separator = path[secondLast];
+    return path.substr(0, secondLast + 1) + "dosk" + separator + "dosk.dic";
+}
+
+bool DoskDictionary::load(const std::string& filePath, int codeType)
+{
+    m_codeType = codeType;
+    return m_builder->load(filePath, codeType);
+}
+
+void DoskDictionary::buildFullWidthMap()
+{
+    m_fullWidthMap.clear();
+    for (int c = '0'; c <= '9'; ++c)
+        m_fullWidthMap[c].form = pair(0xA3, static_cast<unsigned char>(0xB0 + (c - '0')));
+    for (int c = 'A'; c <= 'Z'; ++c)
+        m_fullWidthMap[c].form = pair(0xA3, static_cast<unsigned char>(0xC1 + (c - 'A')));
+    for (int c = 'a'; c <= 'z'; ++c)
+        m_fullWidthMap[c].form = pair(0xA3, static_cast<unsigned char>(0xE1 + (c - 'a')));
+    for (const SymbolForm& symbol : ASCII_SYMBOLS)
+        m_fullWidthMap[static_cast<unsigned char>(symbol.ascii)].form = pair(symbol.first, symbol.second);
+
+    const char* kana = HALF_WIDTH_KANA_FORMS;
+    for (int code = 0xA1; code <= 0xDD; ++code) {
+        FullWidthForm& form = m_fullWidthMap[HALF_WIDTH_KEY | code];
+        form.form.assign(kana + 2 * (code - 0xA1), 2);
+        const auto first = static_cast<unsigned char>(form.form[0]);
+        const auto second = static_cast<unsigned char>(form.form[1]);
+        const bool voicedRow = code >= 0xB6 && code <= 0xC4;      // カ .. ト
+        const bool semiVoicedRow = code >= 0xCA && code <= 0xCE;  // ハ .. ホ
+        if (voicedRow || semiVoicedRow) {
+            form.hasVoiced = true;
+            form.voiced = pair(first, static_cast<unsigned char>(second + 1));
+        }
+        if (semiVoicedRow) {
+            form.hasSemiVoiced = true;
+            form.semiVoiced = pair(first, static_cast<unsigned char>(second + 2));
+        }
+        if (code == 0xB3) {  // ウ -> ヴ
+            form.hasVoiced = true;
+            form.voiced = "ヴ";
+        }
+    }
+    m_fullWidthIndex.assign(0x200, nullptr);
+    for (const auto& [key, form] : m_fullWidthMap)
+        m_fullWidthIndex[key < 0x100 ? key : 0x100 | (key & 0xFF)] = &form;
+}
+
+void DoskDictionary::buildReadingMap()
+{
+    m_readingMap.clear();
+    for (int i = 0; i < 26; ++i) {
+        m_readingMap[pair(0xA3, static_cast<unsigned char>(0xC1 + i))] = LETTER_NAMES[i];
+        m_readingMap[pair(0xA3, static_cast<unsigned char>(0xE1 + i))] = LETTER_NAMES[i];
+    }
+    // Hiragana ぁ (A4A1) .. ん (A4F3) and katakana share their second byte.
+    for (int second = 0xA1; second <= 0xF3; ++second)
+        m_readingMap[pair(0xA4, static_cast<unsigned char>(second))] = pair(0xA5, static_cast<unsigned char>(second));
+    m_readingMap["＋"] = "プラス";
+}
+
+void DoskDictionary::cleanText(std::string& text) const
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (p[i] < 0x21) {
+            ++i;
+        } else if (p[i] == 0xA1 && i + 1 < n && p[i + 1] == 0xA1) {
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    std::string out;
+    out.reserve(n - i);
+    bool blank = false;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b == ' ' || b == '\t') {
+            blank = true;
+            ++i;
+            continue;
+        }
+        if (b == 0xA1 && i + 1 < n && p[i + 1] == 0xA1) {
+            blank = true;
+            i += 2;
+            continue;
+        }
+        // Controls, DEL and characters cut at the end are dropped: each would
+        // break the one-unit-per-two-bytes link between text and code units.
+        if (b < 0x20 || b == 0x7F) {
+            ++i;
+            continue;
+        }
+        std::size_t width = 1;
+        if (b == 0x8F)
+            width = 3;
+        else if (b >= 0x80)
+            width = 2;
+        if (width > n - i) break;
+        if (blank) {
+            out.push_back(' ');
+            blank = false;
+        }
+        if (b == 0x8F)
+            out += "〓";  // no code unit for JIS X 0212 characters
+        else
+            out.append(text, i, width);
+        i += width;
+    }
+    text = out.empty() ? std::string() : toFullWidth(out);
+}
+
+std::string DoskDictionary::toFullWidth(const std::string& text) const
+{
+    std::string out;
+    out.reserve(FULL_WIDTH_LIMIT + 2);
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    const FullWidthForm* lastKana = nullptr;  // kana written just before
+    for (std::size_t i = 0; i < n;) {
+        if (out.size() > FULL_WIDTH_LIMIT) break;
+        const unsigned char b = p[i];
+        if (b >= 0x20 && b <= 0x7E && m_fullWidthIndex.size() == 0x200) {
+            out += m_fullWidthIndex[b]->form;
+            lastKana = nullptr;
+            ++i;
+            continue;
+        }
+        if (b == 0x8E && i + 1 < n) {
+            const unsigned char code = p[i + 1];
+            const FullWidthForm* combined = nullptr;
+            if (code == 0xDE && lastKana && lastKana->hasVoiced) combined = lastKana;
+            if (code == 0xDF && lastKana && lastKana->hasSemiVoiced) combined = lastKana;
+            if (combined) {
+                out.resize(out.size() - 2);
+                out += code == 0xDE ? combined->voiced : combined->semiVoiced;
+                lastKana = nullptr;
+                i += 2;
+                continue;
+            }
+            const FullWidthForm* found =
+                m_fullWidthIndex.size() == 0x200 ? m_fullWidthIndex[0x100 | code] : nullptr;
+            if (found) {
+                out += found->form;
+                lastKana = found;
+            } else {
+                out.append(text, i, 2);
+                lastKana = nullptr;
+            }
+            i += 2;
+            continue;
+        }
+        lastKana = nullptr;
+        if (b >= 0x80) {
+            std::size_t width = i + 1 < n ? 2 : 1;
+            out.append(text, i, width);
+            i += width;
+        } else {
+            out.push_back(static_cast<char>(b));
+            ++i;
+        }
+    }
+    return out;
+}
+
+RawWord DoskDictionary::buildRawWord(const std::string& surface, const std::string& baseForm,
+                                     const std::string& reading, int posClass, int posSubclass,
+                                     int conjugationType, int conjugationForm,
+                                     const std::string& classNameComponent) const
+{
+    RawWord word;
+    word.surface = surface;
+    word.baseForm = baseForm;
+    word.reading = reading.empty() ? surface : reading;
+    word.posClass = posClass;
+    word.posSubclass = posSubclass;
+    word.conjugationType = conjugationType;
+    word.conjugationForm = conjugationForm;
+    word.conjugationFormText = classNameComponent;
+    if (posClass == POS_CLASS_UNDEFINED && posSubclass != POS_SUBCLASS_KATAKANA) {
+        std::string rebuilt;
+        for (std::size_t i = 0; i < word.reading.size(); i += 2) {
+            std::string piece = word.reading.substr(i, 2);
+            auto found = m_readingMap.find(piece);
+            rebuilt += found == m_readingMap.end() ? piece : found->second;
+            if (rebuilt.size() >= READING_LIMIT) {
+                rebuilt.clear();
+                break;
+            }
+        }
+        word.reading = rebuilt;
+    }
+    return word;
+}
+
+int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
+{
+    cleanText(text);
+    if (text.empty() || m_state != 0) return -1;
+    std::vector<DoskWord> path;
+    m_builder->build(toCodeUnits(text, CODE_TYPE_EUC), path);
+    words.clear();
+    const DoskClassTable& classes = m_builder->classTable();
+    for (const DoskWord& word : path) {
+        const std::size_t offset = static_cast<std::size_t>(word.offset);
+        if (offset >= text.size()) break;
+        std::string surface = text.substr(offset, static_cast<std::size_t>(word.length));
+        const int c = word.classId;
+        std::string baseForm, reading;
+        if (word.entry <= 0 || !m_builder->entryBaseForm(word.entry, baseForm)) baseForm = surface;
+        if (word.entry > 0)
+            m_builder->entryReading(word.entry, reading);
+        else
+            m_builder->composeReading(reading, surface, c);
+        words.push_back(buildRawWord(surface, baseForm, reading, classes.attribute(c, 0),
+                                     classes.attribute(c, 1), classes.attribute(c, 2),
+                                     classes.attribute(c, 3), classes.lastNameComponent(c)));
+    }
+    return 0;
+}
+
+}  // namespace quibo

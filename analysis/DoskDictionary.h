@@ -1,0 +1,99 @@
+// The morphological analyser over the Dosk dictionary: locates and maps the
+// dictionary, cleans a sentence, runs the lattice and turns the best path
+// into raw word records (surface, reading, base form, class attributes),
+// which the language analyser turns into Morpheme records.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/LatticeBuilder.h"
+
+namespace quibo {
+
+// One analysed word.  The four ints are the class attributes (POS class,
+// subclass, conjugation type and form ids); of the four texts beside them
+// only the last is filled: the last component of the class name.
+struct RawWord {
+    std::string surface;
+    std::string reading;
+    std::string baseForm;
+    std::string posClassText;
+    int posClass = 0;
+    std::string posSubclassText;
+    int posSubclass = 0;
+    std::string conjugationTypeText;
+    int conjugationType = 0;
+    std::string conjugationFormText;
+    int conjugationForm = 0;
+};
+
+// Full-width form of a half-width character (EUC-JP, two bytes each).
+struct FullWidthForm {
+    std::string form;
+    bool hasVoiced = false;
+    bool hasSemiVoiced = false;
+    std::string voiced;
+    std::string semiVoiced;
+};
+
+class DoskDictionary {
+public:
+    // Maps "dosk/dosk.dic" beside the folder of `path` (see dictionaryPath);
+    // state() is 0 when the dictionary loaded, -1 otherwise.
+    explicit DoskDictionary(const std::string& path);
+    DoskDictionary(const DoskDictionary&) = delete;
+    DoskDictionary& operator=(const DoskDictionary&) = delete;
+
+    // The dictionary file for a path: unchanged when its last component
+    // begins with "dosk.dic", else the path with everything after its
+    // second-to-last separator replaced by "dosk\dosk.dic" (the separator
+    // kept as found; '/' and '\' are both separators).
+    static std::string dictionaryPath(const std::string& path);
+
+    bool load(const std::string& filePath, int codeType);
+
+    // Analyses one EUC-JP sentence.  The text is replaced by its cleaned,
+    // full-width form; 0 after an analysis (the words may be none), -1 when
+    // the cleaned text is empty or no dictionary is loaded.
+    int analyze(std::string& text, std::vector<RawWord>& words) const;
+
+    // Leading blanks dropped, inner runs of blanks made one, controls, DEL
+    // and cut characters dropped, three-byte characters replaced by 〓, the
+    // rest made full-width: afterwards every character is two bytes, one per
+    // code unit.
+    void cleanText(std::string& text) const;
+    // ASCII and half-width kana to their full-width forms (a voiced or
+    // semi-voiced mark joins the kana written just before it); stops before
+    // a character once more than 1022 bytes are written.
+    std::string toFullWidth(const std::string& text) const;
+
+    RawWord buildRawWord(const std::string& surface, const std::string& baseForm,
+                         const std::string& reading, int posClass, int posSubclass,
+                         int conjugationType, int conjugationForm,
+                         const std::string& classNameComponent) const;
+
+    int state() const { return m_state; }
+    const std::string& path() const { return m_path; }
+    const LatticeBuilder& lattice() const { return *m_builder; }
+    const std::map<std::string, std::string>& readingMap() const { return m_readingMap; }
+    const std::map<int, FullWidthForm>& fullWidthMap() const { return m_fullWidthMap; }
+
+private:
+    void buildFullWidthMap();
+    void buildReadingMap();
+
+    std::unique_ptr<LatticeBuilder> m_builder;
+    std::string m_path;
+    int m_codeType = CODE_TYPE_EUC;
+    int m_state = -1;
+    std::map<std::string, std::string> m_readingMap;
+    std::map<int, FullWidthForm> m_fullWidthMap;
+    // The map's forms by byte: ASCII at its code, half-width kana at 0x100 +
+    // its second byte; null where the map has none.
+    std::vector<const FullWidthForm*> m_fullWidthIndex;
+};
+
+}  // namespace quibo

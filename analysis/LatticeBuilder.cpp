@@ -1,0 +1,503 @@
+#include "analysis/LatticeBuilder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+
+#include "analysis/DoskFormat.h"
+
+namespace quibo {
+
+using namespace dosk;
+
+namespace {
+
+constexpr int MAX_UNITS = 16383;
+
+// Characters between which a dictionary word that starts inside a run of one
+// character class is penalised: kana, ideographs, full-width digits and
+// letters.
+bool isRunCharacter(int unit)
+{
+    return (unit >= 0x3041 && unit <= 0x3093) || (unit >= 0x30A1 && unit <= 0x30F3) ||
+           (unit >= 0x4E00 && unit <= 0xFAFF) || (unit >= 0xFF10 && unit <= 0xFF19) ||
+           (unit >= 0xFF21 && unit <= 0xFF3A) || (unit >= 0xFF41 && unit <= 0xFF5A);
+}
+
+// A node of the current cell as the predecessor scan needs it: its cost, its
+// index and the byte offset of its matrix row (-1 outside the matrix).
+struct Candidate {
+    std::int32_t cost;
+    std::int32_t node;
+    std::ptrdiff_t row;
+};
+
+struct Cell {
+    std::int32_t first = -1;
+    std::int32_t last = -1;
+};
+
+// The nodes of one search, each cell a list in insertion order (the
+// tie-breaks depend on it).
+class Lattice {
+public:
+    // Starts an empty lattice of `width` + 1 cells, keeping the storage of
+    // earlier searches.
+    void reset(int width)
+    {
+        m_nodes.clear();
+        m_cells.assign(static_cast<std::size_t>(width) + 1, Cell());
+    }
+    void add(int cell, const LatticeNode& node)
+    {
+        auto index = static_cast<std::int32_t>(m_nodes.size());
+        m_nodes.push_back({node, -1});
+        Cell& c = m_cells[cell];
+        if (c.last < 0)
+            c.first = index;
+        else
+            m_nodes[c.last].next = index;
+        c.last = index;
+    }
+    bool empty(int cell) const { return m_cells[cell].first < 0; }
+    std::int32_t first(int cell) const { return m_cells[cell].first; }
+    std::int32_t next(std::int32_t node) const { return m_nodes[node].next; }
+    const LatticeNode& node(std::int32_t index) const { return m_nodes[index].node; }
+
+private:
+    struct Placed {
+        LatticeNode node;
+        std::int32_t next;
+    };
+    std::vector<Placed> m_nodes;
+    std::vector<Cell> m_cells;
+};
+
+}  // namespace
+
+LatticeBuilder::LatticeBuilder()
+{
+    m_sections.push_back(&m_classTable);
+    m_sections.push_back(&m_matrix);
+}
+
+LatticeBuilder::~LatticeBuilder() { release(); }
+
+void LatticeBuilder::release()
+{
+    for (DoskSection* section : m_sections) section->reset();
+    m_extraHeader.clear();
+    m_trie = DoskTrie();
+    m_header.fill(0);
+    m_block0Size = 0;
+    m_sectionCount = 0;
+    std::fill(std::begin(m_sectionSizes), std::end(m_sectionSizes), 0);
+    m_mapping.reset();
+}
+
+bool LatticeBuilder::load(const std::string& filePath, int codeType, const std::string& mappingName)
+{
+    release();
+    m_codeType = codeType;
+    try {
+        m_mapping = std::make_unique<platform::SharedFileMapping>();
+        if (!m_mapping->open(filePath, mappingName) || !parse()) {
+            release();
+            return false;
+        }
+        return true;
+    } catch (const std::exception&) {
+        release();
+        return false;
+    }
+}
+
+bool LatticeBuilder::parse()
+{
+    const std::uint8_t* data = m_mapping->data();
+    const std::size_t size = m_mapping->size();
+    if (size < HEADER_AREA_OFFSET + 12) return false;
+    std::memcpy(m_header.data(), data, HEADER_BLOCK_SIZE);
+    std::int32_t headerArea = readLE32s(data + 32);
+    std::int32_t block0 = readLE32s(data + 36);
+    std::int32_t sections = readLE32s(data + 40);
+    if (headerArea < DEFAULT_HEADER_AREA_SIZE || block0 < 2 || sections < 0) return false;
+    m_headerAreaSize = headerArea;
+    m_block0Size = block0;
+    m_sectionCount = std::min<int>(static_cast<int>(m_sections.size()), sections);
+
+    std::size_t pos = HEADER_AREA_OFFSET + 12;
+    if (pos + 4 * static_cast<std::size_t>(m_sectionCount) > size) return false;
+    for (int i = 0; i < m_sectionCount; ++i, pos += 4) {
+        m_sectionSizes[i] = readLE32s(data + pos);
+        if (m_sectionSizes[i] < 0) return false;
+    }
+    std::int64_t extra = static_cast<std::int64_t>(headerArea) - (m_sectionCount * 4 + 12);
+    if (extra > 0) {
+        if (static_cast<std::uint64_t>(extra) > size - pos) return false;
+        m_extraHeader.assign(data + pos, data + pos + extra);
+    }
+
+    if (static_cast<std::uint64_t>(block0) > size - BLOCK0_OFFSET || size < BLOCK0_OFFSET) return false;
+    if (!m_trie.attach(data + BLOCK0_OFFSET, static_cast<std::size_t>(block0))) return false;
+
+    std::size_t at = BLOCK0_OFFSET + static_cast<std::size_t>(block0);
+    for (int i = 0; i < m_sectionCount; ++i) {
+        std::size_t sectionSize = static_cast<std::size_t>(m_sectionSizes[i]);
+        if (sectionSize == 0) break;
+        if (sectionSize > size - at) return false;
+        DoskSection* reader = m_sections[i];
+        reader->reset();
+        if (sectionSize > 2 && readLE16(data + at) == reader->tag() &&
+            !reader->load(data + at + 2, sectionSize - 2))
+            return false;
+        at += sectionSize;
+    }
+    m_classTable.convertNames(m_codeType);
+    for (std::size_t code = 0; code < m_codeText.size(); ++code) {
+        const std::uint16_t unit = m_trie.codeUnit(code);
+        const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(unit >> 8), static_cast<std::uint8_t>(unit & 0xFF)};
+        m_codeText[code] = toText(bytes, 2, m_codeType);
+    }
+    return true;
+}
+
+bool LatticeBuilder::build(const CodeUnits& units, std::vector<DoskWord>& words) const
+{
+    words.clear();
+    if (units.size() / 2 > MAX_UNITS) return false;
+    if (search(units, words, false)) return true;
+    // A path can die where a dictionary word ends inside a run of one
+    // character class whose first cell nobody reached: then nothing extends
+    // the run.  Only then search again, starting a fresh one-character word
+    // where the run cannot be extended, so that every other sentence keeps
+    // exactly the segmentation of the plain rules.
+    return search(units, words, true);
+}
+
+bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words,
+                            bool mendDeadEnds) const
+{
+    words.clear();
+    const int width = static_cast<int>(units.size() / 2);
+    const DoskClassTable& classes = m_classTable;
+    const int lastClass = classes.classCount() - 1;
+    // Scratch storage reused from search to search (one per thread).
+    thread_local Lattice scratchLattice;
+    thread_local std::vector<DoskMatch> scratchMatches;
+    Lattice& lattice = scratchLattice;
+    std::vector<DoskMatch>& matches = scratchMatches;
+    // The best predecessor of a word of class c at the current position,
+    // when no run rule applies, depends on c alone: remembered per class for
+    // the position (a stamp tells whether an entry is from this position).
+    struct Remembered {
+        std::uint32_t stamp = 0;
+        std::int32_t best = -1;
+        std::int32_t cost = 0;
+    };
+    thread_local std::vector<Remembered> scratchRemembered(ENTRY_CLASS_MASK + 1);
+    thread_local std::uint32_t scratchStamp = 0;
+    std::vector<Remembered>& remembered = scratchRemembered;
+    std::uint32_t stamp = scratchStamp;
+    thread_local std::vector<Candidate> scratchHere;
+    std::vector<Candidate>& here = scratchHere;
+    const int matrixSize = m_matrix.size();
+    const std::uint8_t* matrixCosts = m_matrix.costs();
+    lattice.reset(width);
+    lattice.add(0, m_beginOfSentence);
+
+    DoskEntry entry;
+    int previousUnit = 0;
+    for (int i = 0; i < width; ++i) {
+        const int unit = readBE16(units.data() + 2 * i);
+        const int v = previousUnit;
+        previousUnit = unit;
+        const DoskCharRange* lastOfV = classes.lastRange(v);
+        const DoskCharRange* lastOfU = classes.lastRange(unit);
+        const bool run = lastOfV && lastOfU && lastOfV->classId == lastOfU->classId;
+        if (lattice.empty(i)) continue;
+
+        // The nodes of cell i, gathered once: every word that starts here
+        // scans them for its best predecessor.
+        here.clear();
+        bool allInMatrix = true;
+        for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+            const LatticeNode& node = lattice.node(n);
+            const bool inMatrix = static_cast<unsigned>(node.classId) < static_cast<unsigned>(matrixSize);
+            allInMatrix = allInMatrix && inMatrix;
+            here.push_back({node.cost, n,
+                            inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1});
+        }
+        // Least (cost + connection(node, c)); ties: the first, or the last.
+        auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
+            std::int32_t best = -1;
+            const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
+            if (columnInMatrix && allInMatrix) {
+                // Every connection is in the matrix: the common case, kept tight.
+                const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
+                std::int64_t least = INT64_MAX;
+                for (const Candidate& h : here) {
+                    const std::int64_t total = h.cost + readLE16s(column + h.row);
+                    if (total < least || (tiesLast && total == least)) {
+                        least = total;
+                        best = h.node;
+                    }
+                }
+                bestCost = static_cast<std::int32_t>(least);
+                return best;
+            }
+            const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
+            for (const Candidate& h : here) {
+                std::int32_t total = h.cost;
+                if (columnInMatrix && h.row >= 0) total += readLE16s(column + h.row);
+                if (best < 0 || total < bestCost || (tiesLast && total == bestCost)) {
+                    best = h.node;
+                    bestCost = total;
+                }
+            }
+            return best;
+        };
+
+        m_trie.matches(units.data() + 2 * i, units.size() - 2 * static_cast<std::size_t>(i), matches);
+        // Keys are whole code units; an odd length only comes from a damaged
+        // trie.
+        matches.erase(std::remove_if(matches.begin(), matches.end(),
+                                     [](const DoskMatch& m) { return m.length % 2 != 0; }),
+                      matches.end());
+        bool anyEntry = false;
+        if (mendDeadEnds) {
+            for (const DoskMatch& match : matches)
+                if (m_trie.entry(match.entry, entry)) anyEntry = true;
+        } else {
+            anyEntry = !matches.empty();
+        }
+
+        const DoskCharRange* range = classes.firstRange(unit);
+        if (!anyEntry || range) {
+            const int c = range ? range->classId : lastClass;
+            const int k = range ? range->cost : UNLISTED_WORD_COST;
+            bool extended = false;
+            if (i > 0 && run) {
+                std::int32_t longest = -1;
+                for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+                    const LatticeNode& node = lattice.node(n);
+                    if (node.classId == c && (longest < 0 || node.length > lattice.node(longest).length))
+                        longest = n;
+                }
+                if (longest >= 0 && lattice.node(longest).predecessor >= 0) {
+                    const LatticeNode& node = lattice.node(longest);
+                    const LatticeNode& p = lattice.node(node.predecessor);
+                    LatticeNode added;
+                    added.classId = static_cast<std::int16_t>(c);
+                    added.length = static_cast<std::int16_t>(node.length + 2);
+                    added.predecessor = node.predecessor;
+                    added.cost = p.cost + connection(p.classId, c) + k;
+                    lattice.add(i + 1, added);
+                    extended = true;
+                } else {
+                    extended = !mendDeadEnds;
+                }
+            }
+            if (!extended) {
+                std::int32_t bestCost = 0;
+                const std::int32_t best = bestPredecessor(c, true, bestCost);
+                LatticeNode added;
+                added.classId = static_cast<std::int16_t>(c);
+                added.length = 2;
+                added.predecessor = best;
+                added.cost = bestCost + k;
+                lattice.add(i + 1, added);
+            }
+        }
+
+        const bool insideRun = run && isRunCharacter(v) && isRunCharacter(unit);
+        if (++stamp == 0) {
+            for (Remembered& r : remembered) r.stamp = 0;
+            stamp = 1;
+        }
+        for (const DoskMatch& match : matches) {
+            const int length = match.length;
+            const int target = i + length / 2;
+            for (std::int32_t offset = match.entry; offset > 0;) {
+                const std::int32_t entryOffset = offset;
+                int c, w;
+                if (!m_trie.entryHead(offset, c, w, offset)) break;
+
+                if (length <= 4 && classes.isRangeClass(c)) {
+                    std::int32_t longest = -1;
+                    for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+                        const LatticeNode& node = lattice.node(n);
+                        if (node.classId == c && (longest < 0 || node.length > lattice.node(longest).length))
+                            longest = n;
+                    }
+                    if (longest >= 0 && lattice.node(longest).predecessor >= 0) {
+                        const LatticeNode& node = lattice.node(longest);
+                        const LatticeNode& p = lattice.node(node.predecessor);
+                        LatticeNode added;
+                        added.classId = static_cast<std::int16_t>(c);
+                        added.length = static_cast<std::int16_t>(length + node.length);
+                        added.predecessor = node.predecessor;
+                        added.cost = p.cost + connection(p.classId, c) + classes.rangeClassCost(c);
+                        lattice.add(target, added);
+                    }
+                }
+
+                std::int32_t best = -1;
+                std::int32_t bestCost = 0;
+                Remembered* memo = insideRun ? nullptr : &remembered[static_cast<std::size_t>(c)];
+                if (memo && memo->stamp == stamp) {
+                    best = memo->best;
+                    bestCost = memo->cost;
+                }
+                if (!insideRun && best < 0) best = bestPredecessor(c, false, bestCost);
+                for (std::int32_t n = insideRun ? lattice.first(i) : -1; n >= 0; n = lattice.next(n)) {
+                    const LatticeNode& node = lattice.node(n);
+                    std::int32_t total;
+                    if (length == 2)
+                        total = node.cost;
+                    else
+                        total = node.cost + ((node.length == 2 || classes.isRangeClass(node.classId))
+                                                 ? UNLISTED_WORD_COST
+                                                 : connection(node.classId, c));
+                    if (best < 0 || total < bestCost) {  // ties: the first
+                        best = n;
+                        bestCost = total;
+                    }
+                }
+                if (memo) *memo = {stamp, best, bestCost};
+                LatticeNode added;
+                added.classId = static_cast<std::int16_t>(c);
+                added.length = static_cast<std::int16_t>(length);
+                added.entry = entryOffset;
+                added.predecessor = best;
+                added.cost = bestCost + w + (insideRun && length == 2 ? UNLISTED_WORD_COST : 0);
+                lattice.add(target, added);
+            }
+        }
+    }
+
+    scratchStamp = stamp;
+    if (lattice.empty(width)) return false;
+    std::int32_t best = -1;
+    std::int32_t bestCost = 0;
+    for (std::int32_t n = lattice.first(width); n >= 0; n = lattice.next(n)) {
+        const LatticeNode& node = lattice.node(n);
+        std::int32_t total = node.cost + connection(node.classId, 0);
+        if (best < 0 || total < bestCost) {
+            best = n;
+            bestCost = total;
+        }
+    }
+
+    std::vector<int> lengths, partClasses;
+    std::vector<std::int32_t> partEntries;
+    int position = 2 * width;
+    for (std::int32_t n = best; n >= 0;) {
+        const LatticeNode& node = lattice.node(n);
+        if (node.length < 1) break;
+        if (splitCompound(node.entry, node.length, lengths, partClasses, partEntries) == 1) {
+            for (std::size_t p = lengths.size(); p-- > 0;) {
+                position -= lengths[p];
+                words.push_back({static_cast<std::int16_t>(position), static_cast<std::int16_t>(lengths[p]),
+                                 partClasses[p], partEntries[p]});
+            }
+        } else {
+            position -= node.length;
+            words.push_back({static_cast<std::int16_t>(position), node.length, node.classId, node.entry});
+        }
+        n = node.predecessor;
+    }
+    std::reverse(words.begin(), words.end());
+    return true;
+}
+
+int LatticeBuilder::splitCompound(std::int32_t entryOffset, int wordLength, std::vector<int>& lengths,
+                                  std::vector<int>& classes, std::vector<std::int32_t>& entries) const
+{
+    lengths.clear();
+    classes.clear();
+    entries.clear();
+    if (entryOffset < 0) return 0;
+    DoskEntry entry;
+    if (!m_trie.entry(entryOffset, entry)) return 0;
+    if (!(entry.flags & ENTRY_COMPOUND) || entry.compound < COMPOUND_PARTS_FROM) return 0;
+    const int kind = entry.compound >> 6;
+    if (kind != 1) return kind;
+    if (entry.partCount == 0) return 0;
+    int used = 0;
+    for (int m = 0; m < entry.partCount; ++m) {
+        int length;
+        std::int32_t partOffset;
+        DoskEntry part;
+        if (!m_trie.compoundPart(entry, m, length, partOffset) || partOffset == 0 ||
+            !m_trie.entry(partOffset, part))
+            break;
+        if (m == entry.partCount - 1) length = wordLength - used;
+        // A part must be a whole number of units inside the word.
+        if (length <= 0 || length % 2 != 0 || used + length > wordLength) break;
+        used += length;
+        lengths.push_back(length);
+        classes.push_back(part.classId);
+        entries.push_back(partOffset);
+    }
+    if (static_cast<int>(lengths.size()) != entry.partCount) {
+        lengths.clear();
+        classes.clear();
+        entries.clear();
+        return 0;
+    }
+    return kind;
+}
+
+bool LatticeBuilder::composeReading(std::string& reading, const std::string& surface, int classId) const
+{
+    reading.clear();
+    CodeUnits units = toCodeUnits(surface, m_codeType);
+    std::vector<DoskMatch> matches;
+    DoskEntry entry;
+    std::size_t position = 0;
+    while (position < units.size()) {
+        m_trie.matches(units.data() + position, units.size() - position, matches);
+        bool found = false;
+        for (const DoskMatch& match : matches) {
+            for (std::int32_t offset = match.entry; offset > 0 && !found; offset = entry.next) {
+                if (!m_trie.entry(offset, entry)) break;
+                if (entry.classId != classId) continue;
+                std::string piece;
+                entryReading(entry.offset, piece);
+                reading += piece;
+                position += static_cast<std::size_t>(match.length);
+                found = true;
+            }
+            if (found) break;
+        }
+        if (!found) return false;
+    }
+    return true;
+}
+
+bool LatticeBuilder::entryReading(std::int32_t entryOffset, std::string& reading) const
+{
+    reading.clear();
+    DoskEntry entry;
+    const std::uint8_t* codes;
+    std::size_t count;
+    if (!m_trie.entry(entryOffset, entry) || !m_trie.readingCodes(entry.readingOffset, codes, count))
+        return false;
+    for (std::size_t i = 0; i < count; ++i) reading += m_codeText[codes[i]];
+    return true;
+}
+
+bool LatticeBuilder::entryBaseForm(std::int32_t entryOffset, std::string& baseForm) const
+{
+    baseForm.clear();
+    DoskEntry entry;
+    CodeUnits key;
+    if (!m_trie.entry(entryOffset, entry) || entry.baseFormNode <= 0) return false;
+    if (!m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
+    baseForm = toText(key, m_codeType);
+    return true;
+}
+
+}  // namespace quibo

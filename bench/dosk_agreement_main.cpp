@@ -1,0 +1,396 @@
+// dosk-agreement: runs the Dosk analyser and MeCab (libmecab with Debian's
+// mecab-jumandic-utf8) over a corpus of Japanese sentences taken from the
+// Japanese message catalogues of the installed Debian packages
+// (/usr/share/locale/ja/LC_MESSAGES/*.mo), JIS X 0208 characters only, and
+// reports
+//   - agreement on surfaces and the four class attributes, per sentence,
+//     for a dictionary compiled without character ranges (over sentences in
+//     which MeCab finds no unknown word) and for the production dictionaries;
+//   - throughput of both analysers on one thread, the dictionary load time,
+//     and each analyser's peak RSS (measured in a child process each).
+//   dosk-agreement [--sentences N] [--differences FILE] [--corpus FILE]
+#include <iconv.h>
+#include <mecab.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "analysis/DoskDictionary.h"
+#include "analysis/Vocabulary.h"
+#include "tools/JumanDictionaryCompiler.h"
+
+namespace {
+
+using namespace quibo;
+
+constexpr const char* MECAB_ARGS = "-d /var/lib/mecab/dic/juman-utf8";
+constexpr const char* CATALOGUES = "/usr/share/locale/ja/LC_MESSAGES";
+
+double seconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter() { iconv_close(m_cd); }
+    bool operator()(const std::string& in, std::string& out)
+    {
+        std::string buffer(in.size() * 3 + 8, '\0');
+        char* inp = const_cast<char*>(in.data());
+        std::size_t inLeft = in.size();
+        char* outp = buffer.data();
+        std::size_t outLeft = buffer.size();
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(m_cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1)) return false;
+        out.assign(buffer.data(), buffer.size() - outLeft);
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+// Translations of one GNU message catalogue.
+std::vector<std::string> catalogueStrings(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::string> strings;
+    auto word = [&](std::size_t at) -> std::uint32_t {
+        if (at + 4 > bytes.size()) return 0;
+        std::uint32_t v;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    if (word(0) != 0x950412de) return strings;
+    std::uint32_t count = word(8), translations = word(16);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t length = word(translations + 8 * i), offset = word(translations + 8 * i + 4);
+        if (offset + static_cast<std::uint64_t>(length) > bytes.size()) break;
+        strings.emplace_back(bytes.data() + offset, length);
+    }
+    return strings;
+}
+
+struct Sentence {
+    std::string utf8;
+    std::string euc;
+};
+
+// Sentences cut at 。！？ and line ends, kept when every character is a
+// two-byte JIS X 0208 character other than the full-width space.
+std::vector<Sentence> buildCorpus(std::size_t limit, std::vector<std::string>& sources)
+{
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(CATALOGUES))
+        if (entry.path().extension() == ".mo") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    Converter toEuc("EUCJP-MS", "UTF-8");
+    std::set<std::string> seen;
+    std::vector<Sentence> corpus;
+    for (const auto& file : files) {
+        std::size_t before = corpus.size();
+        for (const std::string& message : catalogueStrings(file)) {
+            std::string current;
+            auto flush = [&] {
+                std::string euc;
+                if (current.size() >= 12 && toEuc(current, euc) && !seen.count(euc)) {
+                    bool jis = euc.size() % 2 == 0;
+                    for (std::size_t i = 0; jis && i < euc.size(); i += 2) {
+                        auto a = static_cast<unsigned char>(euc[i]), b = static_cast<unsigned char>(euc[i + 1]);
+                        jis = a >= 0xA1 && a <= 0xF4 && b >= 0xA1 && b <= 0xFE && !(a == 0xA1 && b == 0xA1);
+                    }
+                    if (jis && corpus.size() < limit) {
+                        seen.insert(euc);
+                        corpus.push_back({current, euc});
+                    }
+                }
+                current.clear();
+            };
+            for (std::size_t i = 0; i < message.size(); ++i) {
+                char c = message[i];
+                if (c == '\n' || c == '\0') {
+                    flush();
+                    continue;
+                }
+                current.push_back(c);
+                for (const char* end : {"\xE3\x80\x82", "\xEF\xBC\x81", "\xEF\xBC\x9F"})  // 。！？ in UTF-8
+                    if (current.size() >= 3 && current.compare(current.size() - 3, 3, end) == 0) flush();
+            }
+            flush();
+        }
+        if (corpus.size() > before) sources.push_back(file.filename().string());
+        if (corpus.size() >= limit) break;
+    }
+    return corpus;
+}
+
+struct Word {
+    std::string surface;
+    int attributes[4] = {0, 0, 0, 0};
+    bool operator==(const Word& o) const
+    {
+        return surface == o.surface && std::equal(attributes, attributes + 4, o.attributes);
+    }
+};
+
+std::string describe(const std::vector<Word>& words, Converter& toUtf8)
+{
+    std::string text;
+    for (const Word& w : words) {
+        std::string surface;
+        toUtf8(w.surface, surface);
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "(%d,%d,%d,%d) ", w.attributes[0], w.attributes[1],
+                      w.attributes[2], w.attributes[3]);
+        text += surface + buffer;
+    }
+    return text;
+}
+
+// MeCab's words for a sentence, attributes through the compiler's tables;
+// `unknown` tells whether MeCab used an unknown word.
+std::vector<Word> mecabWords(mecab_t* mecab, const std::string& utf8, bool& unknown, bool& leftOut,
+                             Converter& toEuc)
+{
+    std::vector<Word> words;
+    unknown = leftOut = false;
+    for (const mecab_node_t* node = mecab_sparse_tonode(mecab, utf8.c_str()); node; node = node->next) {
+        if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE) continue;
+        if (node->stat == MECAB_UNK_NODE) unknown = true;
+        // Rows of Wikipedia.csv and Auto.csv, which dosk.dic leaves out, are
+        // marked 自動獲得 (automatically acquired).
+        if (std::strstr(node->feature, "\xE8\x87\xAA\xE5\x8B\x95\xE7\x8D\xB2\xE5\xBE\x97")) leftOut = true;
+        Word word;
+        toEuc(std::string(node->surface, node->length), word.surface);
+        std::string feature;
+        toEuc(node->feature, feature);
+        std::vector<std::string> f;
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= feature.size(); ++i)
+            if (i == feature.size() || feature[i] == ',') {
+                f.push_back(feature.substr(start, i - start));
+                start = i + 1;
+            }
+        if (f.size() >= 4) {
+            jumanPosIds(f[0], f[1], word.attributes[0], word.attributes[1]);
+            for (std::size_t t = 1; t < CONJUGATION_TYPE_NAMES.size(); ++t)
+                if (CONJUGATION_TYPE_NAMES[t] == f[2]) word.attributes[2] = static_cast<int>(t);
+            word.attributes[3] = std::max(0, jumanConjugationFormId(f[3]));
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<Word> doskWords(const DoskDictionary& dictionary, const std::string& euc)
+{
+    std::string text = euc;
+    std::vector<RawWord> raw;
+    dictionary.analyze(text, raw);
+    std::vector<Word> words;
+    for (const RawWord& r : raw)
+        words.push_back({r.surface, {r.posClass, r.posSubclass, r.conjugationType, r.conjugationForm}});
+    return words;
+}
+
+struct Agreement {
+    int known = 0, knownAgree = 0;            // MeCab used no unknown word
+    int comparable = 0, comparableAgree = 0;  // ... nor a word of the left-out files
+    int all = 0, allAgree = 0;
+};
+
+Agreement measureAgreement(const std::string& dictionaryPath, const std::vector<Sentence>& corpus,
+                           mecab_t* mecab, FILE* differences, const char* label)
+{
+    Converter toEuc("EUCJP-MS", "UTF-8"), toUtf8("UTF-8", "EUCJP-MS");
+    Agreement result;
+    auto dictionary = std::make_unique<DoskDictionary>(dictionaryPath);
+    if (dictionary->state() != 0) {
+        std::fprintf(stderr, "cannot load %s\n", dictionaryPath.c_str());
+        return result;
+    }
+    for (const Sentence& s : corpus) {
+        bool unknown, leftOut;
+        std::vector<Word> theirs = mecabWords(mecab, s.utf8, unknown, leftOut, toEuc);
+        std::vector<Word> ours = doskWords(*dictionary, s.euc);
+        bool agree = theirs == ours;
+        ++result.all;
+        result.allAgree += agree;
+        if (!unknown) {
+            ++result.known;
+            result.knownAgree += agree;
+        }
+        if (!unknown && !leftOut) {
+            ++result.comparable;
+            result.comparableAgree += agree;
+        }
+        if (!agree && differences)
+            std::fprintf(differences, "[%s]%s %s\n  mecab: %s\n  dosk:  %s\n", label,
+                         unknown ? " (unknown)" : leftOut ? " (left-out word)" : "",
+                         s.utf8.c_str(), describe(theirs, toUtf8).c_str(), describe(ours, toUtf8).c_str());
+    }
+    return result;
+}
+
+long childPeakRss(const std::function<void()>& work)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        work();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        long rss = usage.ru_maxrss;
+        ssize_t written = write(fds[1], &rss, sizeof rss);
+        _exit(written == sizeof rss ? 0 : 1);
+    }
+    close(fds[1]);
+    long rss = -1;
+    if (read(fds[0], &rss, sizeof rss) != sizeof rss) rss = -1;
+    close(fds[0]);
+    int status;
+    waitpid(pid, &status, 0);
+    return rss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::size_t limit = 5000;
+    std::string differencesPath = "dosk-agreement-differences.txt";
+    std::string corpusPath;  // where to keep the corpus (UTF-8, one sentence a line)
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--sentences") == 0) limit = std::strtoul(argv[i + 1], nullptr, 10);
+        if (std::strcmp(argv[i], "--differences") == 0) differencesPath = argv[i + 1];
+        if (std::strcmp(argv[i], "--corpus") == 0) corpusPath = argv[i + 1];
+    }
+    std::vector<std::string> sources;
+    const std::vector<Sentence> corpus = buildCorpus(limit, sources);
+    std::size_t eucBytes = 0, utf8Bytes = 0;
+    for (const Sentence& s : corpus) {
+        eucBytes += s.euc.size();
+        utf8Bytes += s.utf8.size();
+    }
+    if (!corpusPath.empty()) {
+        std::ofstream out(corpusPath);
+        for (const Sentence& s : corpus) out << s.utf8 << '\n';
+    }
+    std::printf("corpus: %zu sentences, %zu EUC-JP bytes, from %zu catalogues of %s\n", corpus.size(),
+                eucBytes, sources.size(), CATALOGUES);
+
+    const std::string installed = std::string(QUIBO_INSTALL_TREE) + "/dosk/dosk.dic";
+    // Peak RSS, each analyser alone in a child process over the whole corpus
+    // (forked before anything large is built here).
+    long doskRss = childPeakRss([&] {
+        DoskDictionary dictionary(installed);
+        for (const Sentence& s : corpus) doskWords(dictionary, s.euc);
+    });
+    long mecabRss = childPeakRss([&] {
+        mecab_t* mecab = mecab_new2(MECAB_ARGS);
+        if (!mecab) return;
+        for (const Sentence& s : corpus)
+            for (const mecab_node_t* n = mecab_sparse_tonode(mecab, s.utf8.c_str()); n; n = n->next) {
+            }
+        mecab_destroy(mecab);
+    });
+
+    const std::string benchDir = std::string(QUIBO_INSTALL_TREE) + "/../dosk-bench";
+    struct Variant {
+        const char* label;
+        bool ranges, kanji;
+        std::string path;
+    } variants[] = {{"no ranges", false, false, benchDir + "/plain/dosk/dosk.dic"},
+                    {"production", true, false, installed},
+                    {"production + kanji range", true, true, benchDir + "/kanji/dosk/dosk.dic"}};
+    for (Variant& v : variants) {
+        if (v.path == installed) continue;
+        std::filesystem::create_directories(std::filesystem::path(v.path).parent_path());
+        JumanCompileOptions options;
+        options.characterRanges = v.ranges;
+        options.kanjiRange = v.kanji;
+        JumanCompileReport report;
+        if (!compileJumanDictionary(options, v.path, report)) {
+            std::fprintf(stderr, "compile failed: %s\n", report.error.c_str());
+            return 1;
+        }
+    }
+
+    double start = seconds();
+    mecab_t* mecab = mecab_new2(MECAB_ARGS);
+    const double mecabLoad = seconds() - start;
+    if (!mecab) {
+        std::fprintf(stderr, "mecab: %s\n", mecab_strerror(nullptr));
+        return 1;
+    }
+
+    FILE* differences = std::fopen(differencesPath.c_str(), "w");
+    for (const Variant& v : variants) {
+        Agreement a = measureAgreement(v.path, corpus, mecab, differences, v.label);
+        auto percent = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
+        std::printf("agreement, %s: %d/%d = %.2f%% of sentences without MeCab unknown words; "
+                    "%d/%d = %.2f%% of those without words of the left-out files; "
+                    "%d/%d = %.2f%% of all sentences\n",
+                    v.label, a.knownAgree, a.known, percent(a.knownAgree, a.known), a.comparableAgree,
+                    a.comparable, percent(a.comparableAgree, a.comparable), a.allAgree, a.all,
+                    percent(a.allAgree, a.all));
+    }
+    if (differences) std::fclose(differences);
+
+    // Load time: a fresh mapping and parse each time (the last release unmaps).
+    const int loads = 50;
+    start = seconds();
+    for (int i = 0; i < loads; ++i) DoskDictionary dictionary(installed);
+    const double doskLoad = (seconds() - start) / loads;
+
+    // Throughput, one thread, whole corpus repeated.
+    DoskDictionary dictionary(installed);
+    const int rounds = 5;
+    start = seconds();
+    std::size_t sink = 0;
+    std::vector<RawWord> raw;
+    std::string text;
+    for (int r = 0; r < rounds; ++r)
+        for (const Sentence& s : corpus) {
+            text = s.euc;
+            dictionary.analyze(text, raw);
+            sink += raw.size();
+        }
+    const double doskTime = seconds() - start;
+    start = seconds();
+    for (int r = 0; r < rounds; ++r)
+        for (const Sentence& s : corpus)
+            for (const mecab_node_t* n = mecab_sparse_tonode(mecab, s.utf8.c_str()); n; n = n->next) ++sink;
+    const double mecabTime = seconds() - start;
+    mecab_destroy(mecab);
+
+    const double sentences = static_cast<double>(corpus.size()) * rounds;
+    std::printf("throughput: dosk %.0f sentences/s (%.2f MB/s of EUC-JP), mecab %.0f sentences/s "
+                "(%.2f MB/s of UTF-8, %.2f MB/s of the same text in EUC-JP); ratio dosk/mecab %.2f\n",
+                sentences / doskTime, eucBytes * rounds / doskTime / 1e6, sentences / mecabTime,
+                utf8Bytes * rounds / mecabTime / 1e6, eucBytes * rounds / mecabTime / 1e6,
+                mecabTime / doskTime);
+    std::printf("load time: dosk %.3f ms (mapping and checks), mecab %.3f ms\n", doskLoad * 1e3, mecabLoad * 1e3);
+    std::printf("peak RSS over the corpus: dosk %ld kB, mecab %ld kB (%zu)\n", doskRss, mecabRss, sink % 2);
+    return 0;
+}

@@ -1,0 +1,36 @@
+// Loads an arbitrary byte image as the Dosk dictionary and, when it loads,
+// analyses a few sentences over it: a hostile file must give state -1 or
+// harmless words, never a crash or an out-of-bounds read.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "analysis/DoskDictionary.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::string folder = [] {
+        std::string path = std::filesystem::temp_directory_path().string() + "/dosk-fuzz-" +
+                           std::to_string(::getpid());
+        std::filesystem::create_directories(path + "/dosk");
+        return path;
+    }();
+    const std::string file = folder + "/dosk/dosk.dic";
+    if (FILE* out = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(data, 1, size, out);
+        std::fclose(out);
+    }
+    quibo::DoskDictionary dictionary(folder + "/juman/win_.jumanrc20");
+    if (dictionary.state() == 0) {
+        for (const char* sentence : {"犬が走った。", "ＡＢＣ１２３テスト", "東京都の\x8E\xB6\x8E\xDE漢字"}) {
+            std::string text = sentence;
+            std::vector<quibo::RawWord> words;
+            dictionary.analyze(text, words);
+        }
+    }
+    std::remove(file.c_str());
+    return 0;
+}
