@@ -768,16 +768,18 @@ void MeanDictionary::applyIdiomSpans(MorphemeList& list, const std::vector<Idiom
 
 void MeanDictionary::removeCoveredContents(std::vector<MeanContent>& contents) const
 {
-    auto isTermClass = [&](const MeanContent& c) {
+    std::vector<bool> termClass;
+    termClass.reserve(contents.size());
+    for (const MeanContent& c : contents) {
         const std::string name = getDcaName(c.dcaCode);
-        return name == "X" || name == "Y" || name == "Z";
-    };
+        termClass.push_back(name == "X" || name == "Y" || name == "Z");
+    }
     std::vector<bool> covered(contents.size(), false);
     for (std::size_t p = 0; p < contents.size(); ++p) {
         const MeanContent& a = contents[p];
         for (std::size_t q = 0; q < contents.size() && !covered[p]; ++q) {
             const MeanContent& b = contents[q];
-            if (q == p || isTermClass(a) != isTermClass(b)) {
+            if (q == p || termClass[p] != termClass[q]) {
                 continue;
             }
             const bool spans = (b.spanStart <= a.spanStart && b.spanEnd > a.spanEnd) ||
