@@ -54,6 +54,9 @@ LanguageAnalyzer::~LanguageAnalyzer()
 
 int LanguageAnalyzer::init(const std::string& rcPath, bool useInstallDirectory)
 {
+    // Loading again replaces the dictionary: until everything is loaded
+    // anew the instance is not ready.
+    m_initialized = false;
     try {
         const std::string base = useInstallDirectory ? installPath() + "QUIBO3.1/" : std::string();
         const std::string data = base + "data/";
