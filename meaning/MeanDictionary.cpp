@@ -6,7 +6,7 @@
 #include "analysis/TimeStamp.h"
 #include "analysis/Vocabulary.h"
 #include "meaning/MeanCodeTables.h"
-#include "meaning/MeanConsole.h"
+#include "analysis/ConsoleLine.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -89,14 +89,14 @@ std::string cutField(EucString& content)
 
 void warn(int lineNumber, std::string_view message)
 {
-    writeMeanConsoleLine("警告：" + std::to_string(lineNumber) + std::string(message));
+    writeConsoleLine("警告：" + std::to_string(lineNumber) + std::string(message));
 }
 
 // The faulty line itself, after each failed check, and an empty line.
 void echoLine(const std::string& line)
 {
-    writeMeanConsoleLine("line = " + line);
-    writeMeanConsoleLine("");
+    writeConsoleLine("line = " + line);
+    writeConsoleLine("");
 }
 
 // A check that fails prints its diagnostic and makes its caller fail.
@@ -144,7 +144,7 @@ int MeanDictionary::load(const std::string& path)
     initPosCodes();
     initNameTable();
     if (read(path) < 0) {
-        writeMeanConsoleLine(currentTimeStamp() + "SYSTEM_MESSAGE Failed to read mean_dictionary");
+        writeConsoleLine(currentTimeStamp() + "SYSTEM_MESSAGE Failed to read mean_dictionary");
         return -1;
     }
     return 0;
@@ -152,16 +152,16 @@ int MeanDictionary::load(const std::string& path)
 
 int MeanDictionary::read(const std::string& path)
 {
-    writeMeanConsoleLine("--- 意味目録判定辞書作成開始 ---");
+    writeConsoleLine("--- 意味目録判定辞書作成開始 ---");
     FealFile file;
     if (file.decipherFile(path.c_str()) != 0) {
-        writeMeanConsoleLine("read_mean_dictionary --> 意味目録判定辞書ファイル(" + path + ")はオープン失敗");
+        writeConsoleLine("read_mean_dictionary --> 意味目録判定辞書ファイル(" + path + ")はオープン失敗");
         return -1;
     }
     std::vector<char> plain;
     file.appendTo(plain);  // a malformed file deciphers to nothing: no lines
     const int result = readText(std::string_view(plain.data(), plain.size()));
-    writeMeanConsoleLine("--- 意味目録判定辞書作成終了 ---");
+    writeConsoleLine("--- 意味目録判定辞書作成終了 ---");
     return result;
 }
 
@@ -620,12 +620,12 @@ int MeanDictionary::expandVariable(std::string& cue, bool dollar, int lineNumber
     const std::string word = cue.substr(mark, cue.size() - 2 * mark);
     const std::string relations = networkText(analyzer->listRelations(word));
     if (relations.empty()) {
-        writeMeanConsoleLine("Warning" + std::to_string(lineNumber) + "line [" + cue +
+        writeConsoleLine("Warning" + std::to_string(lineNumber) + "line [" + cue +
                              "] input Representative word please");
         return -1;
     }
     if (!contains(relations, word)) {
-        writeMeanConsoleLine("Waring" + std::to_string(lineNumber) + "line [" + cue +
+        writeConsoleLine("Waring" + std::to_string(lineNumber) + "line [" + cue +
                              "] Representative word is not exist");
         return -1;
     }

@@ -1,7 +1,7 @@
 #include "meaning/MeanEntry.h"
 
 #include "meaning/MeanCodeTables.h"
-#include "meaning/MeanConsole.h"
+#include "analysis/ConsoleLine.h"
 
 #include <utility>
 
@@ -39,13 +39,13 @@ void MeanEntry::dump(const std::string& prefix) const
                 unitName(c.unit) + " " + c.representativeWord + " " + posName(c.representativePosCode) + " " +
                 std::to_string(c.meStartOffset) + " " + c.matchedText + " " + std::to_string(c.spanStart) + " " +
                 std::to_string(c.spanEnd);
-        writeMeanConsoleLine(line);
+        writeConsoleLine(line);
     }
     const std::pair<const char*, const std::string*> terms[] = {
         {"term_X = ", &m_termX}, {"term_Y = ", &m_termY}, {"term_Z = ", &m_termZ}};
     for (const auto& [label, term] : terms) {
         if (!term->empty()) {
-            writeMeanConsoleLine(lead + label + *term);
+            writeConsoleLine(lead + label + *term);
         }
     }
 }
