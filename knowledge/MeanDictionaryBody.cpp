@@ -115,54 +115,54 @@ void CdrBody<DcaDefinition>::read(DcaDefinition& definition, CdrReader& in)
 namespace {
 
 // Condition and term specs share their trailing members, in this order.
-template <typename Spec>
-void writeSpecTail(const Spec& spec, CdrWriter& out)
+template <typename Group>
+void writeGroupTail(const Group& group, CdrWriter& out)
 {
-    writeInts(spec.posCodes, out);
-    writeIntSequences(spec.posSequences, out);
-    writeInts(spec.conjugationForms, out);
-    out.writeString(spec.cueText);
-    writeWords(spec.words, out);
-    writeWordSequences(spec.wordSequences, out);
+    writeInts(group.posCodes, out);
+    writeIntSequences(group.posSequences, out);
+    writeInts(group.conjugationForms, out);
+    out.writeString(group.cueText);
+    writeWords(group.words, out);
+    writeWordSequences(group.wordSequences, out);
 }
 
-template <typename Spec>
-void readSpecTail(Spec& spec, CdrReader& in)
+template <typename Group>
+void readGroupTail(Group& group, CdrReader& in)
 {
-    spec.posCodes = readInts(in);
-    spec.posSequences = readIntSequences(in);
-    spec.conjugationForms = readInts(in);
-    spec.cueText = in.readString();
-    spec.words = readWords(in);
-    spec.wordSequences = readWordSequences(in);
+    group.posCodes = readInts(in);
+    group.posSequences = readIntSequences(in);
+    group.conjugationForms = readInts(in);
+    group.cueText = in.readString();
+    group.words = readWords(in);
+    group.wordSequences = readWordSequences(in);
 }
 
 }  // namespace
 
-void CdrBody<MeanCondSpec>::write(const MeanCondSpec& spec, CdrWriter& out)
+void CdrBody<MeanCondSpec>::write(const MeanCondSpec& group, CdrWriter& out)
 {
-    out.writeInt32(spec.unit);
-    out.writeString(spec.position);
-    writeSpecTail(spec, out);
+    out.writeInt32(group.unit);
+    out.writeString(group.position);
+    writeGroupTail(group, out);
 }
 
-void CdrBody<MeanCondSpec>::read(MeanCondSpec& spec, CdrReader& in)
+void CdrBody<MeanCondSpec>::read(MeanCondSpec& group, CdrReader& in)
 {
-    spec.unit = in.readInt32();
-    spec.position = in.readString();
-    readSpecTail(spec, in);
+    group.unit = in.readInt32();
+    group.position = in.readString();
+    readGroupTail(group, in);
 }
 
-void CdrBody<MeanTermSpec>::write(const MeanTermSpec& spec, CdrWriter& out)
+void CdrBody<MeanTermSpec>::write(const MeanTermSpec& group, CdrWriter& out)
 {
-    out.writeString(spec.variableName);
-    writeSpecTail(spec, out);
+    out.writeString(group.variableName);
+    writeGroupTail(group, out);
 }
 
-void CdrBody<MeanTermSpec>::read(MeanTermSpec& spec, CdrReader& in)
+void CdrBody<MeanTermSpec>::read(MeanTermSpec& group, CdrReader& in)
 {
-    spec.variableName = in.readString();
-    readSpecTail(spec, in);
+    group.variableName = in.readString();
+    readGroupTail(group, in);
 }
 
 void CdrBody<MeanRule>::write(const MeanRule& rule, CdrWriter& out)
