@@ -34,14 +34,14 @@ struct CdrBody<MeanRule> {
 
 template <>
 struct CdrBody<MeanCondSpec> {
-    static void write(const MeanCondSpec& spec, CdrWriter& out);
-    static void read(MeanCondSpec& spec, CdrReader& in);
+    static void write(const MeanCondSpec& group, CdrWriter& out);
+    static void read(MeanCondSpec& group, CdrReader& in);
 };
 
 template <>
 struct CdrBody<MeanTermSpec> {
-    static void write(const MeanTermSpec& spec, CdrWriter& out);
-    static void read(MeanTermSpec& spec, CdrReader& in);
+    static void write(const MeanTermSpec& group, CdrWriter& out);
+    static void read(MeanTermSpec& group, CdrReader& in);
 };
 
 template <>
