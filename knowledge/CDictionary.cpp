@@ -92,6 +92,31 @@ Thesaurus* CDictionary::addThesaurus(const std::string& title, std::unique_ptr<T
     return stored;
 }
 
+const std::string* CDictionary::internString(const std::string& text)
+{
+    return &*m_stringPool.insert(text).first;
+}
+
+const std::string* CDictionary::internText(const std::string& text)
+{
+    auto [pooled, inserted] = m_textPool.insert(text);
+    if (inserted) {
+        // An address at the very start has no scheme before it and is not
+        // taken.
+        std::size_t from = 0;
+        for (std::size_t at; (at = text.find("://", from)) != std::string::npos;) {
+            const std::size_t start = at + 3;
+            const std::size_t end = text.find_first_of("/, ", start);
+            if (at != 0)
+                m_hostNames.insert(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos)
+                break;
+            from = end + 1;
+        }
+    }
+    return &*pooled;
+}
+
 namespace {
 
 // Equal names stay in insertion order; a look-up takes the first of them.

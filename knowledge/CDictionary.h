@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,18 @@ public:
     Entity* findByName(const std::string& text, bool normalise);
     Predicative* findPredicative(const std::string& text, bool normalise);
 
+    // The pooled copy of the text, added on first use; the address stays
+    // valid for the dictionary's lifetime.
+    virtual const std::string* internString(const std::string& text);
+    // The same on the text pool; a text pooled for the first time also adds
+    // the host of every address in it ("://" up to "/", "," or " ") to
+    // hostNames.
+    virtual const std::string* internText(const std::string& text);
+
+    const std::set<std::string>& stringPool() const { return m_stringPool; }
+    const std::set<std::string>& textPool() const { return m_textPool; }
+    const std::set<std::string>& hostNames() const { return m_hostNames; }
+
     const std::map<std::string, int>& conjugationTypeIndex() const { return m_conjugationTypeIndex; }
     const std::map<std::string, int>& conjugationFormIndex() const { return m_conjugationFormIndex; }
 
@@ -55,8 +68,11 @@ private:
     std::multimap<std::string, Predicative*> m_predicatives;
     std::multimap<std::string, Thesaurus*> m_thesauri;
     std::map<std::string, std::unique_ptr<ParsedText>> m_parsedTexts;
+    std::set<std::string> m_stringPool;
+    std::set<std::string> m_textPool;
     std::map<std::string, int> m_conjugationTypeIndex;
     std::map<std::string, int> m_conjugationFormIndex;
+    std::set<std::string> m_hostNames;
 };
 
 }  // namespace quibo

@@ -1,5 +1,6 @@
 #include "knowledge/Entity.h"
 
+#include "analysis/ConsoleLine.h"
 #include "knowledge/Thesaurus.h"
 
 #include <algorithm>
@@ -34,6 +35,13 @@ void Entity::addRelated(KnowledgeObject* object)
 {
     if (object != this)
         m_sets[5].insert(object);
+}
+
+void Entity::dump(const std::string& prefix) const
+{
+    if (!prefix.empty())
+        writeConsoleLine(prefix);
+    writeConsoleLine("Entity title=" + getTitleText() + ",yomi=" + getReading());
 }
 
 EntitySet& Entity::entitySet(int n)

@@ -32,6 +32,9 @@ private:
 };
 
 class Entity : public KnowledgeObject, public TopicRefList {
+    template <class T>
+    friend struct CdrBody;
+
 public:
     // Bits of the flag word.  Bits 1, 2, 4 and 8 choose the knowledge base's
     // entity sets the entity belongs to.
@@ -42,6 +45,7 @@ public:
     // The reading is derived from the title words at once.
     Entity(ParsedText* title, std::int32_t flags);
 
+    ParsedText* getTitle() const override { return KnowledgeObject::getTitle(); }
     // Links an entity synonym group; a group of another kind is refused with
     // a line on the error stream.
     virtual void setThesaurus(Thesaurus* thesaurus);
@@ -56,6 +60,10 @@ public:
     virtual std::vector<Thesaurus*>& thesauriRef() { return m_thesauri; }
     virtual EntitySet relatedEntities() const { return m_sets[5]; }
 
+    // Prints the prefix line when it is not empty, then
+    // "Entity title=<title>,yomi=<reading>", on standard output.
+    void dump(const std::string& prefix) const;
+
     bool hasFlag(std::int32_t mask) const { return (m_flags & mask) != 0; }
     std::int32_t getFlags() const { return m_flags; }
     // Entity set n, 1..6.  Throws std::out_of_range for any other n.
@@ -66,6 +74,11 @@ private:
     std::int32_t m_flags;
     std::vector<Thesaurus*> m_thesauri;  // borrowed, entity synonym groups only
     std::array<EntitySet, SET_COUNT> m_sets;
+};
+
+template <>
+struct CdrStoredBase<Entity> {
+    using type = KnowledgeObject;
 };
 
 }  // namespace quibo

@@ -5,7 +5,7 @@ namespace quibo {
 bool EntitySet::intersects(const EntitySet& other) const
 {
     for (KnowledgeObject* member : other.m_members) {
-        if (m_members.count(member))
+        if (m_members.contains(member))
             return true;
     }
     return false;
@@ -15,7 +15,7 @@ int EntitySet::countCommon(const EntitySet& other) const
 {
     int count = 0;
     for (KnowledgeObject* member : other.m_members) {
-        if (m_members.count(member))
+        if (m_members.contains(member))
             ++count;
     }
     return count;

@@ -1,8 +1,11 @@
-// A set of knowledge objects that relates an entity to others, ordered by
-// address and unique.  The objects are borrowed from the knowledge base.
+// A set of knowledge objects that relates an entity to others: unique
+// members, visited in the order they were first inserted.  The objects are
+// borrowed from the knowledge base.
 #pragma once
 
-#include <set>
+#include "knowledge/InsertionOrderedSet.h"
+
+#include <cstddef>
 
 namespace quibo {
 
@@ -10,25 +13,30 @@ class KnowledgeObject;
 
 class EntitySet {
 public:
+    using Members = InsertionOrderedSet<KnowledgeObject>;
+
     EntitySet() = default;
     EntitySet(const EntitySet&) = default;
     EntitySet& operator=(const EntitySet&) = default;
     virtual ~EntitySet() = default;
 
-    // True as soon as a member of other is a member here.
+    // True as soon as a member of other (visited in order) is a member here;
+    // false for an empty other set.
     bool intersects(const EntitySet& other) const;
     // Members of other that are members here.
     int countCommon(const EntitySet& other) const;
 
-    bool insert(KnowledgeObject* object) { return m_members.insert(object).second; }
-    bool contains(KnowledgeObject* object) const { return m_members.count(object) != 0; }
+    // False when the object is already a member.
+    bool insert(KnowledgeObject* object) { return m_members.insert(object); }
+    bool contains(const KnowledgeObject* object) const { return m_members.contains(object); }
     void clear() { m_members.clear(); }
     std::size_t size() const { return m_members.size(); }
     bool empty() const { return m_members.empty(); }
-    const std::set<KnowledgeObject*>& members() const { return m_members; }
+    // Members in insertion order, the order in which a stream carries them.
+    const Members& members() const { return m_members; }
 
 private:
-    std::set<KnowledgeObject*> m_members;
+    Members m_members;
 };
 
 }  // namespace quibo

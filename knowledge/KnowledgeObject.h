@@ -4,6 +4,8 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "knowledge/CdrBody.h"
+#include "knowledge/ObjectRefTable.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +26,10 @@ inline constexpr std::int32_t PREDICATIVE = 0x28010;
 }  // namespace knowledge_type
 
 class KnowledgeObject {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     // The title is borrowed: the knowledge base's text cache owns it.  It may
     // be null for objects read without a title; the title accessors then
@@ -47,7 +53,7 @@ public:
     virtual std::string getReading() const { return m_reading; }
 
 private:
-    const std::int32_t m_typeId;
+    std::int32_t m_typeId;  // fixed once constructed or read
     ParsedText* m_title;  // borrowed
     std::string m_reading;
 };

@@ -11,6 +11,9 @@ namespace quibo {
 class Thesaurus;
 
 class Predicative : public KnowledgeObject {
+    template <class T>
+    friend struct CdrBody;
+
 public:
     Predicative(std::int32_t typeId, ParsedText* title) : KnowledgeObject(typeId, title) {}
 
@@ -23,6 +26,11 @@ public:
 private:
     std::vector<Thesaurus*> m_synonyms;  // borrowed
     std::vector<Thesaurus*> m_antonyms;  // borrowed
+};
+
+template <>
+struct CdrStoredBase<Predicative> {
+    using type = KnowledgeObject;
 };
 
 }  // namespace quibo

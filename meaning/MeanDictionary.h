@@ -26,7 +26,13 @@
 
 namespace quibo {
 
+template <class T>
+struct CdrBody;
+
 class MeanDictionary {
+    // The knowledge-file stream reads a dictionary member by member.
+    friend struct CdrBody<MeanDictionary>;
+
 public:
     // The six word indexes, in member order.  Each maps the first member of
     // an alternative of a meaning element to its rule and alternative; a rule

@@ -144,5 +144,73 @@ TEST(KnowledgeObjectTest, ThesaurusSpeaksForItsRepresentative)
     EXPECT_EQ(orphan.representativeTitleText(), "");
 }
 
+TEST(KnowledgeObjectTest, EntitySetsVisitMembersInInsertionOrder)
+{
+    // Objects laid out so that address order and insertion order differ.
+    ParsedText title("x", MorphemeList(), "");
+    KnowledgeObject objects[3] = {{1, &title}, {1, &title}, {1, &title}};
+    EntitySet set;
+    EXPECT_TRUE(set.insert(&objects[2]));
+    EXPECT_TRUE(set.insert(&objects[0]));
+    EXPECT_FALSE(set.insert(&objects[2]));
+    EXPECT_TRUE(set.insert(&objects[1]));
+    EXPECT_EQ(set.members().inOrder(),
+              (std::vector<KnowledgeObject*>{&objects[2], &objects[0], &objects[1]}));
+    EXPECT_TRUE(set.contains(&objects[1]));
+
+    Entity owner(&title, 0);
+    owner.addRelated(&objects[1]);
+    owner.addRelated(&objects[0]);
+    EntitySet related = owner.relatedEntities();  // a copy
+    related.clear();
+    EXPECT_EQ(owner.relatedEntities().members().inOrder(),
+              (std::vector<KnowledgeObject*>{&objects[1], &objects[0]}));
+}
+
+std::string utf8(const char8_t* text)
+{
+    return reinterpret_cast<const char*>(text);
+}
+
+TEST(KnowledgeObjectTest, EntityDumpPrintsPrefixTitleAndReading)
+{
+    ParsedText title("東京タワー", makeList({read("東京", "とうきょう"), read("タワー", "たわー")}), "");
+    const Entity tower(&title, 0);
+    testing::internal::CaptureStdout();
+    tower.dump("実体一覧");
+    tower.dump("");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              utf8(u8"実体一覧\nEntity title=東京タワー,yomi=とうきょうたわー\n"
+                   u8"Entity title=東京タワー,yomi=とうきょうたわー\n"));
+}
+
+TEST(KnowledgeObjectTest, ThesaurusDumpTagsItsKind)
+{
+    ParsedText representative("塔", makeList({read("塔", "とう")}), "");
+    ParsedText groupTitle("タワー", makeList({read("タワー", "たわー")}), "");
+    Entity tower(&representative, 0);
+    struct Row {
+        std::int32_t type;
+        const char8_t* line;
+    };
+    const Row rows[] = {
+        {knowledge_type::PREDICATIVE_ANTONYMS, u8" PA(塔)\n"},
+        {knowledge_type::PREDICATIVE_SYNONYMS, u8" PS(塔)\n"},
+        {knowledge_type::ENTITY_THESAURUS, u8" EA(塔)\n"},
+        {knowledge_type::ENTITY_SYNONYMS, u8" ES(塔)\n"},
+        {knowledge_type::PREDICATIVE, u8" ??塔)\n"},
+        {knowledge_type::ENTITY, u8" ??塔)\n"},
+    };
+    for (const Row& row : rows) {
+        Thesaurus group(row.type, &groupTitle, &tower);
+        group.makeReading();
+        testing::internal::CaptureStdout();
+        group.dump(row.type == knowledge_type::ENTITY ? "類義" : "");
+        const std::string expected = (row.type == knowledge_type::ENTITY ? utf8(u8"類義\n") : std::string()) +
+                                     utf8(u8"Thesaurus title=タワー,yomi=たわー\n") + utf8(row.line);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), expected) << row.type;
+    }
+}
+
 }  // namespace
 }  // namespace quibo

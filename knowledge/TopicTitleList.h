@@ -1,0 +1,27 @@
+// The titles of a topic, in order.  The list only lists them: the topic
+// decides when a title is deleted.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace quibo {
+
+class TopicTitle;
+
+class TopicTitleList {
+public:
+    TopicTitleList() = default;
+    TopicTitleList(const TopicTitleList&) = default;
+    TopicTitleList& operator=(const TopicTitleList&) = default;
+    virtual ~TopicTitleList() = default;
+
+    std::vector<TopicTitle*>& titles() { return m_titles; }
+    const std::vector<TopicTitle*>& titles() const { return m_titles; }
+    std::size_t size() const { return m_titles.size(); }
+
+private:
+    std::vector<TopicTitle*> m_titles;  // borrowed
+};
+
+}  // namespace quibo
