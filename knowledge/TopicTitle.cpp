@@ -23,8 +23,10 @@ TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
 bool TopicTitle::appendCentre(KnowledgeObject* object)
 {
     const std::string title = object->getTitleText();
-    if (m_centreIndex.count(title) != 0)
-        return false;
+    for (const KnowledgeObject* centre : m_centres) {
+        if (centre && centre->getTitleText() == title)
+            return false;
+    }
     m_centres.push_back(object);
     m_centreIndex.insert(title);
     return true;
