@@ -2,6 +2,7 @@
 
 #include "analysis/ConsoleLine.h"
 #include "knowledge/Thesaurus.h"
+#include "knowledge/Topic.h"
 
 #include <algorithm>
 #include <iostream>
@@ -42,6 +43,25 @@ void Entity::dump(const std::string& prefix) const
     if (!prefix.empty())
         writeConsoleLine(prefix);
     writeConsoleLine("Entity title=" + getTitleText() + ",yomi=" + getReading());
+    TopicRefList::dump("");
+}
+
+void TopicRefList::dump(const std::string& header) const
+{
+    if (!header.empty())
+        writeConsoleLine(header);
+    for (const Topic* topic : m_topics)
+        topic->dump("");
+}
+
+std::string TopicRefList::toString(const std::string& header) const
+{
+    std::string text = "DEBUG:\t";
+    if (!header.empty())
+        text += header + "\n";
+    for (const Topic* topic : m_topics)
+        text += topic->toString(header);
+    return text;
 }
 
 EntitySet& Entity::entitySet(int n)

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quibo {
@@ -20,6 +21,13 @@ class Topic;
 class TopicRefList {
 public:
     virtual ~TopicRefList() = default;
+    // The header line when the header is not empty, then each topic's dump
+    // with an empty header, on standard output.  Not virtual: Entity::dump
+    // prints the entity before its topics, while topicRefs().dump prints
+    // only the topics.
+    void dump(const std::string& header) const;
+    // "DEBUG:\t" [header "\n"], then each topic's string with the header.
+    virtual std::string toString(const std::string& header) const;
 
     std::vector<Topic*>& topics() { return m_topics; }
     const std::vector<Topic*>& topics() const { return m_topics; }
@@ -61,7 +69,8 @@ public:
     virtual EntitySet relatedEntities() const { return m_sets[5]; }
 
     // Prints the prefix line when it is not empty, then
-    // "Entity title=<title>,yomi=<reading>", on standard output.
+    // "Entity title=<title>,yomi=<reading>", then the topics that speak
+    // about it, on standard output.
     void dump(const std::string& prefix) const;
 
     bool hasFlag(std::int32_t mask) const { return (m_flags & mask) != 0; }

@@ -4,6 +4,7 @@
 // topics), so copies are shallow.
 #pragma once
 
+#include "knowledge/CdrBody.h"
 #include "knowledge/StringRefSet.h"
 
 #include <string>
@@ -15,6 +16,10 @@ class CDictionary;
 class TopicTitle;
 
 class ReplyEntry {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     ReplyEntry() = default;
     ReplyEntry(const ReplyEntry&) = default;

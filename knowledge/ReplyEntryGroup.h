@@ -3,6 +3,7 @@
 // table.
 #pragma once
 
+#include "knowledge/CdrBody.h"
 #include "knowledge/ReplyEntry.h"
 
 #include <cstdint>
@@ -11,6 +12,10 @@
 namespace quibo {
 
 class ReplyEntryGroup {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     ReplyEntryGroup() = default;
     ReplyEntryGroup(const ReplyEntryGroup&) = default;

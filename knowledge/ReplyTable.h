@@ -3,6 +3,7 @@
 // from a knowledge file; topics point to them without owning them.
 #pragma once
 
+#include "knowledge/CdrBody.h"
 #include "knowledge/ReplyEntryGroup.h"
 
 #include <cstdint>
@@ -28,6 +29,10 @@ struct ReplySourceGroup {
 };
 
 class ReplyTable {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     using Groups = std::map<std::int32_t, ReplyEntryGroup>;
 

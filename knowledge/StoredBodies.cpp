@@ -262,14 +262,14 @@ void CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
     for (const MorphemeList* words :
          {&title.m_words, &title.m_xWords, &title.m_yWords, &title.m_aWords, &title.m_sWords, &title.m_oWords})
         CdrBody<MorphemeList>::write(*words, out);
-    out.writeOctet(title.m_reservedByte);
-    out.writeOctet(title.m_polarity1);
-    out.writeOctet(title.m_polarity2);
-    out.writeOctet(title.m_polarity3);
+    out.writeOctet(title.m_reserved);
+    out.writeOctet(title.m_polarity[0]);
+    out.writeOctet(title.m_polarity[1]);
+    out.writeOctet(title.m_polarity[2]);
     out.writeInt32(title.m_dcaBits);
     out.writeString(title.m_sourceText);
     out.writeInt32(title.m_derivation);
-    out.writeInt32(title.m_flagWord);
+    out.writeInt32(title.m_flags);
     out.writeObject(title.m_owner);
     if (isCurrentKnowledgeVersion())
         writeEntities(title.m_centres, out);
@@ -286,14 +286,14 @@ void CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     for (MorphemeList* words :
          {&title.m_words, &title.m_xWords, &title.m_yWords, &title.m_aWords, &title.m_sWords, &title.m_oWords})
         CdrBody<MorphemeList>::read(*words, in);
-    title.m_reservedByte = in.readOctet();
-    title.m_polarity1 = in.readOctet();
-    title.m_polarity2 = in.readOctet();
-    title.m_polarity3 = in.readOctet();
+    title.m_reserved = in.readOctet();
+    title.m_polarity[0] = in.readOctet();
+    title.m_polarity[1] = in.readOctet();
+    title.m_polarity[2] = in.readOctet();
     title.m_dcaBits = in.readInt32();
     title.m_sourceText = in.readString();
     title.m_derivation = in.readInt32();
-    title.m_flagWord = in.readInt32();
+    title.m_flags = in.readInt32();
     title.m_owner = in.readObject<Topic>();
     if (isCurrentKnowledgeVersion()) {
         // The centres as stored; their title texts form the index.

@@ -1,5 +1,6 @@
 #include "knowledge/Topic.h"
 
+#include "analysis/ConsoleLine.h"
 #include "knowledge/TopicTitle.h"
 
 #include <algorithm>
@@ -46,6 +47,21 @@ void Topic::removeTitle(TopicTitle* title)
         return;
     list.erase(found);
     release(title);
+}
+
+void Topic::dump(const std::string& header) const
+{
+    if (!header.empty())
+        writeConsoleLine(header);
+    m_titles.dump(header);
+}
+
+std::string Topic::toString(const std::string& header) const
+{
+    std::string text = "DEBUG:\t";
+    if (!header.empty())
+        text += header + "\n";
+    return text + m_titles.toString(header);
 }
 
 }  // namespace quibo

@@ -5,11 +5,13 @@
 // adoptTitle, as the builders of utterance titles do.
 #pragma once
 
+#include "knowledge/CdrBody.h"
 #include "knowledge/StringRefSet.h"
 #include "knowledge/TopicTitleList.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace quibo {
@@ -18,6 +20,10 @@ class ReplyTable;
 class TopicTitle;
 
 class Topic {
+    // A stream fills an object it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     Topic() = default;
     Topic(const Topic&) = delete;
@@ -39,6 +45,13 @@ public:
     virtual std::int32_t getReplyKinds() const { return m_replyKinds; }
     virtual ReplyTable* getReplyTable() const { return m_replyTable; }
     virtual void setReplyTable(ReplyTable* table) { m_replyTable = table; }
+
+    // The header line when the header is not empty, then the title list's
+    // dump with the same header.
+    virtual void dump(const std::string& header) const;
+    // "DEBUG:\t" [header "\n"], then the title list's string with the same
+    // header.
+    virtual std::string toString(const std::string& header) const;
 
     // Lists the title and takes it over: removeLastTitle, removeTitle and the
     // topic's destructor delete it.

@@ -12,6 +12,28 @@
 
 namespace quibo {
 
+namespace {
+
+// Words in print form: every field but the line feed before the words and
+// the knowledge-words-only filter.
+constexpr int PRINT_FIELDS = 0x17F;
+
+std::string printForm(const MorphemeList& words)
+{
+    return words.dump("", PRINT_FIELDS);
+}
+
+// writeConsoleLine ends the line itself.
+void writeConsoleText(const std::string& eucText)
+{
+    if (!eucText.empty() && eucText.back() == '\n')
+        writeConsoleLine(eucText.substr(0, eucText.size() - 1));
+    else if (!eucText.empty())
+        writeConsoleLine(eucText);
+}
+
+}  // namespace
+
 TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
 {
     if (object) {
@@ -46,6 +68,43 @@ void TopicTitle::addCentre(KnowledgeObject* object)
     }
 }
 
+namespace {
+
+bool sameWord(const Morpheme& a, const Morpheme& b)
+{
+    if (a.keyFormRef() != b.keyFormRef() || a.getAttributeWord() != b.getAttributeWord())
+        return false;
+    if (a.getPosCode() == b.getPosCode())
+        return true;
+    return a.isKnowledgeWord() && b.isKnowledgeWord() && !a.isKnowledgePair(b.getPosCode());
+}
+
+bool sameWords(const MorphemeList& a, const MorphemeList& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (!sameWord(a.words()[k], b.words()[k]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TopicTitle::isSame(const TopicTitle& other) const
+{
+    return m_type == other.m_type && m_dcaBits == other.m_dcaBits && sameWords(m_xWords, other.m_xWords) &&
+           sameWords(m_yWords, other.m_yWords) && m_polarity[0] == other.m_polarity[0] &&
+           m_polarity[1] == other.m_polarity[1] && m_polarity[2] == other.m_polarity[2];
+}
+
+bool TopicTitle::hasCMark() const
+{
+    const std::size_t at = m_sourceText.rfind(C_MARK);
+    return at != std::string::npos && at != 0 && at + C_MARK.size() == m_sourceText.size();
+}
+
 bool TopicTitle::hasReplyKind(int letter) const
 {
     if (!m_owner)
@@ -75,73 +134,31 @@ bool TopicTitle::sameReplyTable(const TopicTitle* other) const
 
 std::string TopicTitle::slotText(int which) const
 {
-    // Per slot: the bit of a filled slot, the bit of a slot that matches
-    // anything, and the words of a filled slot.
-    struct Slot {
-        int filled;
-        int any;
-        const MorphemeList* words;
-    };
-    const Slot slots[] = {{0x20, 0x10, &m_xWords}, {0x08, 0x04, &m_yWords}, {0x02, 0x01, &m_aWords}};
-    if (which < 1 || which > 3)
-        return std::string();
-    const Slot& slot = slots[which - 1];
-    if (m_type & slot.filled)
-        return slot.words->getText();
-    if (m_type & slot.any)
+    int filledBit = 0;
+    int anyBit = 0;
+    const MorphemeList* words = nullptr;
+    switch (which) {
+    case 1: filledBit = 0x20, anyBit = 0x10, words = &m_xWords; break;
+    case 2: filledBit = 0x08, anyBit = 0x04, words = &m_yWords; break;
+    case 3: filledBit = 0x02, anyBit = 0x01, words = &m_aWords; break;
+    default: return std::string();
+    }
+    if (m_type & filledBit)
+        return words->getText();
+    if (m_type & anyBit)
         return std::string(WILDCARD_WORD);
     return std::string(NULL_WORD);
-}
-
-namespace {
-
-bool sameWord(const Morpheme& a, const Morpheme& b)
-{
-    if (a.keyFormRef() != b.keyFormRef() || a.getAttributeWord() != b.getAttributeWord())
-        return false;
-    if (a.getPosCode() == b.getPosCode())
-        return true;
-    return a.isKnowledgeWord() && b.isKnowledgeWord() && !a.isKnowledgePair(b.getPosCode());
-}
-
-bool sameWords(const MorphemeList& a, const MorphemeList& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (!sameWord(a.words()[k], b.words()[k]))
-            return false;
-    }
-    return true;
-}
-
-// The words as the console's word-list form prints them.
-constexpr int PRINT_FIELDS = 0x17F;
-
-}  // namespace
-
-bool TopicTitle::isSame(const TopicTitle& other) const
-{
-    return m_type == other.m_type && m_dcaBits == other.m_dcaBits && sameWords(m_xWords, other.m_xWords) &&
-           sameWords(m_yWords, other.m_yWords) && m_polarity1 == other.m_polarity1 &&
-           m_polarity2 == other.m_polarity2 && m_polarity3 == other.m_polarity3;
-}
-
-bool TopicTitle::hasCMark() const
-{
-    const std::size_t at = m_sourceText.rfind(C_MARK);
-    return at != std::string::npos && at != 0 && at + C_MARK.size() == m_sourceText.size();
 }
 
 std::string TopicTitle::typeName(int type)
 {
     switch (type) {
-    case TYPE_A_Y_N: return "A_Y_N";
-    case TYPE_A_Y_A: return "A_Y_A";
-    case TYPE_X_A_N: return "X_A_N";
-    case TYPE_X_A_A: return "X_A_A";
-    case TYPE_X_Y_N: return "X_Y_N";
-    case TYPE_S_O_A: return "S_O_A";
+    case topic_title_type::A_Y_N: return "A_Y_N";
+    case topic_title_type::A_Y_A: return "A_Y_A";
+    case topic_title_type::X_A_N: return "X_A_N";
+    case topic_title_type::X_A_A: return "X_A_A";
+    case topic_title_type::X_Y_N: return "X_Y_N";
+    case topic_title_type::S_O_A: return "S_O_A";
     default: {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(type));
@@ -152,38 +169,32 @@ std::string TopicTitle::typeName(int type)
 
 std::string TopicTitle::dumpText(const std::string& header) const
 {
-    char dca[16];
-    std::snprintf(dca, sizeof dca, "%x", static_cast<unsigned>(m_dcaBits));
+    char bits[16];
+    std::snprintf(bits, sizeof bits, "%x", static_cast<unsigned>(m_dcaBits));
     std::string text;
     if (!header.empty())
-        text += header + "\t";
-    text += "( type=" + typeName(m_type) + " dcaBits=" + dca + " searchAbleFlg=" + (isSearchAble() ? "1" : "0") +
+        text = header + "\t";
+    text += "( type=" + typeName(m_type) + " dcaBits=" + bits + " searchAbleFlg=" + (isSearchAble() ? "1" : "0") +
             " completeFlg=" + (isComplete() ? "1" : "0") + " completeFlgImi=" + (isCompleteImi() ? "1" : "0") +
             ")\n";
-    text += "・S: " + m_sWords.dump("", PRINT_FIELDS) + "・O: " + m_oWords.dump("", PRINT_FIELDS) + "・A: (" +
-            slotText(3) + " )\n";
+    text += "・S: " + printForm(m_sWords) + "・O: " + printForm(m_oWords) + "・A: (" + slotText(3) + " )\n";
     text += "関連名詞\t[";
-    for (const KnowledgeObject* centre : m_centres) {
-        if (centre)
-            text += centre->getTitleText() + ";";
-    }
+    for (const KnowledgeObject* centre : m_centres)
+        text += centre->getTitleText() + ";";
     return text + "]\n";
 }
 
 void TopicTitle::dump(const std::string& header) const
 {
-    std::string text = dumpText(header);
-    text.pop_back();  // writeConsoleLine ends the last line
-    writeConsoleLine(text);
+    writeConsoleText(dumpText(header));
 }
 
 std::string TopicTitle::toString(const std::string& header) const
 {
-    std::string text(DEBUG_PREFIX);
+    std::string text = "DEBUG:\t";
     if (!header.empty())
         text += header + "\t";
-    return text + "( type=" + typeName(m_type) + " " + m_sWords.dump("", PRINT_FIELDS) +
-           m_oWords.dump("", PRINT_FIELDS) + "\n";
+    return text + "( type=" + typeName(m_type) + " " + printForm(m_sWords) + printForm(m_oWords) + "\n";
 }
 
 }  // namespace quibo

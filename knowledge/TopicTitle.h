@@ -1,8 +1,11 @@
-// One title (word pattern) of a topic: its type (which of its three slots are
-// filled and which match anything), the word lists of the slots, the
-// judgement bytes and DCA bits of the sentence it was built from, its centres
-// (the knowledge objects it is about, printed as "関連名詞") and the owning
-// topic, through which it reaches the reply groups of each reply kind.
+// One title (word pattern) of a topic: its word slots, the judgement bytes and
+// DCA bits of the sentence it was made from, its centres (the knowledge
+// objects it is about), its flags and its owning topic.  This holds the
+// record, its accessors, its reply-kind look-ups and its print forms; the
+// centre collection, comparison and grading operate on the same fields.
+//
+// A title never owns its topic, its centres or the judgement it was built
+// with.
 #pragma once
 
 #include "analysis/MorphemeList.h"
@@ -19,30 +22,32 @@ namespace quibo {
 class KnowledgeObject;
 class Topic;
 
+// Title type codes: a bit set of the three slots (0x20 first slot filled,
+// 0x10 first slot any, 0x08 second filled, 0x04 second any, 0x02 third
+// filled, 0x01 third any).
+namespace topic_title_type {
+inline constexpr int A_Y_N = 0x18;
+inline constexpr int A_Y_A = 0x19;
+inline constexpr int X_A_N = 0x24;
+inline constexpr int X_A_A = 0x25;
+inline constexpr int X_Y_N = 0x28;
+inline constexpr int S_O_A = 0x2A;
+}  // namespace topic_title_type
+
 class TopicTitle {
-    // A stream fills a title it creates field by field.
+    // A stream fills an object it creates field by field.
     template <class T>
     friend struct CdrBody;
 
 public:
-    // Type codes: 0x20 first slot filled, 0x10 first slot any, 0x08 second
-    // slot filled, 0x04 second slot any, 0x02 third slot filled, 0x01 third
-    // slot any.
-    static constexpr int TYPE_A_Y_N = 0x18;
-    static constexpr int TYPE_A_Y_A = 0x19;
-    static constexpr int TYPE_X_A_N = 0x24;
-    static constexpr int TYPE_X_A_A = 0x25;
-    static constexpr int TYPE_X_Y_N = 0x28;
-    static constexpr int TYPE_S_O_A = 0x2A;
-
     // Bits of the flag word.
-    static constexpr std::int32_t FLAG_COMPLETE = 0x1;
-    static constexpr std::int32_t FLAG_COMPLETE_IMI = 0x2;
-    static constexpr std::int32_t FLAG_SEARCHABLE = 0x4;
-    static constexpr std::int32_t FLAG_3 = 0x8;
+    static constexpr std::int32_t COMPLETE = 0x1;
+    static constexpr std::int32_t COMPLETE_IMI = 0x2;
+    static constexpr std::int32_t SEARCHABLE = 0x4;
+    static constexpr std::int32_t FLAG3 = 0x8;
 
-    // The owner and the object are borrowed; either may be null.  A given
-    // object becomes the first centre.  The type is left for the builder.
+    // Every list empty and every number 0; the owner and the object are
+    // borrowed and may be null.  A given object becomes the first centre.
     TopicTitle(Topic* owner, KnowledgeObject* object);
     TopicTitle(const TopicTitle&) = delete;
     TopicTitle& operator=(const TopicTitle&) = delete;
@@ -60,14 +65,13 @@ public:
     virtual MorphemeList getOWords() const { return m_oWords; }
     virtual void setAWords(const MorphemeList& words) { m_aWords = words; }
     virtual MorphemeList getAWords() const { return m_aWords; }
-
     virtual Topic* getOwner() const { return m_owner; }
     virtual std::vector<KnowledgeObject*> getCentres() const { return m_centres; }
+    virtual const std::set<std::string>& centreIndex() const { return m_centreIndex; }
     // Appends the object unless a centre with the same title text is there
     // already, then its related entities (in set order) until the first one
     // whose title text is already a centre's.
     virtual void addCentre(KnowledgeObject* object);
-    virtual const std::set<std::string>& centreIndex() const { return m_centreIndex; }
 
     // Whether the owning topic offers the reply kind of the letter; false
     // without an owner and for a letter that is no reply kind.
@@ -77,31 +81,29 @@ public:
     // group when the topic lacks the letter or its table has no such group.
     virtual ReplyEntryGroup getReplyGroup(int letter, int fallback) const;
 
-    // The text of a slot (1 first, 2 second, 3 third) as the type fills it:
-    // the surfaces of its words, "＊" for a slot that matches anything,
-    // "ＮＵＬＬ" for an unused third slot; "" for any other argument.
+    // The text of slot 1, 2 or 3 as the type fills it: the slot's words
+    // joined, "＊" for a slot that takes any words, "ＮＵＬＬ" for none; ""
+    // for any other slot number.
     virtual std::string slotText(int which) const;
 
-    virtual void setSearchAble(bool on) { setFlag(FLAG_SEARCHABLE, on); }
-    virtual bool isSearchAble() const { return (m_flagWord & FLAG_SEARCHABLE) != 0; }
-    virtual void setFlag3(bool on) { setFlag(FLAG_3, on); }
-    virtual bool getFlag3() const { return (m_flagWord & FLAG_3) != 0; }
-    virtual void setComplete(bool on) { setFlag(FLAG_COMPLETE, on); }
-    virtual bool isComplete() const { return (m_flagWord & FLAG_COMPLETE) != 0; }
-    virtual void setCompleteImi(bool on) { setFlag(FLAG_COMPLETE_IMI, on); }
-    virtual bool isCompleteImi() const { return (m_flagWord & FLAG_COMPLETE_IMI) != 0; }
-
+    virtual void setSearchAble(bool on) { setBit(SEARCHABLE, on); }
+    virtual bool isSearchAble() const { return (m_flags & SEARCHABLE) != 0; }
+    virtual void setFlag3(bool on) { setBit(FLAG3, on); }
+    virtual bool getFlag3() const { return (m_flags & FLAG3) != 0; }
+    virtual void setComplete(bool on) { setBit(COMPLETE, on); }
+    virtual bool isComplete() const { return (m_flags & COMPLETE) != 0; }
+    virtual void setCompleteImi(bool on) { setBit(COMPLETE_IMI, on); }
+    virtual bool isCompleteImi() const { return (m_flags & COMPLETE_IMI) != 0; }
     virtual int getType() const { return m_type; }
     virtual void setType(int type) { m_type = type; }
-    virtual std::uint8_t getPolarity1() const { return m_polarity1; }
-    virtual void setPolarity1(std::uint8_t value) { m_polarity1 = value; }
-    virtual std::uint8_t getPolarity2() const { return m_polarity2; }
-    virtual void setPolarity2(std::uint8_t value) { m_polarity2 = value; }
-    virtual std::uint8_t getPolarity3() const { return m_polarity3; }
-    virtual void setPolarity3(std::uint8_t value) { m_polarity3 = value; }
+    virtual std::uint8_t getPolarity1() const { return m_polarity[0]; }
+    virtual void setPolarity1(std::uint8_t value) { m_polarity[0] = value; }
+    virtual std::uint8_t getPolarity2() const { return m_polarity[1]; }
+    virtual void setPolarity2(std::uint8_t value) { m_polarity[1] = value; }
+    virtual std::uint8_t getPolarity3() const { return m_polarity[2]; }
+    virtual void setPolarity3(std::uint8_t value) { m_polarity[2] = value; }
     virtual std::int32_t getDcaBits() const { return m_dcaBits; }
     virtual void setDcaBits(std::int32_t bits) { m_dcaBits = bits; }
-
     virtual const std::string& sourceText() const { return m_sourceText; }
     virtual void setSourceText(const std::string& text) { m_sourceText = text; }
     virtual std::int32_t getDerivation() const { return m_derivation; }
@@ -121,21 +123,28 @@ public:
     // The source text ends with "＿Ｃ＿" and holds more than the mark.
     bool hasCMark() const;
 
-    // The dump's lines (EUC-JP, each ending in "\n"):
-    //   [header "\t"]"( type=<name> dcaBits=<hex> searchAbleFlg=<0|1> completeFlg=<0|1> completeFlgImi=<0|1>)"
-    //   "・S: <S words>・O: <O words>・A: (<third slot> )"
-    //   "関連名詞\t[<centre title>;...]"
-    std::string dumpText(const std::string& header) const;
-    // Writes the dump's lines to the console.
-    void dump(const std::string& header) const;
-    // "DEBUG:\t"[header "\t"]"( type=<name> <S words><O words>" "\n".
-    std::string toString(const std::string& header) const;
+    // Prints the title on standard output:
+    //   [header TAB]( type=<name> dcaBits=<hex> searchAbleFlg=<0|1> completeFlg=<0|1> completeFlgImi=<0|1>)
+    //   ・S: <sWords>・O: <oWords>・A: (<slot 3> )
+    //   関連名詞 TAB [<centre>;<centre>;...]
+    virtual void dump(const std::string& header) const;
+    // "DEBUG:\t" [header TAB] "( type=<name> " <sWords> <oWords> "\n".
+    virtual std::string toString(const std::string& header) const;
 
-    // The name of a type code ("X_Y_N", ...), or the code in hexadecimal.
+    // The lines dump prints, as EUC-JP text ending in a line end.
+    std::string dumpText(const std::string& header) const;
+    // The type's name, or its code in lower-case hexadecimal.
     static std::string typeName(int type);
 
+    // The whole flag word and the byte no operation reads, as a knowledge
+    // file carries them.
+    std::int32_t getFlagWord() const { return m_flags; }
+    void setFlagWord(std::int32_t flags) { m_flags = flags; }
+    std::uint8_t getReservedByte() const { return m_reserved; }
+    void setReservedByte(std::uint8_t value) { m_reserved = value; }
+
 private:
-    void setFlag(std::int32_t bit, bool on) { m_flagWord = on ? (m_flagWord | bit) : (m_flagWord & ~bit); }
+    void setBit(std::int32_t bit, bool on) { m_flags = on ? (m_flags | bit) : (m_flags & ~bit); }
     // Appends a centre and indexes its title; false when a centre of that
     // title text is already present.
     bool appendCentre(KnowledgeObject* object);
@@ -145,20 +154,19 @@ private:
     MorphemeList m_xWords;
     MorphemeList m_yWords;
     MorphemeList m_aWords;
+    // Content words of the slots, worked out on first use.
     MorphemeList m_centreCache;
     int m_centreCacheFilled = 0;
     MorphemeList m_contentCache;
     int m_contentCacheFilled = 0;
     MorphemeList m_sWords;
     MorphemeList m_oWords;
-    Topic* m_owner;                // borrowed
-    std::uint8_t m_reservedByte = 0;  // carried by knowledge files, never read
-    std::uint8_t m_polarity1 = 0;
-    std::uint8_t m_polarity2 = 0;
-    std::uint8_t m_polarity3 = 0;
+    Topic* m_owner;  // borrowed
+    std::uint8_t m_reserved = 0;
+    std::uint8_t m_polarity[3] = {0, 0, 0};
     std::vector<KnowledgeObject*> m_centres;  // borrowed, insertion order
     std::int32_t m_dcaBits = 0;
-    std::int32_t m_flagWord = 0;
+    std::int32_t m_flags = 0;
     std::string m_sourceText;
     std::int32_t m_derivation = 0;
     std::string m_auxText;

@@ -1,7 +1,6 @@
 #include "knowledge/TopicTitleList.h"
 
 #include "analysis/ConsoleLine.h"
-#include "analysis/Vocabulary.h"
 #include "knowledge/TopicTitle.h"
 
 namespace quibo {
@@ -11,23 +10,19 @@ void TopicTitleList::dump(const std::string& header) const
     if (!header.empty())
         writeConsoleLine(header);
     for (const TopicTitle* title : m_titles) {
-        if (!title)
-            continue;
         std::string text = "\tTopicTitle=" + title->dumpText("");
-        text.pop_back();
+        text.pop_back();  // the console line ends itself
         writeConsoleLine(text);
     }
 }
 
 std::string TopicTitleList::toString(const std::string& header) const
 {
-    std::string text(DEBUG_PREFIX);
+    std::string text = "DEBUG:\t";
     if (!header.empty())
         text += header + "\n";
-    for (const TopicTitle* title : m_titles) {
-        if (title)
-            text += "\tTopicTitle=" + title->toString("");
-    }
+    for (const TopicTitle* title : m_titles)
+        text += "\tTopicTitle=" + title->toString("");
     return text;
 }
 

@@ -100,8 +100,8 @@ Record parseRecord(const std::string& line, int number)
 
 int titleType(const Record& record, const std::string& name)
 {
-    for (int type : {TopicTitle::TYPE_A_Y_N, TopicTitle::TYPE_A_Y_A, TopicTitle::TYPE_X_A_N, TopicTitle::TYPE_X_A_A,
-                     TopicTitle::TYPE_X_Y_N, TopicTitle::TYPE_S_O_A}) {
+    for (int type : {topic_title_type::A_Y_N, topic_title_type::A_Y_A, topic_title_type::X_A_N,
+                     topic_title_type::X_A_A, topic_title_type::X_Y_N, topic_title_type::S_O_A}) {
         if (TopicTitle::typeName(type) == name)
             return type;
     }
