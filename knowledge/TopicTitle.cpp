@@ -180,7 +180,8 @@ std::string TopicTitle::dumpText(const std::string& header) const
     text += "・S: " + printForm(m_sWords) + "・O: " + printForm(m_oWords) + "・A: (" + slotText(3) + " )\n";
     text += "関連名詞\t[";
     for (const KnowledgeObject* centre : m_centres)
-        text += centre->getTitleText() + ";";
+        if (centre)  // a loaded title may hold a null its file stated
+            text += centre->getTitleText() + ";";
     return text + "]\n";
 }
 
