@@ -1,9 +1,12 @@
 #include "analysis/LanguageAnalyzer.h"
 
+#include "analysis/InstallPath.h"
 #include "knowledge/Entity.h"
 #include "knowledge/ParsedText.h"
 
 #include <cstdlib>
+#include <exception>
+#include <iostream>
 #include <new>
 
 namespace quibo {
@@ -43,7 +46,55 @@ LanguageAnalyzer::LanguageAnalyzer()
     m_network = std::move(file);
 }
 
-LanguageAnalyzer::~LanguageAnalyzer() = default;
+LanguageAnalyzer::~LanguageAnalyzer()
+{
+    // The dictionary's mapping goes first; the rest in reverse of building.
+    m_doskDictionary.reset();
+}
+
+int LanguageAnalyzer::init(const std::string& rcPath, bool useInstallDirectory)
+{
+    // Loading again replaces the dictionary: until everything is loaded
+    // anew the instance is not ready.
+    m_initialized = false;
+    try {
+        const std::string base = useInstallDirectory ? installPath() + "QUIBO3.1/" : std::string();
+        const std::string data = base + "data/";
+
+        // The dictionary mapping is shared by name: a dictionary still held
+        // from an earlier init would lend its mapping to the new one, which
+        // would then load whatever file `rcPath` names, or none.  So the old
+        // one is released before the next is created.
+        m_doskDictionary.reset();
+        m_doskDictionary.reset(new (std::nothrow) DoskDictionary(rcPath));
+        if (!m_doskDictionary || m_doskDictionary->state() != 0) {
+            return INIT_NO_DICTIONARY;
+        }
+        if (openSemanticNetwork(data + "pstorage") != 0) {
+            return INIT_NO_NETWORK;
+        }
+        // The meaning rules name words of the network, which they look up
+        // through this instance: the network is in place by now.
+        if (m_meanDictionary.load(data + "mean_dictionary.dat") != 0) {
+            return INIT_NO_DICTIONARY;
+        }
+        m_numberSynonyms = NumberSynonymTable();
+        m_numberSynonyms.load(data + "numsyn.txt");
+        m_initialized = true;
+        return INIT_OK;
+    } catch (const std::exception& e) {
+        std::cerr << "LanguageAnalyzer::init (): " << e.what() << std::endl;
+        return INIT_EXCEPTION;
+    }
+}
+
+int LanguageAnalyzer::analyzeRaw(std::string& text, std::vector<RawWord>& words)
+{
+    if (!m_doskDictionary) {
+        return -1;
+    }
+    return m_doskDictionary->analyze(text, words);
+}
 
 MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, MeanEntry* meaning)
 {
@@ -57,9 +108,66 @@ MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, 
     return list;
 }
 
-void LanguageAnalyzer::appendMorphemes(std::string& /*text*/, MorphemeList& /*list*/)
+void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
 {
-    // No morphological analyser is held yet, so there is nothing to append.
+    if (text.empty()) {
+        return;
+    }
+    std::vector<RawWord> raw;
+    analyzeRaw(text, raw);
+    std::vector<Morpheme>& words = list.words();
+    words.reserve(words.size() + raw.size());
+    for (const RawWord& r : raw) {
+        Morpheme& word = words.emplace_back();
+        word.set(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass, r.conjugationType,
+                 r.conjugationForm);
+    }
+}
+
+std::vector<MorphemeList> LanguageAnalyzer::expandNumberSynonyms(const MorphemeList& list)
+{
+    std::vector<MorphemeList> result{list};
+    const std::vector<Morpheme>& words = list.words();
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const Morpheme& numeral = words[i];
+        if (numeral.getPosCode() != pos::NUMERAL) {
+            continue;
+        }
+        for (const std::string& synonym : m_numberSynonyms.lookup(numeral.surfaceRef())) {
+            std::string text = synonym;
+            MorphemeList analysed;
+            appendMorphemes(text, analysed);
+            analysed = analysed.mergeNumerals();
+
+            // The synonym's words take the numeral's place; what marks the
+            // numeral in its sentence (flags, marks, position, knowledge
+            // object) stays with each of them.
+            auto standIn = [&numeral](const Morpheme& from) {
+                Morpheme word = numeral;
+                word.setSurface(from.surfaceRef());
+                word.setKeyForm(from.keyFormRef());
+                word.setBaseForm(from.baseFormRef());
+                word.setPosCode(from.getPosCode());
+                word.setOriginalPosCode(from.getOriginalPosCode());
+                word.setConjugation(from.getConjugation());
+                word.setReading(from.readingRef());
+                return word;
+            };
+            if (analysed.words().size() == 1) {
+                MorphemeList variant = list;
+                variant.words()[i] = standIn(analysed.words().front());
+                result.push_back(std::move(variant));
+                continue;
+            }
+            std::vector<Morpheme> replaced(words.begin(), words.begin() + i);
+            for (const Morpheme& from : analysed.words()) {
+                replaced.push_back(standIn(from));
+            }
+            replaced.insert(replaced.end(), words.begin() + i + 1, words.end());
+            result.emplace_back(std::move(replaced), 0);
+        }
+    }
+    return result;
 }
 
 std::vector<SenseRecord> LanguageAnalyzer::getRelations(const std::string& word,

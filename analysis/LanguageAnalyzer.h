@@ -1,12 +1,19 @@
-// The process-wide entry point to language analysis: analysis of a text into
-// words, the semantic-network queries and the dummy entity the dialogue layer
-// searches through.  One instance per process, created on first use and
-// deleted by the service object that initialised it.  Single-threaded.
+// The process-wide entry point to language analysis.  It owns the four
+// install resources - the Dosk dictionary (morphological analysis), the
+// semantic network "pstorage", the meaning dictionary "mean_dictionary.dat"
+// and the number synonyms "numsyn.txt" - and offers analysis of a text into
+// words, the semantic-network queries, the number-synonym expansion and the
+// dummy entity the dialogue layer searches through.  One instance per
+// process, created on first use, initialised and deleted by the service
+// object that uses it.  Single-threaded.
 #pragma once
 
+#include "analysis/DoskDictionary.h"
 #include "analysis/MorphemeList.h"
+#include "analysis/NumberSynonymTable.h"
 #include "analysis/SemanticNetworkFileQueries.h"
 #include "analysis/SemanticQueries.h"
+#include "meaning/MeanDictionary.h"
 
 #include <memory>
 #include <string>
@@ -30,16 +37,42 @@ public:
     // An instance exists and its resources are loaded.
     static bool isInitialized();
 
+    // Results of init.
+    static constexpr int INIT_OK = 0;
+    static constexpr int INIT_NO_DICTIONARY = -3;  // Dosk or meaning dictionary
+    static constexpr int INIT_NO_NETWORK = -4;
+    static constexpr int INIT_EXCEPTION = -5;
+
     LanguageAnalyzer(const LanguageAnalyzer&) = delete;
     LanguageAnalyzer& operator=(const LanguageAnalyzer&) = delete;
     virtual ~LanguageAnalyzer();
+
+    // Loads the four resources in this order: the Dosk dictionary located
+    // from `rcPath` (only its folder counts: "dosk/dosk.dic" beside it), then
+    // from the data folder - "<INSTALLPATH>QUIBO3.1/data/" with
+    // `useInstallDirectory`, else "data/" of the working directory - the
+    // network "pstorage", the meaning dictionary "mean_dictionary.dat" and
+    // the number synonyms "numsyn.txt" (a missing file leaves the table
+    // empty).  0 when loaded; -3 when either dictionary fails; -4 when the
+    // network fails; -5 on a standard exception, reported on standard error.
+    // On failure the instance stays uninitialised and keeps what it loaded;
+    // calling init again retries.
+    virtual int init(const std::string& rcPath, bool useInstallDirectory);
 
     // The words of a text, numerals merged; their surfaces are appended to
     // `surfaces`.  Head classes are marked when a meaning entry is asked for.
     // Without a morphological analyser the list is empty.
     MorphemeList analyze(std::string text, std::string& surfaces, MeanEntry* meaning = nullptr);
-    // Appends the analyser's words for the text; nothing without an analyser.
+    // The Dosk analysis of a text, which becomes its cleaned, full-width
+    // form: 0, or -1 without a dictionary or when the cleaned text is empty.
+    int analyzeRaw(std::string& text, std::vector<RawWord>& words);
+    // Appends the analyser's words for the text (which becomes its cleaned
+    // form); nothing for an empty text or without an analyser.
     void appendMorphemes(std::string& text, MorphemeList& list);
+    // The list itself, then for each numeral word (in word order) one list
+    // per number synonym of its surface, in which the synonym's words stand
+    // in place of the numeral.
+    std::vector<MorphemeList> expandNumberSynonyms(const MorphemeList& list);
 
     // Semantic-network queries; without a network they answer "nothing
     // related": an empty vector, 0, null.
@@ -65,16 +98,24 @@ public:
     // Answers the dialogue layer's searches over the whole knowledge base.
     Entity* dummyEntity() const { return m_dummyEntity.get(); }
 
+    // The resources, as far as init loaded them.
+    const DoskDictionary* doskDictionary() const { return m_doskDictionary.get(); }
+    const MeanDictionary& meanDictionary() const { return m_meanDictionary; }
+    const NumberSynonymTable& numberSynonyms() const { return m_numberSynonyms; }
+
 private:
     LanguageAnalyzer();
 
+    MeanDictionary m_meanDictionary;
     std::unique_ptr<ParsedText> m_dummyTitle;
     std::unique_ptr<Entity> m_dummyEntity;
     bool m_initialized = false;
+    std::unique_ptr<DoskDictionary> m_doskDictionary;
     // The network file until another network is installed; a file that is
     // not open answers "nothing related".
     std::unique_ptr<SemanticQueries> m_network;
     SemanticNetworkFileQueries* m_networkFile = nullptr;  // m_network, when it is the file
+    NumberSynonymTable m_numberSynonyms;
 };
 
 }  // namespace quibo

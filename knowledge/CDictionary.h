@@ -1,35 +1,108 @@
-// One loaded knowledge base.  It owns every knowledge object of its file and
-// the cache of analysed texts; its name maps hold borrowed pointers into
-// that ownership.
+// One loaded knowledge base: every knowledge object, parsed text, topic,
+// topic title, reply table and pooled reply string of one knowledge file, its
+// name maps and term indexes, the four entity sets of the entity flag bits
+// and the identity of the file it came from.
+//
+// Ownership: the dictionary's arena owns every object, whether a load or a
+// builder made it; the maps, sets and the objects' own links only borrow.
+// One object may stand under several keys, or a title in several topics,
+// and is still destroyed exactly once.
 #pragma once
 
+#include "analysis/MorphemeList.h"
+#include "knowledge/EntitySet.h"
+#include "knowledge/InsertionOrderedSet.h"
+#include "knowledge/ObjectArena.h"
+
+#include <cstdint>
+#include <fstream>
+#include <istream>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quibo {
 
+class CdrReader;
+class CdrWriter;
 class Entity;
 class KnowledgeObject;
 class ParsedText;
 class Predicative;
+class ReplyTable;
 class Thesaurus;
+class Topic;
+class TopicTitle;
+
+// How deeply new objects may nest inside one another in a knowledge file.
+// The stored form nests an object inside the first body that points to it
+// (an entity's topic, the topic's title, the title's centre, that entity's
+// topic, ...), so depth follows chains of entities through titles: the
+// sample base needs 12 levels and a generated base of 10,000 topics 16.
+// Each level costs well under 1 KB of stack (about 2 KB under the address
+// sanitizer), so this bound keeps a hostile file within 2 MB of stack.
+inline constexpr int KNOWLEDGE_FILE_MAX_NESTING = 1000;
+
+// Payloads above this size are refused before anything is read: no stream
+// larger than the saver's encoding block can have been written.
+inline constexpr std::size_t KNOWLEDGE_PAYLOAD_LIMIT = 104857600;
+
+// The cache key of a knowledge file: path, one TAB, modification-time text.
+std::string makeDictionaryKey(const std::string& path, const std::string& mtimeText);
 
 class CDictionary {
 public:
+    using EntityMap = std::multimap<std::string, Entity*>;
+    using PredicativeMap = std::multimap<std::string, Predicative*>;
+    using ThesaurusMap = std::multimap<std::string, Thesaurus*>;
+    using ParsedTextMap = std::map<std::string, ParsedText*>;
+    using ReplyTableSet = InsertionOrderedSet<ReplyTable>;
+    using TopicMap = std::map<std::string, Topic*>;
+    using IdMap = std::multimap<std::string, TopicTitle*>;
+    using TermIndex = std::multimap<std::string, KnowledgeObject*>;
+
+    // Every container empty; the conjugation indexes hold the name tables.
     CDictionary();
     CDictionary(const CDictionary&) = delete;
     CDictionary& operator=(const CDictionary&) = delete;
+    // Destroys every object the dictionary owns.
     virtual ~CDictionary();
+
+    // Loads a knowledge file from a binary stream on it: 0, or -1 when the
+    // file is shorter than its header, larger than the reader's limit,
+    // cannot be read whole or holds a stream that breaks the format (the
+    // reason goes to standard error after "CDictionary::internalizePData (): ").
+    // A failed load leaves the dictionary empty.  On success the path and
+    // modification-time text form the cache key.
+    virtual int internalizePData(std::istream& in, const std::string& path, const std::string& mtimeText);
+    // The entity restore of files of an older version: topic titles regain
+    // their centres from their centre index.
+    virtual void restoreEntities();
+    // Writes the stream (not the 20-octet header, which the caller writes
+    // first) under the version text's first 10 octets and closes the file.
+    // Throws when the stream cannot be encoded (CdrStreamError, the
+    // encoding block's overflow, std::bad_alloc) or the file reports an
+    // error after writing and closing (std::runtime_error).
+    virtual void externalize(std::ofstream& out, std::string_view versionText) const;
 
     // The analysed text cached under the text, analysed and stored on first
     // use; null for a text of blanks only.
     virtual ParsedText* getParsedText(const std::string& text);
+    // The pooled copy of the text, added on first use; the address stays
+    // valid for the dictionary's lifetime.
+    virtual const std::string* internString(const std::string& text);
     // The thesaurus of that title, type and representative, created on first
     // use.
     virtual Thesaurus* findThesaurus(ParsedText* title, int typeId, KnowledgeObject* representative);
+    // The same on the text pool; a text pooled for the first time also adds
+    // the host of every address in it ("://" up to "/", "," or " ") to
+    // hostNames.
+    virtual const std::string* internText(const std::string& text);
+    // Entity set of a flag bit: 1, 2, 4; any other value gives the set of 8.
+    virtual EntitySet* getEntitySet(int bit);
     virtual Entity* findEntity(const std::string& text, bool normalise);
     // Ownership passes to the dictionary; an existing entry under the same
     // name is kept, the new object is stored after it.  The stored object is
@@ -38,41 +111,102 @@ public:
     virtual Predicative* addPredicative(const std::string& name,
                                         std::unique_ptr<Predicative> predicative);
     virtual Thesaurus* addThesaurus(const std::string& title, std::unique_ptr<Thesaurus> thesaurus);
+    // The entities in key order, then every thesaurus, on the console.
+    virtual void dump(const std::string& prefix) const;
+
+    EntitySet* getEntitySet1() { return getEntitySet(1); }
+    EntitySet* getEntitySet2() { return getEntitySet(2); }
+    EntitySet* getEntitySet4() { return getEntitySet(4); }
+    EntitySet* getEntitySet8() { return getEntitySet(8); }
 
     // The first entity or predicative stored under the text; with normalise
     // the text is first replaced by its analysed form.
     Entity* findByName(const std::string& text, bool normalise);
     Predicative* findPredicative(const std::string& text, bool normalise);
 
-    // The pooled copy of the text, added on first use; the address stays
-    // valid for the dictionary's lifetime.
-    virtual const std::string* internString(const std::string& text);
-    // The same on the text pool; a text pooled for the first time also adds
-    // the host of every address in it ("://" up to "/", "," or " ") to
-    // hostNames.
-    virtual const std::string* internText(const std::string& text);
+    // Resolves an id of the dialogue layer against the topic-title name map
+    // (see the definition for the four id forms).  Appends to `titles`;
+    // names or picks that do not exist append nothing.
+    void resolveId(const std::string& id, TopicTitle*& object, int& index, std::vector<TopicTitle*>& titles) const;
 
+    std::string getCacheKey() const { return makeDictionaryKey(m_path, m_mtimeText); }
+    const std::string& path() const { return m_path; }
+    const std::string& mtimeText() const { return m_mtimeText; }
+
+    // --- Operations only a knowledge-base builder needs ----------------------
+    // The dictionary owns what these take; each returns the stored object.
+    // A topic under a name already present is still owned but not listed.
+    Topic* addTopic(const std::string& name, std::unique_ptr<Topic> topic);
+    ReplyTable* addReplyTable(std::unique_ptr<ReplyTable> table);
+    TopicTitle* adoptTitle(std::unique_ptr<TopicTitle> title);
+    // Lists a title under an id name (the map resolveId serves).
+    void addIdTitle(const std::string& name, TopicTitle* title);
+    // Registers an object under a term text and keeps the first-character
+    // set and the longest length covering it; an empty text is ignored.
+    void addTerm(const std::string& text, KnowledgeObject* object);
+    // Caches an analysis made elsewhere under the text (as getParsedText
+    // does with the analyser's); the entry already cached is kept and
+    // returned.  Null for a text of blanks only.
+    ParsedText* putParsedText(const std::string& text, MorphemeList words, std::string analysedText);
+
+    // --- The stream -------------------------------------------------------------
+    // The payload members in stream order, from the byte-order octet on.
+    // The reader's arena must be this dictionary's (see arena()).
+    void readPayload(CdrReader& in);
+    void writePayload(CdrWriter& out) const;
+    ObjectArena& arena() { return m_arena; }
+
+    // --- Read access ----------------------------------------------------------------
+    const EntityMap& entities() const { return m_entities; }
+    const PredicativeMap& predicatives() const { return m_predicatives; }
+    const ThesaurusMap& thesauri() const { return m_thesauri; }
+    const ParsedTextMap& parsedTexts() const { return m_parsedTexts; }
+    const ReplyTableSet& replyTables() const { return m_replyTables; }
+    const TopicMap& topics() const { return m_topics; }
+    const IdMap& idMap() const { return m_idMap; }
+    const TermIndex& termIndex() const { return m_termIndex; }
+    const std::set<std::string>& termFirstChars() const { return m_termFirstChars; }
+    std::int32_t termMaxLength() const { return m_termMaxLength; }
+    const TermIndex& secondTermIndex() const { return m_secondTermIndex; }
+    const std::set<std::string>& secondTermFirstChars() const { return m_secondTermFirstChars; }
+    std::int32_t secondTermMaxLength() const { return m_secondTermMaxLength; }
     const std::set<std::string>& stringPool() const { return m_stringPool; }
     const std::set<std::string>& textPool() const { return m_textPool; }
     const std::set<std::string>& hostNames() const { return m_hostNames; }
-
     const std::map<std::string, int>& conjugationTypeIndex() const { return m_conjugationTypeIndex; }
     const std::map<std::string, int>& conjugationFormIndex() const { return m_conjugationFormIndex; }
 
 private:
     std::string normalised(const std::string& text) const;
+    // Empties every stored member and destroys every owned object.
+    void clearContents();
 
-    // Every knowledge object of the file; the maps below borrow from here.
-    std::vector<std::unique_ptr<KnowledgeObject>> m_objects;
-    std::multimap<std::string, Entity*> m_entities;
-    std::multimap<std::string, Predicative*> m_predicatives;
-    std::multimap<std::string, Thesaurus*> m_thesauri;
-    std::map<std::string, std::unique_ptr<ParsedText>> m_parsedTexts;
+    // Declared first: it outlives every container that borrows from it.
+    ObjectArena m_arena;
+    EntityMap m_entities;
+    PredicativeMap m_predicatives;
+    ThesaurusMap m_thesauri;
+    ParsedTextMap m_parsedTexts;
+    ReplyTableSet m_replyTables;
+    TopicMap m_topics;
     std::set<std::string> m_stringPool;
     std::set<std::string> m_textPool;
+    IdMap m_idMap;
+    TermIndex m_termIndex;
+    std::set<std::string> m_termFirstChars;
+    std::int32_t m_termMaxLength = 0;
+    TermIndex m_secondTermIndex;
+    std::set<std::string> m_secondTermFirstChars;
+    std::int32_t m_secondTermMaxLength = 0;
     std::map<std::string, int> m_conjugationTypeIndex;
     std::map<std::string, int> m_conjugationFormIndex;
     std::set<std::string> m_hostNames;
+    EntitySet m_entitySet1;
+    EntitySet m_entitySet2;
+    EntitySet m_entitySet4;
+    EntitySet m_entitySet8;
+    std::string m_path;
+    std::string m_mtimeText;
 };
 
 }  // namespace quibo

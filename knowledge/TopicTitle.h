@@ -68,6 +68,10 @@ public:
     virtual Topic* getOwner() const { return m_owner; }
     virtual std::vector<KnowledgeObject*> getCentres() const { return m_centres; }
     virtual const std::set<std::string>& centreIndex() const { return m_centreIndex; }
+    // Appends the object unless a centre with the same title text is there
+    // already, then its related entities (in set order) until the first one
+    // whose title text is already a centre's.
+    virtual void addCentre(KnowledgeObject* object);
 
     // Whether the owning topic offers the reply kind of the letter; false
     // without an owner and for a letter that is no reply kind.
@@ -113,6 +117,12 @@ public:
     virtual bool isMarked() const { return m_marked; }
     virtual void mark() { m_marked = true; }
 
+    // Same type and DCA bits, slots X and Y equal word by word, same three
+    // judgement bytes.
+    bool isSame(const TopicTitle& other) const;
+    // The source text ends with "＿Ｃ＿" and holds more than the mark.
+    bool hasCMark() const;
+
     // Prints the title on standard output:
     //   [header TAB]( type=<name> dcaBits=<hex> searchAbleFlg=<0|1> completeFlg=<0|1> completeFlgImi=<0|1>)
     //   ・S: <sWords>・O: <oWords>・A: (<slot 3> )
@@ -135,6 +145,9 @@ public:
 
 private:
     void setBit(std::int32_t bit, bool on) { m_flags = on ? (m_flags | bit) : (m_flags & ~bit); }
+    // Appends a centre and indexes its title; false when a centre of that
+    // title text is already present.
+    bool appendCentre(KnowledgeObject* object);
 
     int m_type = 0;
     MorphemeList m_words;
