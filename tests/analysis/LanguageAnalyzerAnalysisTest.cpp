@@ -77,6 +77,7 @@ TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithAVerbHead)
 }
 
 struct SentenceCase {
+    const char* name;
     const char* text;
     const char* words;  // compact dump
 };
@@ -94,24 +95,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A numeral and its counter become one word, and a numeral ends up
         // the last content word: the head is a noun.
-        SentenceCase{"りんごを３個ください。",
+        SentenceCase{"CounterJoinsItsNumeral", "りんごを３個ください。",
                      "( りんご 普通名詞 X 0)( を 格助詞 X 0)( ３個 数詞 X 0)( ください 動詞性接尾辞 X 0)"
                      "( 。 句点 X 0)"},
         // Kanji numerals are written in digits.
-        SentenceCase{"この本は千五百円です。",
+        SentenceCase{"KanjiNumeralInDigits", "この本は千五百円です。",
                      "( この 連体詞形態指示詞 X 0)( 本 普通名詞 X 0)( は 副助詞 X 0)( １５００円 数詞 X 0)"
                      "( です 判定詞 X 0)( 。 句点 X 0)"},
-        SentenceCase{"会議は午後二時から始まります。",
+        SentenceCase{"TimeOfDay", "会議は午後二時から始まります。",
                      "( 会議 サ変名詞 Y 0)( は 副助詞 Y 0)( 午後 時相名詞 Y 0)( ２時 数詞 Y 0)"
                      "( から 格助詞 Y 0)( 始まり 動詞 Y 0)( ます 動詞性接尾辞 Y 0)( 。 句点 Y 0)"},
-        SentenceCase{"料金は一人あたり３０００円です。",
+        SentenceCase{"TwoNumerals", "料金は一人あたり３０００円です。",
                      "( 料金 普通名詞 X 0)( は 副助詞 X 0)( １人 数詞 X 0)( あたり 名詞性名詞接尾辞 X 0)"
                      "( ３０００円 数詞 X 0)( です 判定詞 X 0)( 。 句点 X 0)"},
         // Half-width kana are made full width, the voiced mark joined.
-        SentenceCase{"ﾃﾚﾋﾞを２台買った",
+        SentenceCase{"HalfWidthKana", "ﾃﾚﾋﾞを２台買った",
                      "( テレビ 普通名詞 Y 0)( を 格助詞 Y 0)( ２台 数詞 Y 0)( 買った 動詞 Y 0)"},
         // Lower-case full-width Latin letters are raised.
-        SentenceCase{"ｐｃが壊れた", "( ＰＣ 記号 Y 0)( が 格助詞 Y 0)( 壊れた 動詞 Y 0)"}));
+        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 記号 Y 0)( が 格助詞 Y 0)( 壊れた 動詞 Y 0)"}),
+    [](const ::testing::TestParamInfo<SentenceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageAnalyzerAnalysisTest, HeadClassesAreMarkedOnlyWhenJudgementIsAsked)
 {
