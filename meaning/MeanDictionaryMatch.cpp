@@ -432,6 +432,8 @@ bool MeanDictionary::matchSentenceText(int /*kind*/, int anchor, const MeanCondS
         return false;
     }
     const auto& offsets = sentence.offsets;
+    const bool endsAtAnchor = isFixed(anchor) && anchor == last && anchor != first;
+    const bool startsAtAnchor = isFixed(anchor) && !endsAtAnchor;
     const auto [from, to] = selectedAlternatives(wordNumber, group.words.size());
     for (std::size_t a = from; a < to; ++a) {
         const std::string& wanted = group.words[a];
@@ -441,10 +443,7 @@ bool MeanDictionary::matchSentenceText(int /*kind*/, int anchor, const MeanCondS
         // Occurrences from word boundary to word boundary only: a match must
         // name whole words.
         for (int s = first; s <= last; ++s) {
-            if (isFixed(anchor) && anchor != last && s != anchor) {
-                continue;
-            }
-            if ((group.position == "BT" || (isFixed(anchor) && anchor == first)) && s != first) {
+            if ((startsAtAnchor && s != anchor) || (group.position == "BT" && s != first)) {
                 continue;
             }
             int length = 0;
@@ -456,8 +455,7 @@ bool MeanDictionary::matchSentenceText(int /*kind*/, int anchor, const MeanCondS
             if (length != static_cast<int>(wanted.size())) {
                 continue;
             }
-            const bool mustEndLast = group.position == "BM" || (isFixed(anchor) && anchor == last && anchor != first);
-            if (mustEndLast && e != last) {
+            if ((endsAtAnchor || group.position == "BM") && e != last) {
                 continue;
             }
             std::string text;
@@ -568,7 +566,9 @@ bool MeanDictionary::markPredicateAttribute(int wordIndex, int attribute, std::v
     if (mask == 0 || wordIndex < 0 || static_cast<std::size_t>(wordIndex) >= words.size()) {
         return false;
     }
-    auto isSahenNoun = [&](int w) { return w >= 0 && words[static_cast<std::size_t>(w)].getPosCode() == pos::SAHEN_NOUN; };
+    auto isSahenNoun = [&](int w) {
+        return w >= 0 && words[static_cast<std::size_t>(w)].getPosCode() == pos::SAHEN_NOUN;
+    };
     for (int w = wordIndex; w >= 0; --w) {
         Morpheme& word = words[static_cast<std::size_t>(w)];
         const PosCode code = word.getPosCode();

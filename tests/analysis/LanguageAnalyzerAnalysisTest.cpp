@@ -63,7 +63,7 @@ protected:
 test::BuildInstallTree* LanguageAnalyzerAnalysisTest::s_tree = nullptr;
 int LanguageAnalyzerAnalysisTest::s_result = -1;
 
-TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithAVerbHead)
+TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsJudgedIntoNounAndPredicate)
 {
     std::string surfaces = "前";
     MeanEntry meaning;
@@ -71,8 +71,8 @@ TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithAVerbHead)
     const int everything = COMPACT | Morpheme::DUMP_KEY_FORM | Morpheme::DUMP_READING |
                            Morpheme::DUMP_CONJUGATION_TYPE | Morpheme::DUMP_CONJUGATION_FORM;
     EXPECT_EQ(words.dump("", everything),
-              "( 犬 犬 普通名詞 イヌ Y 0)( が が 格助詞 ガ Y 0)"
-              "( 走る 走る 動詞 ハシル 子音動詞ラ行 基本形 Y 0)\n");
+              "( 犬 犬 普通名詞 イヌ X 0)( が が 格助詞 ガ Y 0)"
+              "( 走る 走る 動詞 ハシル 子音動詞ラ行 基本形 Y 100)\n");
     EXPECT_EQ(surfaces, "前犬が走る");
 }
 
@@ -85,7 +85,7 @@ struct SentenceCase {
 class LanguageAnalyzerSentenceTest : public LanguageAnalyzerAnalysisTest,
                                      public ::testing::WithParamInterface<SentenceCase> {};
 
-TEST_P(LanguageAnalyzerSentenceTest, WordsHaveNumeralsMergedAndHeadsMarked)
+TEST_P(LanguageAnalyzerSentenceTest, WordsAreJudgedAndHaveNumeralsMerged)
 {
     EXPECT_EQ(analyzed(GetParam().text).dump("", COMPACT), std::string(GetParam().words) + "\n");
 }
@@ -94,25 +94,28 @@ INSTANTIATE_TEST_SUITE_P(
     RealSentences, LanguageAnalyzerSentenceTest,
     ::testing::Values(
         // A numeral and its counter become one word, and a numeral ends up
-        // the last content word: the head is a noun.
+        // the last content word: every word is term X.  The request is
+        // noted on "ください"; the final "。" is set aside by the judgement
+        // and comes back unmarked.
         SentenceCase{"CounterJoinsItsNumeral", "りんごを３個ください。",
-                     "( りんご 普通名詞 X 0)( を 格助詞 X 0)( ３個 数詞 X 0)( ください 動詞性接尾辞 X 0)"
-                     "( 。 句点 X 0)"},
-        // Kanji numerals are written in digits.
+                     "( りんご 普通名詞 X 0)( を 格助詞 X 0)( ３個 数詞 X 0)( ください 動詞性接尾辞 X I MS 0)"
+                     "( 。 句点 0)"},
+        // Kanji numerals are written in digits; the topic before "は" is
+        // term X, the comment after it term Y.
         SentenceCase{"KanjiNumeralInDigits", "この本は千五百円です。",
-                     "( この 連体詞形態指示詞 X 0)( 本 普通名詞 X 0)( は 副助詞 X 0)( １５００円 数詞 X 0)"
-                     "( です 判定詞 X 0)( 。 句点 X 0)"},
+                     "( この 連体詞形態指示詞 X 0)( 本 普通名詞 X 0)( は 副助詞 I 0)( １５００円 数詞 Y 0)"
+                     "( です 判定詞 Y I MS 0)( 。 句点 0)"},
         SentenceCase{"TimeOfDay", "会議は午後二時から始まります。",
-                     "( 会議 サ変名詞 Y 0)( は 副助詞 Y 0)( 午後 時相名詞 Y 0)( ２時 数詞 Y 0)"
-                     "( から 格助詞 Y 0)( 始まり 動詞 Y 0)( ます 動詞性接尾辞 Y 0)( 。 句点 Y 0)"},
+                     "( 会議 サ変名詞 X 100)( は 副助詞 I 0)( 午後 時相名詞 Y 0)( ２時 数詞 Y 0)"
+                     "( から 格助詞 Y 0)( 始まり 動詞 Y 8000)( ます 動詞性接尾辞 Y I MS 0)( 。 句点 0)"},
         SentenceCase{"TwoNumerals", "料金は一人あたり３０００円です。",
-                     "( 料金 普通名詞 X 0)( は 副助詞 X 0)( １人 数詞 X 0)( あたり 名詞性名詞接尾辞 X 0)"
-                     "( ３０００円 数詞 X 0)( です 判定詞 X 0)( 。 句点 X 0)"},
+                     "( 料金 普通名詞 X 0)( は 副助詞 I 0)( １人 数詞 Y 0)( あたり 名詞性名詞接尾辞 Y 0)"
+                     "( ３０００円 数詞 Y 0)( です 判定詞 Y I MS 0)( 。 句点 0)"},
         // Half-width kana are made full width, the voiced mark joined.
         SentenceCase{"HalfWidthKana", "ﾃﾚﾋﾞを２台買った",
-                     "( テレビ 普通名詞 Y 0)( を 格助詞 Y 0)( ２台 数詞 Y 0)( 買った 動詞 Y 0)"},
+                     "( テレビ 普通名詞 X 0)( を 格助詞 X 0)( ２台 数詞 X 0)( 買った 動詞 Y 100)"},
         // Lower-case full-width Latin letters are raised.
-        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 記号 Y 0)( が 格助詞 Y 0)( 壊れた 動詞 Y 0)"}),
+        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 記号 Y 0)( が 格助詞 Y 0)( 壊れた 動詞 Y 100)"}),
     [](const ::testing::TestParamInfo<SentenceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageAnalyzerAnalysisTest, HeadClassesAreMarkedOnlyWhenJudgementIsAsked)

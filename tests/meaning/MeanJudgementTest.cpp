@@ -464,13 +464,34 @@ TEST(MeanMatcherTest, EveryMatcherRejectsAnEmptyOrOutlyingRange)
     const int kind = MeanDictionary::MEANING_ELEMENT;
     const int freeAnchor = MeanDictionary::FREE_ANCHOR;
     const std::pair<const char*, Matcher> matchers[] = {
-        {"word", [&](int f, int l, int& s, int& e) { return dictionary.matchWordGroup(kind, freeAnchor, word, -1, sentence, f, l, s, e); }},
-        {"sequence", [&](int f, int l, int& s, int& e) { return dictionary.matchSequence(kind, freeAnchor, sequence, -1, list.words(), f, l, s, e); }},
-        {"sequence in text", [&](int f, int l, int& s, int& e) { return dictionary.matchSequenceInText(kind, freeAnchor, sequence, -1, sentence, f, l, s, e); }},
-        {"set", [&](int f, int l, int& s, int& e) { return dictionary.matchWordSet(kind, freeAnchor, set, -1, sentence, f, l, s, e); }},
-        {"text", [&](int f, int l, int& s, int& e) { return dictionary.matchSentenceText(kind, freeAnchor, text, -1, sentence, f, l, s, e); }},
-        {"pos", [&](int f, int l, int& s, int& e) { return dictionary.matchPosGroup(kind, freeAnchor, posGroup, -1, sentence, f, l, s, e); }},
-        {"pos sequence", [&](int f, int l, int& s, int& e) { return dictionary.matchPosGroup(kind, freeAnchor, posSequence, -1, sentence, f, l, s, e); }},
+        {"word",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchWordGroup(kind, freeAnchor, word, -1, sentence, f, l, s, e);
+         }},
+        {"sequence",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchSequence(kind, freeAnchor, sequence, -1, list.words(), f, l, s, e);
+         }},
+        {"sequence in text",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchSequenceInText(kind, freeAnchor, sequence, -1, sentence, f, l, s, e);
+         }},
+        {"set",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchWordSet(kind, freeAnchor, set, -1, sentence, f, l, s, e);
+         }},
+        {"text",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchSentenceText(kind, freeAnchor, text, -1, sentence, f, l, s, e);
+         }},
+        {"pos",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchPosGroup(kind, freeAnchor, posGroup, -1, sentence, f, l, s, e);
+         }},
+        {"pos sequence",
+         [&](int f, int l, int& s, int& e) {
+             return dictionary.matchPosGroup(kind, freeAnchor, posSequence, -1, sentence, f, l, s, e);
+         }},
     };
     for (const auto& [name, matcher] : matchers) {
         int start = -7;
@@ -535,6 +556,27 @@ TEST(MeanMatcherTest, BothSequenceMatchersAgree)
     EXPECT_EQ(std::make_pair(start, end), std::make_pair(2, 3));
     ASSERT_TRUE(dictionary.matchSequenceInText(1, MeanDictionary::FREE_ANCHOR, group, 0, sentence, 0, 4, start, end));
     EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 1));
+}
+
+TEST(MeanMatcherTest, TextMatchesWholeWordsAtItsPosition)
+{
+    MeanDictionary dictionary;
+    MorphemeList list = sentenceOf("よろしく,よろしく,8,1;お,お,13,1;願い,願う,2,0;します,する,2,0");
+    const MeanDictionary::JoinedSentence sentence(list.words());
+    MeanCondSpec group = wordGroup(MeanUnit::Text, {"お願い", "ろしく", "お願いします"});
+    const int freeAnchor = MeanDictionary::FREE_ANCHOR;
+    int start = 0;
+    int end = 0;
+    ASSERT_TRUE(dictionary.matchSentenceText(1, freeAnchor, group, 0, sentence, 0, 3, start, end));
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(1, 2));
+    EXPECT_FALSE(dictionary.matchSentenceText(1, freeAnchor, group, 1, sentence, 0, 3, start, end));
+    EXPECT_FALSE(dictionary.matchSentenceText(1, 2, group, 0, sentence, 0, 3, start, end));  // starts at 1
+
+    group.position = "BT";
+    EXPECT_FALSE(dictionary.matchSentenceText(1, freeAnchor, group, -1, sentence, 0, 3, start, end));
+    group.position = "BM";
+    ASSERT_TRUE(dictionary.matchSentenceText(1, freeAnchor, group, -1, sentence, 0, 3, start, end));
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(1, 3));
 }
 
 TEST(MeanMatcherTest, FeatureListAdmitsByPreviousCodes)
