@@ -74,6 +74,7 @@ public:
     virtual ~AnalyzedSentence();
 
     virtual EntitySet& extra() { return m_extra; }
+    const EntitySet& extra() const { return m_extra; }
     // The content words (strict: the content words that are not ignorable)
     // with a head flag X, Y or Z, duplicates kept.
     virtual MorphemeList selectWords(bool strict) const;
