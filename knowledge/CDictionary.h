@@ -176,6 +176,18 @@ public:
     const std::map<std::string, int>& conjugationTypeIndex() const { return m_conjugationTypeIndex; }
     const std::map<std::string, int>& conjugationFormIndex() const { return m_conjugationFormIndex; }
 
+    // --- Topic titles ----------------------------------------------------------
+    // Gives every topic title its centres and main centre, once each: titles
+    // of the entities' topics (entities in key order, the entity preferred as
+    // main centre), then the titles of topics no entity lists.  Titles that
+    // find no centre fall back on the "補完談話" entity.  Run by a builder
+    // of a knowledge base once its topics are complete; a loaded file carries
+    // the centres it was saved with.
+    void collectTitleCentres();
+    // The unrecognised words already reported to a visitor, each its key
+    // form, ":" and its POS name.  Only grows.
+    std::set<std::string>& reportedWords() { return m_reportedWords; }
+
 private:
     std::string normalised(const std::string& text) const;
     // Empties every stored member and destroys every owned object.
@@ -207,6 +219,7 @@ private:
     EntitySet m_entitySet8;
     std::string m_path;
     std::string m_mtimeText;
+    std::set<std::string> m_reportedWords;
 };
 
 }  // namespace quibo
