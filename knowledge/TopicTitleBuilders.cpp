@@ -122,6 +122,9 @@ TopicTitle* Topic::buildUtteranceTitle(const std::string& text, std::string& mes
         searchable = false;
     if (addCMarkWord(yList, yCore))
         searchable = false;
+    // Nothing to search with: the title must not be searched either.
+    if (xCore.empty() && yCore.empty())
+        searchable = false;
     title->setSearchAble(searchable);
 
     if (!xCore.empty() && !yCore.empty()) {
