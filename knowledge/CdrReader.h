@@ -73,8 +73,9 @@ public:
 
     // A pointer to a stored class T (the declared class of the member).
     // Octet 0 gives null.  Otherwise a number: non-zero gives the object
-    // carried under it (null when no object has it yet; CdrStreamError when
-    // that object is not a T); 0 makes a new object with create(), hands it
+    // carried under it (null when no object has it yet, or CdrStreamError
+    // after refuseUnknownNumbers; CdrStreamError when that object is not a
+    // T); 0 makes a new object with create(), hands it
     // to the arena, registers it under the next number and fills it with
     // body(*object, *this).
     template <class T, class Body, class Create>

@@ -67,10 +67,9 @@ void readPointers(std::vector<T*>& objects, CdrReader& in)
     in.readSequence([&](CdrReader& r) { objects.push_back(r.readObject<T>()); }, POINTER_OCTETS);
 }
 
-void writeHead(const KnowledgeObject& object, std::int32_t type, ParsedText* title, const std::string& reading,
-               CdrWriter& out)
+// The fields every knowledge object starts with.
+void writeHead(std::int32_t type, const ParsedText* title, const std::string& reading, CdrWriter& out)
 {
-    (void)object;
     out.writeInt32(type);
     out.writeObject(title);
     out.writeString(reading);
@@ -82,7 +81,7 @@ void writeHead(const KnowledgeObject& object, std::int32_t type, ParsedText* tit
 
 void CdrBody<KnowledgeObject>::write(const KnowledgeObject& object, CdrWriter& out)
 {
-    writeHead(object, object.m_typeId, object.m_title, object.m_reading, out);
+    writeHead(object.m_typeId, object.m_title, object.m_reading, out);
 }
 
 void CdrBody<KnowledgeObject>::read(KnowledgeObject& object, CdrReader& in)
@@ -102,7 +101,7 @@ std::unique_ptr<KnowledgeObject> CdrBody<KnowledgeObject>::create()
 
 void CdrBody<Entity>::write(const Entity& entity, CdrWriter& out)
 {
-    writeHead(entity, entity.m_typeId, entity.m_title, entity.m_reading, out);
+    writeHead(entity.m_typeId, entity.m_title, entity.m_reading, out);
     out.writeInt32(entity.m_flags);
     writePointers(entity.m_thesauri, out);
     for (const EntitySet& set : entity.m_sets)
@@ -127,7 +126,7 @@ std::unique_ptr<Entity> CdrBody<Entity>::create() { return std::make_unique<Enti
 
 void CdrBody<Predicative>::write(const Predicative& predicative, CdrWriter& out)
 {
-    writeHead(predicative, predicative.m_typeId, predicative.m_title, predicative.m_reading, out);
+    writeHead(predicative.m_typeId, predicative.m_title, predicative.m_reading, out);
     writePointers(predicative.m_synonyms, out);
     writePointers(predicative.m_antonyms, out);
 }
@@ -149,7 +148,7 @@ std::unique_ptr<Predicative> CdrBody<Predicative>::create()
 
 void CdrBody<Thesaurus>::write(const Thesaurus& thesaurus, CdrWriter& out)
 {
-    writeHead(thesaurus, thesaurus.m_typeId, thesaurus.m_title, thesaurus.m_reading, out);
+    writeHead(thesaurus.m_typeId, thesaurus.m_title, thesaurus.m_reading, out);
     out.writeObject<KnowledgeObject>(thesaurus.m_representative);
 }
 

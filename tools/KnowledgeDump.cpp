@@ -11,6 +11,7 @@
 #include <iostream>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace quibo {
 namespace {
@@ -67,19 +68,14 @@ public:
         m_text += "counter " + std::to_string(knowledgeFileCounter()) + "\n";
         keyed("idMap", m_dictionary.idMap());
 
-        m_text += "objects " + std::to_string(m_objects.size()) + "\n";
-        // Printing an object may meet further objects: repeat until none is new.
-        std::size_t printed = 0;
-        while (printed < m_objects.size()) {
-            auto next = m_objects.end();
-            for (auto it = m_objects.begin(); it != m_objects.end(); ++it) {
-                if (!it->second.done && (next == m_objects.end() || it->first < next->first))
-                    next = it;
-            }
-            next->second.done = true;
-            next->second.print();
-            ++printed;
+        // Printing an object may meet further objects: go on until none is
+        // pending.
+        while (!m_pending.empty()) {
+            const int number = *m_pending.begin();
+            m_pending.erase(m_pending.begin());
+            m_objects[number].print();
         }
+        m_text += "objects " + std::to_string(m_objects.size()) + "\n";
         for (auto& [number, object] : m_objects)
             m_text += object.text;
         return m_text;
@@ -89,7 +85,6 @@ private:
     struct Pending {
         std::function<void()> print;
         std::string text;
-        bool done = false;
     };
 
     template <class Map>
@@ -121,6 +116,7 @@ private:
         const int number = numberOf(ref);
         if (m_objects.count(number) == 0) {
             Pending& pending = m_objects[number];
+            m_pending.insert(number);
             pending.print = [this, object, number] { m_objects[number].text = describe(*object, number); };
         }
         return ref;
@@ -268,6 +264,7 @@ private:
     Numbering m_numbers;
     std::string m_text;
     std::map<int, Pending> m_objects;
+    std::set<int> m_pending;
 };
 
 }  // namespace

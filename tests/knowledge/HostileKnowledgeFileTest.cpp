@@ -181,6 +181,36 @@ TEST(HostileKnowledgeFileTest, ReferenceToAnObjectOfAnotherClassFails)
     EXPECT_EQ(accepted.termIndex().begin()->second, accepted.entities().begin()->second);
 }
 
+TEST(HostileKnowledgeFileTest, ObjectsUnderSeveralKeysAreDestroyedOnce)
+{
+    // One entity under two names, and in the term index as well.
+    Payload payload;
+    payload.emptyUntil(0);
+    payload.out.writeCount(2);
+    payload.out.writeString("a");
+    payload.newObject();
+    payload.entityBody();
+    payload.out.writeString("b");
+    payload.reference(1);
+    payload.member = 2;
+    payload.oneEntry(10, "c");
+    payload.reference(1);
+    auto dictionary = std::make_unique<CDictionary>();
+    ASSERT_EQ(load(*dictionary, payload.file()), 0);
+    EXPECT_EQ(dictionary->entities().size(), 2u);
+    EXPECT_EQ(dictionary->arena().size(), 1u);
+    dictionary.reset();  // the sanitizers watch for a second deletion
+
+    // A title listed by two topics of a compiled base.
+    std::unique_ptr<CDictionary> base = test::compileSmall();
+    TopicTitle* shared = base->topics().at("時間")->titles().titles()[0];
+    base->topics().at("挨拶")->addTitle(shared);
+    CDictionary loaded;
+    ASSERT_EQ(load(loaded, test::fileBytes(*base)), 0);
+    EXPECT_EQ(loaded.topics().at("挨拶")->titles().titles().back(),
+              loaded.topics().at("時間")->titles().titles()[0]);
+}
+
 TEST(HostileKnowledgeFileTest, NumbersOfNoObjectCarriedBeforeFail)
 {
     for (std::int32_t number : {1, 7, -1, INT32_MIN}) {

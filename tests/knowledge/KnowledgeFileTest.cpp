@@ -204,6 +204,19 @@ TEST_F(KnowledgeFileTest, FailedSaveLeavesTheGoodFile)
     EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
 }
 
+TEST_F(KnowledgeFileTest, WriteErrorsSurfaceAfterClosing)
+{
+    // The device takes the octets into the stream's buffer and refuses them
+    // when they are flushed at closing.
+    std::ofstream full("/dev/full", std::ios::binary);
+    if (!full)
+        GTEST_SKIP() << "no /dev/full";
+    CDictionary empty;
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(empty.externalize(full, KNOWLEDGE_FILE_VERSION), std::runtime_error);
+    testing::internal::GetCapturedStdout();
+}
+
 TEST_F(KnowledgeFileTest, SampleBaseLoadsAndSavesBackIdentically)
 {
     const std::string bytes = readFile(test::sampleKnowledgePath());
