@@ -246,6 +246,18 @@ public:
     const std::map<std::string, int>& conjugationFormIndex() const { return m_conjugationFormIndex; }
     const std::set<std::vector<Morpheme>, WordSequenceLess>& notedWordLists() const { return m_notedWordLists; }
 
+    // --- Topic titles ----------------------------------------------------------
+    // Gives every topic title its centres and main centre, once each: titles
+    // of the entities' topics (entities in key order, the entity preferred as
+    // main centre), then the titles of topics no entity lists.  Titles that
+    // find no centre fall back on the "補完談話" entity.  Run by a builder
+    // of a knowledge base once its topics are complete; a loaded file carries
+    // the centres it was saved with.
+    void collectTitleCentres();
+    // The unrecognised words already reported to a visitor, each its key
+    // form, ":" and its POS name.  Only grows.
+    std::set<std::string>& reportedWords() { return m_reportedWords; }
+
 private:
     // Registers the pair unless the term index already holds it.
     void addTermOnce(const std::string& text, KnowledgeObject* object);
@@ -284,6 +296,7 @@ private:
     std::set<std::vector<Morpheme>, WordSequenceLess> m_notedWordLists;
     bool m_expansionFlag = false;
     PhraseStructureBuilder m_phraseStructureBuilder;
+    std::set<std::string> m_reportedWords;
 };
 
 // The relations of a word in the semantic network: by key form, then by

@@ -16,6 +16,10 @@
 
 namespace quibo {
 
+class CDictionary;
+class KnowledgeObject;
+class MeanEntry;
+class MorphemeList;
 class ReplyTable;
 class TopicTitle;
 
@@ -45,6 +49,23 @@ public:
     virtual std::int32_t getReplyKinds() const { return m_replyKinds; }
     virtual ReplyTable* getReplyTable() const { return m_replyTable; }
     virtual void setReplyTable(ReplyTable* table) { m_replyTable = table; }
+
+    // A new title owned by this topic (the object, when given, its first
+    // centre): an S_O_A title of the three slots, subjects X and objects Y.
+    virtual TopicTitle* addSoaTitle(KnowledgeObject* object, const MorphemeList& xWords,
+                                    const MorphemeList& yWords, const MorphemeList& aWords);
+    // A new X_A_A title owned by this topic: all the words, and as subjects.
+    virtual TopicTitle* addXaaTitle(KnowledgeObject* object, const std::string& sourceText,
+                                    const MorphemeList& words);
+    // The search key of a visitor's utterance: a new title owned by this
+    // topic with the utterance's head words in its slots and its judgement.
+    // Null, leaving the message alone, for an utterance without words.
+    // Otherwise the message receives what the visitor should be told (empty
+    // when all went well): words the analyser did not know (each reported
+    // once in the dictionary's life, with a console line), an utterance
+    // without searchable or content words.
+    virtual TopicTitle* buildUtteranceTitle(const std::string& text, std::string& message, const MorphemeList& words,
+                                            CDictionary& dictionary, const MeanEntry* judgement);
 
     // The header line when the header is not empty, then the title list's
     // dump with the same header.

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <new>
+#include <ostream>
 #include <string>
 
 namespace quibo {
@@ -82,6 +83,11 @@ struct MissingResource {
     int result;
     bool initialized;
 };
+
+void PrintTo(const MissingResource& tree, std::ostream* out)
+{
+    *out << tree.name;
+}
 
 class LanguageAnalyzerMissingResourceTest : public LanguageAnalyzerInitTest,
                                             public ::testing::WithParamInterface<MissingResource> {};
