@@ -100,12 +100,20 @@ MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, 
 {
     MorphemeList list;
     appendMorphemes(text, list);
-    if (meaning)
+    if (meaning) {
+        *meaning = matchMeaning(text, list, {-1});
         list.markHeadClass();
+    }
     list = list.mergeNumerals();
     for (const Morpheme& word : list.words())
         surfaces += word.surfaceRef();
     return list;
+}
+
+MeanEntry LanguageAnalyzer::matchMeaning(const std::string& text, MorphemeList& list,
+                                         const std::vector<int>& previousCodes)
+{
+    return m_meanDictionary.match(text, list, previousCodes);
 }
 
 void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)

@@ -62,7 +62,12 @@ public:
     // The words of a text, numerals merged; their surfaces are appended to
     // `surfaces`.  Head classes are marked when a meaning entry is asked for.
     // Without a morphological analyser the list is empty.
+    // With a meaning entry the sentence is also judged (its words rewritten
+    // by the judgement) and the judgement copied into the entry.
     MorphemeList analyze(std::string text, std::string& surfaces, MeanEntry* meaning = nullptr);
+    // The meaning judgement of analysed words by the loaded rules; the words
+    // are rewritten in place.  `previousCodes` {-1} admits every rule.
+    MeanEntry matchMeaning(const std::string& text, MorphemeList& list, const std::vector<int>& previousCodes);
     // The Dosk analysis of a text, which becomes its cleaned, full-width
     // form: 0, or -1 without a dictionary or when the cleaned text is empty.
     int analyzeRaw(std::string& text, std::vector<RawWord>& words);

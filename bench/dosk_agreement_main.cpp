@@ -1,11 +1,15 @@
-// dosk-agreement: runs the Dosk analyser and MeCab (libmecab with Debian's
-// mecab-jumandic-utf8) over a corpus of Japanese sentences taken from the
-// Japanese message catalogues of the installed Debian packages
-// (/usr/share/locale/ja/LC_MESSAGES/*.mo), JIS X 0208 characters only, and
-// reports
+// dosk-agreement: runs the Dosk analyser and MeCab (libmecab) over a corpus
+// of Japanese sentences taken from the Japanese message catalogues of the
+// installed Debian packages (/usr/share/locale/ja/LC_MESSAGES/*.mo), JIS X
+// 0208 characters only, and reports
 //   - agreement on surfaces and the four class attributes, per sentence,
 //     for a dictionary compiled without character ranges (over sentences in
-//     which MeCab finds no unknown word) and for the production dictionaries;
+//     which MeCab finds no unknown word) and for the production dictionaries.
+//     MeCab runs on a system dictionary built here by Debian's
+//     mecab-dict-index from the very files dosk.dic is compiled from (the
+//     same CSV files, matrix.def, char.def, unk.def); the stock dictionary of
+//     mecab-jumandic-utf8, which also holds Wikipedia.csv, Auto.csv and
+//     Emoticon.csv, gives a second figure;
 //   - throughput of both analysers on one thread, the dictionary load time,
 //     and each analyser's peak RSS (measured in a child process each).
 //   dosk-agreement [--sentences N] [--differences FILE] [--corpus FILE]
@@ -36,7 +40,8 @@ namespace {
 
 using namespace quibo;
 
-constexpr const char* MECAB_ARGS = "-d /var/lib/mecab/dic/juman-utf8";
+constexpr const char* STOCK_MECAB_ARGS = "-d /var/lib/mecab/dic/juman-utf8";
+constexpr const char* DICT_INDEX = "/usr/lib/mecab/mecab-dict-index";  // Debian's mecab-utils
 constexpr const char* CATALOGUES = "/usr/share/locale/ja/LC_MESSAGES";
 
 double seconds()
@@ -250,6 +255,28 @@ Agreement measureAgreement(const std::string& dictionaryPath, const std::vector<
     return result;
 }
 
+// Builds into `dir` a MeCab system dictionary from the lexicon files dosk.dic
+// is compiled from and every definition file of the source folder (linked,
+// not copied; mecab-dict-index reads every CSV file of its input folder).
+bool buildMecabDictionary(const std::filesystem::path& dir)
+{
+    namespace fs = std::filesystem;
+    const std::string sourceDir = JumanCompileOptions().sourceDir;
+    std::error_code error;
+    fs::remove_all(dir, error);
+    if (!fs::create_directories(dir, error)) return false;
+    std::vector<fs::path> inputs = jumanLexiconFiles(sourceDir);
+    for (const auto& item : fs::directory_iterator(sourceDir, error))
+        if (item.path().extension() != ".csv") inputs.push_back(item.path());
+    for (const fs::path& input : inputs) {
+        fs::create_symlink(input, dir / input.filename(), error);
+        if (error) return false;
+    }
+    const std::string command = std::string(DICT_INDEX) + " -d '" + dir.string() + "' -o '" + dir.string() +
+                                "' -f UTF-8 -t UTF-8 >/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
 long childPeakRss(const std::function<void()>& work)
 {
     int fds[2];
@@ -300,6 +327,12 @@ int main(int argc, char** argv)
                 eucBytes, sources.size(), CATALOGUES);
 
     const std::string installed = std::string(QUIBO_INSTALL_TREE) + "/dosk/dosk.dic";
+    const std::string benchDir = std::string(QUIBO_INSTALL_TREE) + "/../dosk-bench";
+    const std::string mecabArgs = "-d " + benchDir + "/mecab";
+    if (!buildMecabDictionary(benchDir + "/mecab")) {
+        std::fprintf(stderr, "%s failed\n", DICT_INDEX);
+        return 1;
+    }
     // Peak RSS, each analyser alone in a child process over the whole corpus
     // (forked before anything large is built here).
     long doskRss = childPeakRss([&] {
@@ -307,7 +340,7 @@ int main(int argc, char** argv)
         for (const Sentence& s : corpus) doskWords(dictionary, s.euc);
     });
     long mecabRss = childPeakRss([&] {
-        mecab_t* mecab = mecab_new2(MECAB_ARGS);
+        mecab_t* mecab = mecab_new2(mecabArgs.c_str());
         if (!mecab) return;
         for (const Sentence& s : corpus)
             for (const mecab_node_t* n = mecab_sparse_tonode(mecab, s.utf8.c_str()); n; n = n->next) {
@@ -315,7 +348,6 @@ int main(int argc, char** argv)
         mecab_destroy(mecab);
     });
 
-    const std::string benchDir = std::string(QUIBO_INSTALL_TREE) + "/../dosk-bench";
     struct Variant {
         const char* label;
         bool ranges, kanji;
@@ -337,24 +369,27 @@ int main(int argc, char** argv)
     }
 
     double start = seconds();
-    mecab_t* mecab = mecab_new2(MECAB_ARGS);
+    mecab_t* mecab = mecab_new2(mecabArgs.c_str());
     const double mecabLoad = seconds() - start;
-    if (!mecab) {
+    mecab_t* stockMecab = mecab_new2(STOCK_MECAB_ARGS);
+    if (!mecab || !stockMecab) {
         std::fprintf(stderr, "mecab: %s\n", mecab_strerror(nullptr));
         return 1;
     }
 
     FILE* differences = std::fopen(differencesPath.c_str(), "w");
-    for (const Variant& v : variants) {
-        Agreement a = measureAgreement(v.path, corpus, mecab, differences, v.label);
+    auto report = [&](const Variant& v, mecab_t* peer, const char* label) {
+        Agreement a = measureAgreement(v.path, corpus, peer, differences, label);
         auto percent = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
         std::printf("agreement, %s: %d/%d = %.2f%% of sentences without MeCab unknown words; "
                     "%d/%d = %.2f%% of those without words of the left-out files; "
                     "%d/%d = %.2f%% of all sentences\n",
-                    v.label, a.knownAgree, a.known, percent(a.knownAgree, a.known), a.comparableAgree,
+                    label, a.knownAgree, a.known, percent(a.knownAgree, a.known), a.comparableAgree,
                     a.comparable, percent(a.comparableAgree, a.comparable), a.allAgree, a.all,
                     percent(a.allAgree, a.all));
-    }
+    };
+    for (const Variant& v : variants) report(v, mecab, v.label);
+    report(variants[0], stockMecab, "no ranges, stock MeCab dictionary");
     if (differences) std::fclose(differences);
 
     // Load time: a fresh mapping and parse each time (the last release unmaps).
@@ -371,7 +406,13 @@ int main(int argc, char** argv)
     std::size_t sink = 0;
     std::vector<RawWord> raw;
     std::string text;
-    double doskTime = 1e9, mecabTime = 1e9;
+    double doskTime = 1e9, mecabTime = 1e9, stockTime = 1e9;
+    auto timeMecab = [&](mecab_t* peer, double& best) {
+        const double from = seconds();
+        for (const Sentence& s : corpus)
+            for (const mecab_node_t* n = mecab_sparse_tonode(peer, s.utf8.c_str()); n; n = n->next) ++sink;
+        best = std::min(best, seconds() - from);
+    };
     for (int r = 0; r < rounds; ++r) {
         start = seconds();
         for (const Sentence& s : corpus) {
@@ -380,19 +421,19 @@ int main(int argc, char** argv)
             sink += raw.size();
         }
         doskTime = std::min(doskTime, seconds() - start);
-        start = seconds();
-        for (const Sentence& s : corpus)
-            for (const mecab_node_t* n = mecab_sparse_tonode(mecab, s.utf8.c_str()); n; n = n->next) ++sink;
-        mecabTime = std::min(mecabTime, seconds() - start);
+        timeMecab(mecab, mecabTime);
+        timeMecab(stockMecab, stockTime);
     }
     mecab_destroy(mecab);
+    mecab_destroy(stockMecab);
 
     const double sentences = static_cast<double>(corpus.size());
     std::printf("throughput: dosk %.0f sentences/s (%.2f MB/s of EUC-JP), mecab %.0f sentences/s "
-                "(%.2f MB/s of UTF-8, %.2f MB/s of the same text in EUC-JP); ratio dosk/mecab %.2f\n",
+                "(%.2f MB/s of UTF-8, %.2f MB/s of the same text in EUC-JP); ratio dosk/mecab %.2f "
+                "(against the stock dictionary %.0f sentences/s, ratio %.2f)\n",
                 sentences / doskTime, eucBytes / doskTime / 1e6, sentences / mecabTime,
                 utf8Bytes / mecabTime / 1e6, eucBytes / mecabTime / 1e6,
-                mecabTime / doskTime);
+                mecabTime / doskTime, sentences / stockTime, stockTime / doskTime);
     std::printf("load time: dosk %.3f ms (mapping and checks), mecab %.3f ms\n", doskLoad * 1e3, mecabLoad * 1e3);
     std::printf("peak RSS over the corpus: dosk %ld kB, mecab %ld kB (%zu)\n", doskRss, mecabRss, sink % 2);
     return 0;

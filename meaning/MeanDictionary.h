@@ -15,6 +15,8 @@
 // is loaded first.
 #pragma once
 
+#include "analysis/MorphemeList.h"
+#include "meaning/MeanEntry.h"
 #include "meaning/MeanRule.h"
 
 #include <array>
@@ -54,6 +56,40 @@ public:
     static constexpr int FRONT_CONDITION = 2;
     static constexpr int BACK_CONDITION = 3;
 
+    // Anchor of a group that may match anywhere in its range.  No word index
+    // takes this value, so a word far into a long sentence is never mistaken
+    // for a free anchor.
+    static constexpr int FREE_ANCHOR = -1;
+
+    // The sentence as the judgement reads it, built once per call: per word
+    // its byte offset in the concatenated surfaces (with the total length as
+    // entry n), and the surfaces and key forms each followed by ';' with the
+    // offset of each word in them.  Every sequence test shares it.
+    struct JoinedSentence {
+        const std::vector<Morpheme>* words = nullptr;
+        std::vector<int> offsets;
+        std::string joinedSurfaces;
+        std::vector<int> surfaceStarts;
+        std::string joinedKeyForms;
+        std::vector<int> keyStarts;
+
+        explicit JoinedSentence(const std::vector<Morpheme>& sentence);
+        int size() const { return static_cast<int>(words->size()); }
+        const Morpheme& word(int i) const { return (*words)[static_cast<std::size_t>(i)]; }
+        // Index of the word starting at a byte offset; -1 when none does.
+        int wordAt(int offset) const;
+    };
+
+    // A phrase an idiom rule collapses into its representative word.
+    struct IdiomSpan {
+        int startOffset = 0;
+        int meStartOffset = 0;
+        int endOffset = 0;  // exclusive
+        std::string representativeWord;
+        int representativePosCode = 0;
+        std::vector<std::string> surfaces;
+    };
+
     MeanDictionary();
     MeanDictionary(const MeanDictionary&) = default;
     MeanDictionary& operator=(const MeanDictionary&) = default;
@@ -83,8 +119,77 @@ public:
                                       int ruleNumber, int firstWordNumber, int dcaCode);
     // The same for a TERM group.
     virtual int checkTermColumns(std::string& rest, MeanTermSpec& target, int lineNumber, int unit);
+
+    // --- Matching steps of the judgement ----------------------------------
+    // Every matcher takes a range of word indexes [first, last] and an anchor
+    // (a word index, or FREE_ANCHOR); an empty or out-of-bounds range matches
+    // nothing.  `wordNumber` selects one alternative of the group (-1: any);
+    // a number naming no alternative matches nothing.  On success start and
+    // end hold the first and last matched word.
+    // Units 入力形 and 基本形: one word.
+    virtual bool matchWordGroup(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                                const JoinedSentence& sentence, int first, int last, int& start, int& end) const;
+    // Units 基本形連続 and 入力形連続 over the joined text of the range, built
+    // here from the words (the idiom pass, whose words change under it).
+    virtual bool matchSequence(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                               const std::vector<Morpheme>& words, int first, int last, int& start,
+                               int& end) const;
+    // The same over the sentence's precomputed joined text.
+    virtual bool matchSequenceInText(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                                     const JoinedSentence& sentence, int first, int last, int& start,
+                                     int& end) const;
+    // Units 基本形集合 and 入力形集合: members in order, gaps allowed.
+    virtual bool matchWordSet(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                              const JoinedSentence& sentence, int first, int last, int& start, int& end) const;
+    // Units 品詞 and 品詞連続.
+    virtual bool matchPosGroup(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                               const JoinedSentence& sentence, int first, int last, int& start, int& end) const;
+    // Unit 文字列: the words of the group in the concatenated surfaces of
+    // the range, from word boundary to word boundary.
+    virtual bool matchSentenceText(int kind, int anchor, const MeanCondSpec& group, int wordNumber,
+                                   const JoinedSentence& sentence, int first, int last, int& start,
+                                   int& end) const;
+    // Range and anchor of a group: kind 2 (front) is everything before word
+    // `wordIndex`, kind 3 (back) everything after it, both free; kind 1 is
+    // the whole sentence anchored by position.  A "BM" anchor stands on the
+    // last word before trailing 終助詞, "？" and "！"; when nothing else is
+    // left the range is empty.
+    virtual int findMePosition(int kind, const std::string& position, int wordIndex,
+                               const std::vector<Morpheme>& words, int& first, int& last) const;
+    // Previous DCA codes against a rule's pca codes; `admitted` receives the
+    // pca code that let the rule through (0 for the list {-1}, which admits
+    // every rule).
+    virtual bool matchFeatureList(const std::vector<int>& previous, const std::vector<int>& pcaCodes,
+                                  int& admitted) const;
+    virtual bool checkConjugationAt(int index, const std::vector<int>& forms, const std::vector<Morpheme>& words,
+                                    int last) const;
     // Unit code to name; "＊" for any other code.
     virtual std::string unitName(int code) const;
+    // Marks attribute `attribute` on the predicate governing word `wordIndex`
+    // (walking back to the first verb, adjective or サ変名詞; the noun of a
+    // "noun + する" pair).  False when the attribute is no attribute number
+    // or the index lies outside the sentence.
+    virtual bool markPredicateAttribute(int wordIndex, int attribute, std::vector<Morpheme>& words) const;
+    // One group against a range, by its unit.  `buildSequenceText` makes
+    // sequence units build their joined text from the words.
+    virtual bool matchConditions(int kind, int anchor, const MeanCondSpec& group, int wordNumber, int& start,
+                                 int& end, const JoinedSentence& sentence, int first, int last,
+                                 bool buildSequenceText) const;
+    // Moves a final no-meaning word to the side list; false when the last
+    // word is none.
+    virtual bool removeFinalWord(std::vector<Morpheme>& words, std::vector<Morpheme>& sideList) const;
+    // NUM or REARR rules of the word's surface rewrite the word.
+    virtual void applyWordRule(int code, Morpheme& word) const;
+    // Collapses every idiom (CHIDIOM rule) of the sentence into one word.
+    virtual void replaceIdioms(MorphemeList& list) const;
+    virtual void removeCoveredContents(std::vector<MeanContent>& contents) const;
+    virtual void setPolarity(MeanEntry& entry) const;
+    // Terms X, Y and Z from the words' term flags; a word marked both X and
+    // Y makes the marking void.
+    virtual void appendTermWords(std::vector<Morpheme>& words, MeanEntry& entry, int unit) const;
+    virtual void removeCoveredSpans(std::vector<IdiomSpan>& spans) const;
+    virtual void applyIdiomSpans(MorphemeList& list, const std::vector<IdiomSpan>& spans) const;
+
     virtual ~MeanDictionary();
     // Loads a rule file into an empty dictionary; 0, or -1 (with a console
     // line) when the read failed.
@@ -93,6 +198,18 @@ public:
     virtual int getDcaBitNo(int code) const;
     // Gate of the first definition with that code; 0 when none.
     virtual int getDcaGate(int code) const;
+    // Judges one analysed sentence: every rule that matched, the term texts,
+    // polarity and the DCA bit word.  The words are rewritten in place
+    // (idioms and matched phrases collapsed, numbers and spellings
+    // normalised, term and attribute flags set).  `previousCodes` filters
+    // rules by their pca codes; {-1} admits every rule.  The sentence text is
+    // carried for callers' symmetry; the judgement reads the words.
+    virtual MeanEntry match(const std::string& text, MorphemeList& list,
+                            const std::vector<int>& previousCodes) const;
+    // Meaning information of the first NUM/REARR rule of that code for the
+    // word (its surface, unit 入力形, a POS code equal to the word's); the
+    // surface when there is none.
+    virtual std::string findEntryText(int dcaCode, const Morpheme& word) const;
 
     // Reads deciphered rule text (the body of `read`, without the file and
     // the banner lines); 0, or -1 when any line failed.

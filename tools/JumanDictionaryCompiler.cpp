@@ -191,6 +191,23 @@ bool jumanPosIds(std::string_view pos, std::string_view subPos, int& posClass, i
     return false;
 }
 
+std::vector<std::filesystem::path> jumanLexiconFiles(const std::string& sourceDir)
+{
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& item : fs::directory_iterator(sourceDir, error)) {
+        const std::string name = item.path().filename().string();
+        if (item.path().extension() != ".csv") continue;
+        // Emoticon readings need more than 256 code-table characters;
+        // Wikipedia and Auto lie outside JIS X 0208 and are too large.
+        if (name == "Emoticon.csv" || name == "Wikipedia.csv" || name == "Auto.csv") continue;
+        files.push_back(item.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, JumanCompileReport& report)
 {
     namespace fs = std::filesystem;
@@ -338,17 +355,7 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
     }
 
     // The lexicon.
-    std::vector<fs::path> files;
-    for (const auto& item : fs::directory_iterator(dir)) {
-        const std::string name = item.path().filename().string();
-        if (item.path().extension() != ".csv") continue;
-        // Emoticon readings need more than 256 code-table characters;
-        // Wikipedia and Auto lie outside JIS X 0208 and are too large.
-        if (name == "Emoticon.csv" || name == "Wikipedia.csv" || name == "Auto.csv") continue;
-        files.push_back(item.path());
-    }
-    std::sort(files.begin(), files.end());
-    for (const fs::path& file : files) {
+    for (const fs::path& file : jumanLexiconFiles(options.sourceDir)) {
         std::ifstream in(file);
         std::string line;
         while (std::getline(in, line)) {

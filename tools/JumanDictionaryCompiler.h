@@ -4,6 +4,7 @@
 // connection matrix, the character-class ranges and the lexicon.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,6 +45,10 @@ int jumanConjugationFormId(std::string_view name);
 // POS class and subclass ids of a JUMAN POS and sub-POS name ("*" for none);
 // false when the names are unknown.
 bool jumanPosIds(std::string_view pos, std::string_view subPos, int& posClass, int& posSubclass);
+
+// The lexicon files the dictionary is compiled from, sorted: every CSV file
+// of the source folder but Emoticon, Wikipedia and Auto.
+std::vector<std::filesystem::path> jumanLexiconFiles(const std::string& sourceDir);
 
 // Builds the Dosk source from the JUMAN files (without writing it).
 bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, JumanCompileReport& report);

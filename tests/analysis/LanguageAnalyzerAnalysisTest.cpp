@@ -1,6 +1,6 @@
 // Analysis of real sentences by the language analyser initialised from the
-// build's install tree (the JUMAN-based dictionary and the number synonyms
-// of data/numsyn.txt).
+// build's install tree (the JUMAN-based dictionary, the installed meaning
+// rules and the number synonyms of data/numsyn.txt).
 #include "analysis/LanguageAnalyzer.h"
 
 #include "meaning/MeanEntry.h"
@@ -9,14 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace quibo {
 namespace {
 
-// Surface, POS name and flags of every word.
-constexpr int COMPACT = Morpheme::DUMP_SURFACE | Morpheme::DUMP_POS_NAME | Morpheme::DUMP_FLAGS;
+// Surface and POS name of every word.
+constexpr int COMPACT = Morpheme::DUMP_SURFACE | Morpheme::DUMP_POS_NAME;
 
 class LanguageAnalyzerAnalysisTest : public ::testing::Test {
 protected:
@@ -40,11 +41,16 @@ protected:
     static LanguageAnalyzer& analyzer() { return *LanguageAnalyzer::instance(); }
 
     // The sentence's words as the service analyses them, judgement asked for.
-    static MorphemeList analyzed(const std::string& text)
+    static MorphemeList judged(const std::string& text)
     {
         std::string surfaces;
         MeanEntry meaning;
         return analyzer().analyze(text, surfaces, &meaning);
+    }
+    static MorphemeList analyzed(const std::string& text)
+    {
+        std::string surfaces;
+        return analyzer().analyze(text, surfaces);
     }
 
     static std::string joinedSurfaces(const MorphemeList& list)
@@ -63,20 +69,26 @@ protected:
 test::BuildInstallTree* LanguageAnalyzerAnalysisTest::s_tree = nullptr;
 int LanguageAnalyzerAnalysisTest::s_result = -1;
 
-TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithAVerbHead)
+TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithTheirHeadClasses)
 {
+    // The judgement takes the subject 犬 as term X (a noun head) and the
+    // rest as term Y, and marks the predicate's attribute; head classes of
+    // sentences it leaves unmarked come from the last content word.
     std::string surfaces = "前";
     MeanEntry meaning;
     const MorphemeList words = analyzer().analyze("犬が走る", surfaces, &meaning);
     const int everything = COMPACT | Morpheme::DUMP_KEY_FORM | Morpheme::DUMP_READING |
-                           Morpheme::DUMP_CONJUGATION_TYPE | Morpheme::DUMP_CONJUGATION_FORM;
+                           Morpheme::DUMP_CONJUGATION_TYPE | Morpheme::DUMP_CONJUGATION_FORM |
+                           Morpheme::DUMP_FLAGS;
     EXPECT_EQ(words.dump("", everything),
-              "( 犬 犬 普通名詞 イヌ Y 0)( が が 格助詞 ガ Y 0)"
-              "( 走る 走る 動詞 ハシル 子音動詞ラ行 基本形 Y 0)\n");
+              "( 犬 犬 普通名詞 イヌ X 0)( が が 格助詞 ガ Y 0)"
+              "( 走る 走る 動詞 ハシル 子音動詞ラ行 基本形 Y 100)\n");
     EXPECT_EQ(surfaces, "前犬が走る");
+    EXPECT_EQ(meaning.getTermX(), "犬");
 }
 
 struct SentenceCase {
+    const char* name;
     const char* text;
     const char* words;  // compact dump
 };
@@ -84,40 +96,50 @@ struct SentenceCase {
 class LanguageAnalyzerSentenceTest : public LanguageAnalyzerAnalysisTest,
                                      public ::testing::WithParamInterface<SentenceCase> {};
 
-TEST_P(LanguageAnalyzerSentenceTest, WordsHaveNumeralsMergedAndHeadsMarked)
+void PrintTo(const SentenceCase& sentence, std::ostream* out)
 {
-    EXPECT_EQ(analyzed(GetParam().text).dump("", COMPACT), std::string(GetParam().words) + "\n");
+    *out << sentence.name;
+}
+
+TEST_P(LanguageAnalyzerSentenceTest, WordsHaveNumeralsMerged)
+{
+    const MorphemeList words = judged(GetParam().text);
+    EXPECT_EQ(words.dump("", COMPACT), std::string(GetParam().words) + "\n");
+    // The sentence opens with a head class: the judgement's term, or the
+    // class of the last content word when the judgement marks none.
+    ASSERT_FALSE(words.empty());
+    EXPECT_TRUE(words.at(0).hasFlags(Morpheme::HEAD_FLAGS));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     RealSentences, LanguageAnalyzerSentenceTest,
     ::testing::Values(
-        // A numeral and its counter become one word, and a numeral ends up
-        // the last content word: the head is a noun.
-        SentenceCase{"りんごを３個ください。",
-                     "( りんご 普通名詞 X 0)( を 格助詞 X 0)( ３個 数詞 X 0)( ください 動詞性接尾辞 X 0)"
-                     "( 。 句点 X 0)"},
+        // A numeral and its counter become one word.
+        SentenceCase{"CounterJoinsItsNumeral", "りんごを３個ください。",
+                     "( りんご 普通名詞 )( を 格助詞 )( ３個 数詞 )( ください 動詞性接尾辞 )"
+                     "( 。 句点 )"},
         // Kanji numerals are written in digits.
-        SentenceCase{"この本は千五百円です。",
-                     "( この 連体詞形態指示詞 X 0)( 本 普通名詞 X 0)( は 副助詞 X 0)( １５００円 数詞 X 0)"
-                     "( です 判定詞 X 0)( 。 句点 X 0)"},
-        SentenceCase{"会議は午後二時から始まります。",
-                     "( 会議 サ変名詞 Y 0)( は 副助詞 Y 0)( 午後 時相名詞 Y 0)( ２時 数詞 Y 0)"
-                     "( から 格助詞 Y 0)( 始まり 動詞 Y 0)( ます 動詞性接尾辞 Y 0)( 。 句点 Y 0)"},
-        SentenceCase{"料金は一人あたり３０００円です。",
-                     "( 料金 普通名詞 X 0)( は 副助詞 X 0)( １人 数詞 X 0)( あたり 名詞性名詞接尾辞 X 0)"
-                     "( ３０００円 数詞 X 0)( です 判定詞 X 0)( 。 句点 X 0)"},
+        SentenceCase{"KanjiNumeralInDigits", "この本は千五百円です。",
+                     "( この 連体詞形態指示詞 )( 本 普通名詞 )( は 副助詞 )( １５００円 数詞 )"
+                     "( です 判定詞 )( 。 句点 )"},
+        SentenceCase{"TimeOfDay", "会議は午後二時から始まります。",
+                     "( 会議 サ変名詞 )( は 副助詞 )( 午後 時相名詞 )( ２時 数詞 )"
+                     "( から 格助詞 )( 始まり 動詞 )( ます 動詞性接尾辞 )( 。 句点 )"},
+        SentenceCase{"TwoNumerals", "料金は一人あたり３０００円です。",
+                     "( 料金 普通名詞 )( は 副助詞 )( １人 数詞 )( あたり 名詞性名詞接尾辞 )"
+                     "( ３０００円 数詞 )( です 判定詞 )( 。 句点 )"},
         // Half-width kana are made full width, the voiced mark joined.
-        SentenceCase{"ﾃﾚﾋﾞを２台買った",
-                     "( テレビ 普通名詞 Y 0)( を 格助詞 Y 0)( ２台 数詞 Y 0)( 買った 動詞 Y 0)"},
+        SentenceCase{"HalfWidthKana", "ﾃﾚﾋﾞを２台買った",
+                     "( テレビ 普通名詞 )( を 格助詞 )( ２台 数詞 )( 買った 動詞 )"},
         // Lower-case full-width Latin letters are raised.
-        SentenceCase{"ｐｃが壊れた", "( ＰＣ 記号 Y 0)( が 格助詞 Y 0)( 壊れた 動詞 Y 0)"}));
+        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 記号 )( が 格助詞 )( 壊れた 動詞 )"}),
+    [](const ::testing::TestParamInfo<SentenceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageAnalyzerAnalysisTest, HeadClassesAreMarkedOnlyWhenJudgementIsAsked)
 {
     std::string surfaces;
     const MorphemeList words = analyzer().analyze("犬が走る", surfaces);
-    EXPECT_EQ(words.dump("", COMPACT), "( 犬 普通名詞 0)( が 格助詞 0)( 走る 動詞 0)\n");
+    EXPECT_EQ(words.dump("", COMPACT | Morpheme::DUMP_FLAGS), "( 犬 普通名詞 0)( が 格助詞 0)( 走る 動詞 0)\n");
 }
 
 TEST_F(LanguageAnalyzerAnalysisTest, AppendedWordsFollowThoseOfTheListAndTheTextIsCleaned)
@@ -169,12 +191,13 @@ TEST_F(LanguageAnalyzerAnalysisTest, TwoNumeralsWithTwoSynonymsEachExpandToFiveL
 TEST_F(LanguageAnalyzerAnalysisTest, SynonymWordsTakeTheNumeralsPlaceAndMarks)
 {
     MorphemeList sentence = analyzed("３個と５人");
-    sentence.words()[0].orFlags(Morpheme::FLAG_G);
+    sentence.words()[0].orFlags(Morpheme::FLAG_X | Morpheme::FLAG_G);
     sentence.words()[0].setO(4);
     const std::vector<MorphemeList> lists = analyzer().expandNumberSynonyms(sentence);
     ASSERT_EQ(lists.size(), 5u);
 
-    const int form = COMPACT | Morpheme::DUMP_KEY_FORM | Morpheme::DUMP_READING | Morpheme::DUMP_MARKS;
+    const int form = COMPACT | Morpheme::DUMP_KEY_FORM | Morpheme::DUMP_READING | Morpheme::DUMP_FLAGS |
+                     Morpheme::DUMP_MARKS;
     EXPECT_EQ(lists[2].at(0).dump(form), "( 数個 数個 数詞 スウコ X G 0 o=4 m=0)");
     // Each word of a longer synonym is a copy of the numeral with the
     // synonym word's text and class.

@@ -6,6 +6,7 @@
 #include "platform/SharedFileMapping.h"
 #include "tests/analysis/DoskTestDictionary.h"
 #include "tests/analysis/NetworkFiles.h"
+#include "tests/support/AllocationLimit.h"
 #include "tests/support/InstallTree.h"
 #include "tools/DoskWriter.h"
 #include "tools/FealTool.h"
@@ -13,39 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <ostream>
 #include <string>
-
-// Allocations of at least this many bytes fail (0: none fail), so that a test
-// can run the analyser out of memory part-way through its start-up.
-static std::size_t g_failAllocationsFrom = 0;
-
-void* operator new(std::size_t size)
-{
-    if (g_failAllocationsFrom != 0 && size >= g_failAllocationsFrom) {
-        throw std::bad_alloc();
-    }
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
-        return block;
-    }
-    throw std::bad_alloc();
-}
-
-// The blocks come from malloc above, so free is their match.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-#pragma GCC diagnostic pop
 
 namespace quibo {
 namespace {
@@ -61,11 +33,7 @@ constexpr const char* MAPPING = "DOSK_DIC_SHARED_MEMORY";
 
 class LanguageAnalyzerInitTest : public ::testing::Test {
 protected:
-    ~LanguageAnalyzerInitTest() override
-    {
-        g_failAllocationsFrom = 0;
-        LanguageAnalyzer::deleteInstance();
-    }
+    ~LanguageAnalyzerInitTest() override { LanguageAnalyzer::deleteInstance(); }
 
     // init from the install directory of the registry in force, its console
     // output swallowed.
@@ -110,10 +78,16 @@ TEST_F(LanguageAnalyzerInitTest, DeletingTheInstanceReleasesEverything)
 }
 
 struct MissingResource {
+    const char* name;
     const char* file;
     int result;
     bool initialized;
 };
+
+void PrintTo(const MissingResource& tree, std::ostream* out)
+{
+    *out << tree.name;
+}
 
 class LanguageAnalyzerMissingResourceTest : public LanguageAnalyzerInitTest,
                                             public ::testing::WithParamInterface<MissingResource> {};
@@ -128,10 +102,13 @@ TEST_P(LanguageAnalyzerMissingResourceTest, ResultNamesTheMissingResource)
 }
 
 INSTANTIATE_TEST_SUITE_P(Trees, LanguageAnalyzerMissingResourceTest,
-                         ::testing::Values(MissingResource{DOSK_DICTIONARY, -3, false},
-                                           MissingResource{NETWORK, -4, false},
-                                           MissingResource{MEANING_RULES, -3, false},
-                                           MissingResource{NUMBER_SYNONYMS, 0, true}));
+                         ::testing::Values(MissingResource{"NoDictionary", DOSK_DICTIONARY, -3, false},
+                                           MissingResource{"NoNetwork", NETWORK, -4, false},
+                                           MissingResource{"NoMeaningRules", MEANING_RULES, -3, false},
+                                           MissingResource{"NoNumberSynonyms", NUMBER_SYNONYMS, 0, true}),
+                         [](const ::testing::TestParamInfo<MissingResource>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(LanguageAnalyzerInitTest, MissingNumberSynonymsLeaveTheTableEmpty)
 {
@@ -266,9 +243,11 @@ TEST_F(LanguageAnalyzerInitTest, StandardExceptionIsReportedAsMinusFive)
     LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    g_failAllocationsFrom = 1 << 19;
-    const int result = analyzer->init(rcPathIn(tree.root()), true);
-    g_failAllocationsFrom = 0;
+    int result = 0;
+    {
+        test::ScopedAllocationLimit limit(1 << 19);
+        result = analyzer->init(rcPathIn(tree.root()), true);
+    }
     ::testing::internal::GetCapturedStdout();
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(result, -5);

@@ -142,7 +142,7 @@ TEST_F(InstalledDictionaryTest, HoldsWhatItsSourceSays)
     EXPECT_EQ(installed.getDcaValue2(installed.getDcaCode("否定")), 3);
 
     EXPECT_THAT(installed.noMeaningWords(), ElementsAre("。", "．", "ね", "よ", "ねえ", "よね", "なあ", "わ"));
-    EXPECT_EQ(installed.rules().size(), 56u);
+    EXPECT_EQ(installed.rules().size(), 58u);
 
     // A greeting, a number and a rearrangement, each in its own index.
     const auto greeting = installed.wordIndex(Index::InputFormIndex).equal_range("こんにちは");
@@ -167,9 +167,13 @@ TEST_F(InstalledDictionaryTest, HoldsWhatItsSourceSays)
         EXPECT_EQ(installed.getDcaName(installed.rules().at(entry->second.ruleNumber).dcaCode), "説明");
     }
 
-    const auto interjection = installed.posIndex().find(0x8000000);
-    ASSERT_NE(interjection, installed.posIndex().end());
-    EXPECT_EQ(installed.getDcaName(installed.rules().at(interjection->second.ruleNumber).dcaCode), "相槌");
+    const auto backChannel = installed.wordIndex(Index::InputFormIndex).find("へえ");
+    ASSERT_NE(backChannel, installed.wordIndex(Index::InputFormIndex).end());
+    EXPECT_EQ(installed.getDcaName(installed.rules().at(backChannel->second.ruleNumber).dcaCode), "相槌");
+    // Polite honorific nouns are found by their POS sequence.
+    const auto honorific = installed.posIndex().find(0x10000001);
+    ASSERT_NE(honorific, installed.posIndex().end());
+    EXPECT_EQ(installed.getDcaName(installed.rules().at(honorific->second.ruleNumber).dcaCode), "尊敬");
 
     EXPECT_THAT(installed.wordIndex(Index::TextIndex),
                 ElementsAre(Pair("もしもし", WordRef{3, 0}), Pair("よろしくお願いいたします", WordRef{4, 0}),

@@ -196,3 +196,12 @@ TEST(JumanDictionaryCompilerTest, MiniSourcesCompileWithClassesRangesAndFallback
 
 }  // namespace
 }  // namespace quibo
+
+TEST(JumanDictionaryCompilerTest, LexiconFilesAreTheCsvFilesButTheLeftOutOnes)
+{
+    const std::string dir = std::string(QUIBO_TEST_DATA) + "/juman-mini";
+    const std::vector<std::filesystem::path> files = quibo::jumanLexiconFiles(dir);
+    ASSERT_EQ(files.size(), 1u);  // the .def files and Emoticon.csv are not lexicon
+    EXPECT_EQ(files[0].filename(), "Mini.csv");
+    EXPECT_TRUE(quibo::jumanLexiconFiles(dir + "/missing").empty());
+}
