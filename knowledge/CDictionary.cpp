@@ -64,6 +64,7 @@ void CDictionary::clearContents()
     m_entitySet2.clear();
     m_entitySet4.clear();
     m_entitySet8.clear();
+    m_notedWordLists.clear();
     m_arena.clear();
 }
 

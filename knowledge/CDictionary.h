@@ -10,12 +10,15 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "analysis/SenseRecord.h"
+#include "knowledge/AnalyzedSentence.h"
 #include "knowledge/EntitySet.h"
 #include "knowledge/InsertionOrderedSet.h"
 #include "knowledge/ObjectArena.h"
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <map>
 #include <memory>
@@ -51,6 +54,28 @@ inline constexpr int KNOWLEDGE_FILE_MAX_NESTING = 1000;
 // Payloads above this size are refused before anything is read: no stream
 // larger than the saver's encoding block can have been written.
 inline constexpr std::size_t KNOWLEDGE_PAYLOAD_LIMIT = 104857600;
+
+// What term recognition made of one word of a merged word list: the source
+// words it covers and the objects registered under its text.  Words outside
+// any recognised term have all fields zero or empty.
+struct TermSpan {
+    std::int32_t start = 0;
+    std::int32_t end = 0;  // one past the last source word
+    std::vector<KnowledgeObject*> objects;  // in term-index order
+    std::int32_t objectCount = 0;
+    KnowledgeObject* entity = nullptr;       // the last entity among them
+    KnowledgeObject* predicative = nullptr;  // the last predicative among them
+};
+
+// Word sequences compared word by word on key form, surface, POS code,
+// conjugation and attribute word: the key of the noted word lists.
+struct WordSequenceLess {
+    bool operator()(const std::vector<Morpheme>& a, const std::vector<Morpheme>& b) const;
+};
+
+// At most this many variants and sentences per word list, and one fewer
+// sentences per text.
+inline constexpr std::size_t CANDIDATE_LIMIT = 30;
 
 // The cache key of a knowledge file: path, one TAB, modification-time text.
 std::string makeDictionaryKey(const std::string& path, const std::string& mtimeText);
@@ -116,6 +141,48 @@ public:
     // The entities in key order, then every thesaurus, on the console.
     virtual void dump(const std::string& prefix) const;
 
+    // --- After loading, and per utterance ------------------------------------
+    // Puts every entity into the entity set of each of its flag bits 1, 2, 4
+    // and 8.  Run once after a successful load.
+    virtual void classifyEntities();
+    // Recognises registered knowledge terms in the words, longest first, and
+    // merges each into one word bound to its preferred object.  `spans`
+    // receives one span per word of the result.
+    virtual MorphemeList mergeTerms(const MorphemeList& words, std::vector<TermSpan>& spans);
+    // One sentence per variant of the words (a term standing for several
+    // objects gives one variant per object), at most 30.  Mode 1 also
+    // expands each variant into its phrase-structure readings.
+    virtual AnalyzedSentenceList buildCandidates(const std::string& text, const MorphemeList& words, int mode);
+    // Analyses the text and runs semanticIndex on its one word list.
+    virtual AnalyzedSentenceList analyseText(const std::string& text, const std::vector<int>& context, int mode);
+    // The ranked candidate sentences of an utterance: judged, extended
+    // through the synonym groups, expanded into number synonyms and term
+    // variants, at most 29, de-duplicated, completed and sorted by ordering
+    // value.  `context` goes to every meaning judgement.
+    AnalyzedSentenceList semanticIndex(const std::string& text, const std::vector<MorphemeList>& sentences,
+                                       const std::vector<int>& context, int mode);
+    // Among the objects registered under one text, the first of the
+    // highest kind present: entity, entity thesaurus, predicative,
+    // predicative thesaurus.  Null when none is of these kinds.
+    static KnowledgeObject* pickPreferred(const std::vector<KnowledgeObject*>& objects);
+
+    // With the flag set, a term that stands for an entity (a predicative)
+    // as well as its thesauri yields no variants for those thesauri.
+    void setExpansionFlag(bool on) { m_expansionFlag = on; }
+    bool expansionFlag() const { return m_expansionFlag; }
+    // The phrase-structure readings of a word list, which mode 1 of
+    // buildCandidates asks for.  Until one is installed mode 1 uses the
+    // variants as they are.
+    using PhraseStructureBuilder = std::function<std::vector<MorphemeList>(const MorphemeList&)>;
+    void setPhraseStructureBuilder(PhraseStructureBuilder builder) { m_phraseStructureBuilder = std::move(builder); }
+
+    // --- Synonym groups grown at run time ------------------------------------
+    // Registers the object under its own title as a term (once).
+    void registerTerm(KnowledgeObject* object);
+    // For every word the knowledge base does not know yet, the synonym and
+    // antonym groups that tie it to known entities, registered as terms.
+    virtual void extendWordThesauri(const MorphemeList& words);
+
     EntitySet* getEntitySet1() { return getEntitySet(1); }
     EntitySet* getEntitySet2() { return getEntitySet(2); }
     EntitySet* getEntitySet4() { return getEntitySet(4); }
@@ -177,6 +244,7 @@ public:
     const std::set<std::string>& hostNames() const { return m_hostNames; }
     const std::map<std::string, int>& conjugationTypeIndex() const { return m_conjugationTypeIndex; }
     const std::map<std::string, int>& conjugationFormIndex() const { return m_conjugationFormIndex; }
+    const std::set<std::vector<Morpheme>, WordSequenceLess>& notedWordLists() const { return m_notedWordLists; }
 
     // --- Topic titles ----------------------------------------------------------
     // Gives every topic title its centres and main centre, once each: titles
@@ -191,6 +259,10 @@ public:
     std::set<std::string>& reportedWords() { return m_reportedWords; }
 
 private:
+    // Registers the pair unless the term index already holds it.
+    void addTermOnce(const std::string& text, KnowledgeObject* object);
+    void completeCandidate(AnalyzedSentence& sentence, const std::string& text) const;
+
     std::string normalised(const std::string& text) const;
     // Empties every stored member and destroys every owned object.
     void clearContents();
@@ -221,7 +293,24 @@ private:
     EntitySet m_entitySet8;
     std::string m_path;
     std::string m_mtimeText;
+    std::set<std::vector<Morpheme>, WordSequenceLess> m_notedWordLists;
+    bool m_expansionFlag = false;
+    PhraseStructureBuilder m_phraseStructureBuilder;
     std::set<std::string> m_reportedWords;
 };
+
+// The relations of a word in the semantic network: by key form, then by
+// surface; a katakana word without relations is retried through its
+// hiragana reading, and the records then name the word's key form as the
+// word asked about.
+std::vector<SenseRecord> relatedWords(const Morpheme& word);
+
+// Finds or creates (flag 0x20, announced on the console, registered as a
+// term unless `keepOut`) the entities the word's N relations name, relates
+// them, and returns the entity the word stands for, or null.  `text`
+// receives the name the word was extended to, `fromSynonym` whether the
+// result came from a synonym.
+Entity* extendEntity(const std::string& word, const std::vector<SenseRecord>& relations,
+                     CDictionary& dictionary, bool keepOut, std::string& text, bool& fromSynonym);
 
 }  // namespace quibo
