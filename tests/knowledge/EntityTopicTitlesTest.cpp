@@ -1,5 +1,6 @@
 #include "knowledge/Entity.h"
 
+#include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/ReplyKind.h"
 #include "knowledge/Topic.h"
@@ -112,9 +113,9 @@ TEST_F(EntityTopicTitlesTest, TheExactTextEndsTheSearchAtOnce)
     title(t, "甲です", makeList({noun("甲", X)}));
     title(t, "乙です", makeList({noun("乙", X)}));
     title(t, "甲も", makeList({noun("甲", X)}));
-    const std::string exact = "乙です";
+    const AnalyzedSentence exact("乙です", makeList({noun("乙", X)}));
     EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun("甲", X)}), &exact, 0)), "乙です:0");
-    const std::string none = "丙";
+    const AnalyzedSentence none("丙", makeList({noun("丙", X)}));
     EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun("甲", X)}), &none, 0)), "甲です:0 甲も:0");
 }
 
@@ -124,13 +125,15 @@ TEST_F(EntityTopicTitlesTest, MatchingOfASentenceSearchesOnlyTheGivenTitlesTopic
     title(one, "one", makeList({noun("甲", X)}));
     Topic& two = topic();
     TopicTitle* target = title(two, "two", makeList({noun("甲", X)}));
-    const MorphemeList sentence = makeList({noun("甲", X)});
-    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, "甲", target, 0)), "two:0");
+    const AnalyzedSentence sentence("甲", makeList({noun("甲", X)}));
+    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, target, 0)), "two:0");
     ASSERT_EQ(m_entity->topics().size(), 1u);
     EXPECT_EQ(m_entity->topics().front(), &two);
-    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, "two", target, 0)), "two:0");
+    // The sentence's text is the exact text.
+    const AnalyzedSentence named("two", makeList({noun("乙", X)}));
+    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&named, target, 0)), "two:0");
 
-    EXPECT_TRUE(m_entity->matchTopicTitlesOf(nullptr, "", target, 4).empty());
+    EXPECT_TRUE(m_entity->matchTopicTitlesOf(nullptr, target, 4).empty());
     EXPECT_TRUE(m_entity->topics().empty());
 }
 

@@ -5,7 +5,6 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
-#include "knowledge/KnowledgeObject.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
@@ -57,53 +56,6 @@ CDictionary* SampleUtteranceGradingTest::s_dictionary = nullptr;
 int SampleUtteranceGradingTest::s_started = -1;
 int SampleUtteranceGradingTest::s_loaded = -1;
 
-// The words with every longest run that spells a term of an entity (its
-// name or a synonym group's title) joined into one word bound to it, as the
-// titles of the sample were compiled.
-MorphemeList withEntityTerms(const MorphemeList& words, const CDictionary& dictionary)
-{
-    auto entityTerm = [&](const std::string& text) -> KnowledgeObject* {
-        auto range = dictionary.termIndex().equal_range(text);
-        for (auto it = range.first; it != range.second; ++it) {
-            const std::int32_t type = it->second->getTypeId();
-            if (type == knowledge_type::ENTITY || type == knowledge_type::ENTITY_SYNONYMS ||
-                type == knowledge_type::ENTITY_THESAURUS)
-                return it->second;
-        }
-        return nullptr;
-    };
-    std::vector<Morpheme> joined;
-    const std::vector<Morpheme>& source = words.words();
-    for (std::size_t at = 0; at < source.size();) {
-        std::size_t length = 0;
-        KnowledgeObject* object = nullptr;
-        std::string text;
-        for (std::size_t end = at; end < source.size(); ++end) {
-            text += source[end].surfaceRef();
-            if (KnowledgeObject* found = entityTerm(text)) {
-                length = end + 1 - at;
-                object = found;
-            }
-        }
-        if (!object) {
-            joined.push_back(source[at++]);
-            continue;
-        }
-        const std::vector<Morpheme> run(source.begin() + static_cast<std::ptrdiff_t>(at),
-                                        source.begin() + static_cast<std::ptrdiff_t>(at + length));
-        std::string surface;
-        for (const Morpheme& word : run)
-            surface += word.surfaceRef();
-        Morpheme term = Morpheme::makeCompound(surface, run, nullptr, false, false, false);
-        term.bindKnowledgeObject(object);
-        joined.push_back(std::move(term));
-        at += length;
-    }
-    MorphemeList merged(std::move(joined));
-    merged.setListNumber(words.getListNumber());
-    return merged;
-}
-
 // How much a grade says for its title: the match and agreement bits count
 // for it, the disagreement bits against it.
 int gradeScore(std::uint64_t grade)
@@ -134,8 +86,9 @@ TEST_F(SampleUtteranceGradingTest, AVisitorsQuestionFindsAndGradesTheTopicAPerso
     for (const Case& c : cases) {
         std::string surfaces;
         MeanEntry judgement;
+        std::vector<TermSpan> spans;
         const MorphemeList words =
-            withEntityTerms(LanguageAnalyzer::instance()->analyze(c.question, surfaces, &judgement), *s_dictionary);
+            s_dictionary->mergeTerms(LanguageAnalyzer::instance()->analyze(c.question, surfaces, &judgement), spans);
         Topic work;
         std::string message;
         TopicTitle* utterance = work.buildUtteranceTitle(c.question, message, words, *s_dictionary, &judgement);
