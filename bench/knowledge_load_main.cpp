@@ -166,8 +166,7 @@ int main(int argc, char** argv)
     quietly([&] { saved = saveKnowledgeFile(*generated, path); });
     if (saved != 0)
         return 1;
-    std::printf("generated: %zu topics, %zu titles' ids, compiled in %.0f ms\n", generated->topics().size(),
-                generated->idMap().size(), compiled);
+    std::printf("generated: %zu topics, compiled in %.0f ms\n", generated->topics().size(), compiled);
     generated.reset();
     report("generated", path, 5);
     if (keep.empty())

@@ -127,16 +127,19 @@ int load(CDictionary& dictionary, const std::string& bytes, std::string* why = n
     return result;
 }
 
-// Everything that walks a loaded base, so that a bad pointer shows.
-void walk(CDictionary& dictionary)
+// Everything that walks a loaded base, so that a bad pointer shows; the
+// printed dumps only when asked, as they are the slow part.
+void walk(CDictionary& dictionary, bool dumps = true)
 {
-    testing::internal::CaptureStdout();
-    dictionary.dump("");
-    for (const auto& [name, topic] : dictionary.topics())
-        if (topic)
-            topic->dump(name);
-    testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(dumpKnowledgeBase(dictionary).empty());
+    if (dumps) {
+        testing::internal::CaptureStdout();
+        dictionary.dump("");
+        for (const auto& [name, topic] : dictionary.topics())
+            if (topic)
+                topic->dump(name);
+        testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(dumpKnowledgeBase(dictionary).empty());
+    }
     for (const auto& [id, title] : dictionary.idMap()) {
         for (const std::string& form : {id, id + "_0", id + "_2", id + "_1_x_" + id, std::string()}) {
             TopicTitle* object = nullptr;
@@ -405,7 +408,7 @@ TEST(HostileKnowledgeFileTest, SeededByteFlipsLoadOrFailCleanly)
         ASSERT_TRUE(result == 0 || result == -1);
         if (result == 0) {
             ++loaded;
-            walk(dictionary);
+            walk(dictionary, loaded % 10 == 1);
         }
     }
     // Most flips land in text or flag octets and still load.
