@@ -5,6 +5,7 @@
 #include "knowledge/ReplyKind.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,24 @@ TEST_F(EntityTopicTitlesTest, EachModeStopsAfterItsLastPass)
     for (const Case& c : cases)
         EXPECT_EQ(hits(m_entity->matchTopicTitles(c.query, nullptr, c.mode)), c.expected)
             << "mode " << c.mode << " query " << test::keyForms(c.query);
+}
+
+TEST_F(EntityTopicTitlesTest, TheNetworkPassGradesNearerPairsLower)
+{
+    test::ScopedSemanticNetwork network;
+    network->relate("乙", "甲", 1, 1);   // one level away: 122
+    network->relate("丁", "丙", 1, -1);  // a near pair: 132
+    Topic& t = topic();
+    title(t, "one", makeList({noun("甲", X)}));
+    title(t, "near", makeList({noun("丙", X)}));
+    struct Case {
+        const char* query;
+        int mode;
+        std::string expected;
+    };
+    for (const Case& c : {Case{"乙", 0, ""}, Case{"乙", 1, "one:1"}, Case{"丁", 0, ""}, Case{"丁", 3, "near:2"}})
+        EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun(c.query, X)}), nullptr, c.mode)), c.expected)
+            << c.query << " mode " << c.mode;
 }
 
 TEST_F(EntityTopicTitlesTest, TiesAreKeptBelowCode200AndDecidedByEqualBaseFormsAbove)
