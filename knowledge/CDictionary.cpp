@@ -374,6 +374,8 @@ void CDictionary::restoreEntities()
                     if (Entity* named = firstUnder(m_entities, centre))
                         title->addCentre(named);
                 }
+                title->centreWords("");
+                title->contentWords("");
             }
         }
     }

@@ -13,6 +13,7 @@
 
 namespace quibo {
 
+class AnalyzedSentence;
 class MorphemeList;
 class Thesaurus;
 class Topic;
@@ -84,18 +85,18 @@ public:
     // "ＮＵＬＬ" included) are x, y and z; null when none.
     virtual TopicTitle* findTopicTitle(const std::string& x, const std::string& y, const std::string& z) const;
     // The entity's topics become just the topic of the given title, whose
-    // titles are then matched against the sentence's words (its text
-    // matching a title's source text exactly).  No sentence, no hits.
-    virtual TopicTitleHits matchTopicTitlesOf(const MorphemeList* sentenceWords, const std::string& sentenceText,
-                                              TopicTitle* title, int mode);
+    // titles are then matched against the sentence's words, the sentence as
+    // the exact text.  No sentence, no hits.  The global dummy entity
+    // answers the dialogue layer's searches this way.
+    virtual TopicTitleHits matchTopicTitlesOf(const AnalyzedSentence* sentence, TopicTitle* title, int mode);
     // The best-scoring titles of the entity's topics for the query words.
-    // A title whose source text is the exact text (when given) is the one
-    // hit, at level 0.  Otherwise the titles' content words are aligned with
-    // the query in passes of growing looseness, and the first pass that
-    // finds a hit ends the search: mode 0 runs only the in-order pass, 1 to
-    // 3 also the network pass, 5 also the loose pass, any other mode also
-    // the graded last one.
-    virtual TopicTitleHits matchTopicTitles(const MorphemeList& query, const std::string* exactText, int mode);
+    // A title whose source text is the exact sentence's text (when one is
+    // given) is the one hit, at level 0.  Otherwise the titles' content words
+    // are aligned with the query in passes of growing looseness, and the
+    // first pass that finds a hit ends the search: mode 0 runs only the
+    // in-order pass, 1 to 3 also the network pass, 5 also the loose pass,
+    // any other mode also the graded last one.
+    virtual TopicTitleHits matchTopicTitles(const MorphemeList& query, const AnalyzedSentence* exact, int mode);
 
     // Prints the prefix line when it is not empty, then
     // "Entity title=<title>,yomi=<reading>", then the topics that speak

@@ -1,6 +1,7 @@
 // The look-ups and searches over the titles of an entity's topics.
 #include "knowledge/Entity.h"
 
+#include "knowledge/AnalyzedSentence.h"
 #include "knowledge/GradeClassifier.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
@@ -92,20 +93,20 @@ TopicTitle* Entity::findTopicTitle(const std::string& x, const std::string& y, c
     });
 }
 
-TopicTitleHits Entity::matchTopicTitlesOf(const MorphemeList* sentenceWords, const std::string& sentenceText,
-                                          TopicTitle* title, int mode)
+TopicTitleHits Entity::matchTopicTitlesOf(const AnalyzedSentence* sentence, TopicTitle* title, int mode)
 {
     topics().clear();
-    if (!sentenceWords)
+    if (!sentence)
         return TopicTitleHits();
     if (title)
         addTopic(title->getOwner());
-    const MorphemeList query = *sentenceWords;
-    return matchTopicTitles(query, &sentenceText, mode);
+    const MorphemeList query = sentence->words();
+    return matchTopicTitles(query, sentence, mode);
 }
 
-TopicTitleHits Entity::matchTopicTitles(const MorphemeList& query, const std::string* exactText, int mode)
+TopicTitleHits Entity::matchTopicTitles(const MorphemeList& query, const AnalyzedSentence* exact, int mode)
 {
+    const std::string exactText = exact ? exact->getText() : std::string();
     struct Work {
         TopicTitle* title;
         MorphemeList words;
@@ -122,7 +123,7 @@ TopicTitleHits Entity::matchTopicTitles(const MorphemeList& query, const std::st
         for (TopicTitle* title : topic->titles().titles()) {
             if (!title)
                 continue;
-            if (exactText && title->sourceText() == *exactText)
+            if (exact && title->sourceText() == exactText)
                 return TopicTitleHits{{title, 0}};
             Work& w = work.emplace_back();
             w.title = title;

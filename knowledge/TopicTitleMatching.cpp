@@ -58,6 +58,9 @@ bool relatedTo(const Morpheme& word, const std::string& title)
     return false;
 }
 
+// The words countAntonymPairs pairs: content words without flag I.
+bool countsForAntonyms(const Morpheme& word) { return word.isContentWord() && !word.hasFlags(Morpheme::FLAG_I); }
+
 bool evenLowBits(std::uint8_t value) { return (value & 0x3F) % 2 == 0; }
 bool plainEven(std::uint8_t value) { return evenLowBits(value) && (value & 0x80) == 0; }
 
@@ -231,14 +234,13 @@ std::int32_t TopicTitle::centreFlags() const
 
 int TopicTitle::countAntonymPairs(const MorphemeList& words, const MorphemeList& list, bool& found) const
 {
-    auto counted = [](const Morpheme& word) { return word.isContentWord() && !word.hasFlags(Morpheme::FLAG_I); };
     int count = 0;
     int distance = 0;
     for (const Morpheme& w : words.words()) {
-        if (!counted(w))
+        if (!countsForAntonyms(w))
             continue;
         for (const Morpheme& v : list.words())
-            if (counted(v) && w.getCorrelation(v, false, distance) == 2)
+            if (countsForAntonyms(v) && w.getCorrelation(v, false, distance) == 2)
                 ++count;
     }
     found = count > 0;
@@ -280,11 +282,29 @@ std::uint64_t TopicTitle::gradeMatch(const MorphemeList& input, const MeanEntry*
         }
     }
 
+    // The opposite pairs of the whole title, of its X words and of its Y
+    // words, as countAntonymPairs counts them, from one pass over the pairs:
+    // each correlation costs a search of the semantic network.
+    int opposite[3] = {0, 0, 0};
+    for (const Morpheme& v : m_words.words()) {
+        if (!countsForAntonyms(v))
+            continue;
+        for (const Morpheme& w : input.words()) {
+            if (!countsForAntonyms(w) || w.getCorrelation(v, false, distance) != 2)
+                continue;
+            ++opposite[0];
+            if (v.hasFlags(Morpheme::FLAG_X))
+                ++opposite[1];
+            if (v.hasFlags(Morpheme::FLAG_Y))
+                ++opposite[2];
+        }
+    }
     bool found[3];
     int parityOfPairs[3];
-    parityOfPairs[0] = countAntonymPairs(input, m_words, found[0]);
-    parityOfPairs[1] = countAntonymPairs(input, wordsWithFlag(m_words, Morpheme::FLAG_X), found[1]);
-    parityOfPairs[2] = countAntonymPairs(input, wordsWithFlag(m_words, Morpheme::FLAG_Y), found[2]);
+    for (int k = 0; k < 3; ++k) {
+        found[k] = opposite[k] > 0;
+        parityOfPairs[k] = opposite[k] % 2 == 0 ? 1 : 0;
+    }
 
     if (m_type == topic_title_type::X_Y_N) {
         flags |= 0x2;
@@ -295,9 +315,10 @@ std::uint64_t TopicTitle::gradeMatch(const MorphemeList& input, const MeanEntry*
 
     const MorphemeList xb = wordsWithFlag(b, Morpheme::FLAG_X);
     const MorphemeList yb = wordsWithFlag(b, Morpheme::FLAG_Y);
-    if (a.isCoveredBy(xb) && (hasY || plainEven(j3)) && (!yb.empty() || plainEven(m_polarity[2])))
+    // The cover tests last: they search the network.
+    if ((hasY || plainEven(j3)) && (!yb.empty() || plainEven(m_polarity[2])) && a.isCoveredBy(xb))
         flags |= 0x80;
-    if (a.isCoveredBy(yb) && (hasX || plainEven(j2)) && (!xb.empty() || plainEven(m_polarity[1])))
+    if ((hasX || plainEven(j2)) && (!xb.empty() || plainEven(m_polarity[1])) && a.isCoveredBy(yb))
         flags |= 0x100;
 
     constexpr std::uint32_t AGREE[3] = {0x400000, 0x2000000, 0x4000000};

@@ -164,6 +164,9 @@ public:
                     entry.titleRefs().push_back(it->second);
             }
         }
+        // The index build: every title finds its centres among its words and
+        // settles its main centre, once, before the base is saved.
+        m_dictionary->collectTitleCentres();
         return std::move(m_dictionary);
     }
 

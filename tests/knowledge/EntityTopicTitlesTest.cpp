@@ -1,9 +1,11 @@
 #include "knowledge/Entity.h"
 
+#include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/ReplyKind.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +86,24 @@ TEST_F(EntityTopicTitlesTest, EachModeStopsAfterItsLastPass)
             << "mode " << c.mode << " query " << test::keyForms(c.query);
 }
 
+TEST_F(EntityTopicTitlesTest, TheNetworkPassGradesNearerPairsLower)
+{
+    test::ScopedSemanticNetwork network;
+    network->relate("乙", "甲", 1, 1);   // one level away: 122
+    network->relate("丁", "丙", 1, -1);  // a near pair: 132
+    Topic& t = topic();
+    title(t, "one", makeList({noun("甲", X)}));
+    title(t, "near", makeList({noun("丙", X)}));
+    struct Case {
+        const char* query;
+        int mode;
+        std::string expected;
+    };
+    for (const Case& c : {Case{"乙", 0, ""}, Case{"乙", 1, "one:1"}, Case{"丁", 0, ""}, Case{"丁", 3, "near:2"}})
+        EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun(c.query, X)}), nullptr, c.mode)), c.expected)
+            << c.query << " mode " << c.mode;
+}
+
 TEST_F(EntityTopicTitlesTest, TiesAreKeptBelowCode200AndDecidedByEqualBaseFormsAbove)
 {
     Topic& first = topic();
@@ -112,9 +132,9 @@ TEST_F(EntityTopicTitlesTest, TheExactTextEndsTheSearchAtOnce)
     title(t, "甲です", makeList({noun("甲", X)}));
     title(t, "乙です", makeList({noun("乙", X)}));
     title(t, "甲も", makeList({noun("甲", X)}));
-    const std::string exact = "乙です";
+    const AnalyzedSentence exact("乙です", makeList({noun("乙", X)}));
     EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun("甲", X)}), &exact, 0)), "乙です:0");
-    const std::string none = "丙";
+    const AnalyzedSentence none("丙", makeList({noun("丙", X)}));
     EXPECT_EQ(hits(m_entity->matchTopicTitles(makeList({noun("甲", X)}), &none, 0)), "甲です:0 甲も:0");
 }
 
@@ -124,13 +144,15 @@ TEST_F(EntityTopicTitlesTest, MatchingOfASentenceSearchesOnlyTheGivenTitlesTopic
     title(one, "one", makeList({noun("甲", X)}));
     Topic& two = topic();
     TopicTitle* target = title(two, "two", makeList({noun("甲", X)}));
-    const MorphemeList sentence = makeList({noun("甲", X)});
-    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, "甲", target, 0)), "two:0");
+    const AnalyzedSentence sentence("甲", makeList({noun("甲", X)}));
+    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, target, 0)), "two:0");
     ASSERT_EQ(m_entity->topics().size(), 1u);
     EXPECT_EQ(m_entity->topics().front(), &two);
-    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&sentence, "two", target, 0)), "two:0");
+    // The sentence's text is the exact text.
+    const AnalyzedSentence named("two", makeList({noun("乙", X)}));
+    EXPECT_EQ(hits(m_entity->matchTopicTitlesOf(&named, target, 0)), "two:0");
 
-    EXPECT_TRUE(m_entity->matchTopicTitlesOf(nullptr, "", target, 4).empty());
+    EXPECT_TRUE(m_entity->matchTopicTitlesOf(nullptr, target, 4).empty());
     EXPECT_TRUE(m_entity->topics().empty());
 }
 

@@ -3,6 +3,7 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/ParsedText.h"
+#include "knowledge/Topic.h"
 #include "meaning/MeanEntry.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
@@ -294,6 +295,30 @@ TEST_F(TopicTitleCentresTest, MainCentreIsTheEarliestNumberedAndAllEntityCentres
     TopicTitle unnumbered(nullptr, station);
     unnumbered.chooseMainCentre(nullptr, CentreOrder());
     EXPECT_FALSE(station->hasFlag(0x08));
+}
+
+TEST_F(TopicTitleCentresTest, TheIndexBuildVisitsEveryTitleOnceAndFallsBackOnComplementaryDiscourse)
+{
+    Entity* fallback = entity("補完談話", 0);
+    Entity* shop = entity("店", 1);
+    Entity* station = entity("駅", 1);
+    Topic* topic = m_dictionary.addTopic("店", std::make_unique<Topic>());
+    shop->addTopic(topic);
+    station->addTopic(topic);  // the same titles under a second entity
+    TopicTitle* named = topic->addXaaTitle(nullptr, "店です", makeList({bound(shop, X)}));
+    TopicTitle* unnamed = topic->addXaaTitle(nullptr, "朝です", makeList({makeWord("朝", pos::COMMON_NOUN, X)}));
+    Topic* alone = m_dictionary.addTopic("駅", std::make_unique<Topic>());
+    TopicTitle* unlisted = alone->addXaaTitle(nullptr, "駅です", makeList({bound(station, X)}));
+
+    testing::internal::CaptureStdout();
+    m_dictionary.collectTitleCentres();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              reinterpret_cast<const char*>(u8"センターがないので補完談話に挿入:朝です\n"));
+    EXPECT_EQ(centreTitles(*named), "店");
+    EXPECT_EQ(centreTitles(*unnamed), "補完談話");
+    EXPECT_EQ(centreTitles(*unlisted), "駅");
+    for (const Entity* centre : {fallback, shop, station})
+        EXPECT_EQ(centre->getFlags() & 0x08, 0x08) << centre->getTitleText();
 }
 
 TEST_F(TopicTitleCentresTest, OnlyEntityCentresCarryFlags)
