@@ -260,6 +260,9 @@ public:
     std::set<std::string>& reportedWords() { return m_reportedWords; }
 
 private:
+    // Particles and three suffixes that only lean on what precedes them
+    // start no term (and no synonym-group extension) after the first word.
+    static bool cannotStartTerm(const Morpheme& word, std::size_t index);
     // Registers the pair unless the term index already holds it.
     void addTermOnce(const std::string& text, KnowledgeObject* object);
     void completeCandidate(AnalyzedSentence& sentence, const std::string& text) const;

@@ -15,19 +15,10 @@ namespace quibo {
 
 namespace {
 
-constexpr PosCode SENTENCE_BREAK = 0x10020;  // the judgement stops at the last one
-constexpr PosCode PARTICLE_BIT = 0x1000000;
+// A blank word (空白) separates what the visitor wrote before from the
+// sentence that is judged.
+constexpr PosCode BLANK = 0x10020;
 constexpr PosCode ADVERB_BIT = 0x800000;
-
-// Words that never start a term (nor a synonym-group extension) after the
-// first word: particles and three suffixes that only lean on what precedes.
-bool cannotStartTerm(const Morpheme& word, std::size_t index)
-{
-    if (index == 0)
-        return false;
-    const PosCode code = word.getPosCode();
-    return (code & PARTICLE_BIT) != 0 || code == 0x20000010 || code == 0x20000020 || code == 0x20000040;
-}
 
 int preference(const KnowledgeObject* object)
 {
@@ -73,6 +64,14 @@ bool isPunctuationOnly(const std::string& surface)
 }
 
 }  // namespace
+
+bool CDictionary::cannotStartTerm(const Morpheme& word, std::size_t index)
+{
+    if (index == 0)
+        return false;
+    const PosCode code = word.getPosCode();
+    return (code & 0x1000000) != 0 || code == 0x20000010 || code == 0x20000020 || code == 0x20000040;
+}
 
 bool WordSequenceLess::operator()(const std::vector<Morpheme>& a, const std::vector<Morpheme>& b) const
 {
@@ -302,13 +301,13 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
     for (const MorphemeList& sentence : sentences) {
         MeanEntry judgement;
         if (analyzer) {
-            // A sentence ends its judged part after the last break before
-            // its final word; one too short to have such a word is judged
+            // Only the words after the last blank before the final word are
+            // judged; a sentence too short to have such a word is judged
             // whole.
             std::size_t from = 0;
             if (mode != 1 && sentence.size() >= 2) {
                 for (std::size_t k = sentence.size() - 1; k-- > 0;) {
-                    if (sentence.at(k).getPosCode() == SENTENCE_BREAK) {
+                    if (sentence.at(k).getPosCode() == BLANK) {
                         from = k + 1;
                         break;
                     }

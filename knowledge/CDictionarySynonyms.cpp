@@ -101,11 +101,8 @@ void CDictionary::extendWordThesauri(const MorphemeList& words)
 {
     for (std::size_t i = 0; i < words.size(); ++i) {
         const Morpheme& word = words.at(i);
-        if (i > 0) {
-            const PosCode code = word.getPosCode();
-            if ((code & 0x1000000) != 0 || code == 0x20000010 || code == 0x20000020 || code == 0x20000040)
-                continue;
-        }
+        if (cannotStartTerm(word, i))
+            continue;
         auto known = [&](const std::string& name) {
             return findByName(name, false) != nullptr || m_thesauri.contains(name);
         };
