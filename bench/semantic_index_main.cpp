@@ -55,7 +55,6 @@ void report(const std::string& name, const std::string& path, const std::vector<
         std::fprintf(stderr, "semantic-index: %s does not load\n", path.c_str());
         return;
     }
-    dictionary.classifyEntities();
     constexpr int rounds = 2000;
     for (const std::string& question : questions) {
         std::string surfaces;

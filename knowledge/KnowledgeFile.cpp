@@ -42,7 +42,11 @@ int loadKnowledgeFile(CDictionary& dictionary, const std::string& path, const st
         std::cerr << "loadKnowledgeFile: cannot open " << path << std::endl;
         return -1;
     }
-    return dictionary.internalizePData(in, path, mtimeText);
+    if (dictionary.internalizePData(in, path, mtimeText) != 0)
+        return -1;
+    // A loaded base is used only once its entities are classified.
+    dictionary.classifyEntities();
+    return 0;
 }
 
 }  // namespace quibo

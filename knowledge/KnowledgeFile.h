@@ -20,7 +20,8 @@ int saveKnowledgeFile(const CDictionary& dictionary, const std::string& path,
                       std::string_view versionText = KNOWLEDGE_FILE_VERSION);
 
 // Opens the file and loads it into the (fresh) dictionary with the given
-// modification-time text: 0, or -1 when it cannot be opened or loaded.
+// modification-time text, then classifies its entities: 0, or -1 when it
+// cannot be opened or loaded.
 int loadKnowledgeFile(CDictionary& dictionary, const std::string& path, const std::string& mtimeText = "");
 
 }  // namespace quibo

@@ -33,7 +33,6 @@ protected:
     {
         ASSERT_EQ(s_result, 0);
         ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
-        dictionary.classifyEntities();
     }
 
     static test::BuildInstallTree* s_tree;
@@ -75,6 +74,20 @@ TEST_F(SampleSemanticIndexTest, AWordTheFileLacksReachesItsEntityThroughTheNetwo
     dictionary.analyseText("ねだんは？", {-1}, 0);
     EXPECT_EQ(dictionary.thesauri().size(), thesauri);
     EXPECT_EQ(dictionary.termIndex().count("ねだん"), 1u);
+}
+
+TEST_F(SampleSemanticIndexTest, LoadingClassifiesTheEntitiesByTheirFlagBits)
+{
+    // The sample's things of the shop carry bit 1, its conversation
+    // entities bit 4, its general talk bit 8.
+    EXPECT_TRUE(dictionary.getEntitySet1()->contains(dictionary.findByName("駐車場", false)));
+    EXPECT_TRUE(dictionary.getEntitySet4()->contains(dictionary.findByName("ＣＡ発話", false)));
+    EXPECT_TRUE(dictionary.getEntitySet8()->contains(dictionary.findByName("補完談話", false)));
+    EXPECT_FALSE(dictionary.getEntitySet1()->contains(dictionary.findByName("補完談話", false)));
+    std::size_t flagged = 0;
+    for (const auto& [name, entity] : dictionary.entities())
+        flagged += entity->hasFlag(1) ? 1 : 0;
+    EXPECT_EQ(dictionary.getEntitySet1()->size(), flagged);
 }
 
 TEST_F(SampleSemanticIndexTest, TermsOfTheFileAreRecognisedWithoutExtension)
