@@ -72,7 +72,6 @@ struct Base {
             error = "the analyser or " + path + " does not load";
             return;
         }
-        dictionary->classifyEntities();
         for (const auto& entry : dictionary->topics())
             for (TopicTitle* title : entry.second->titles().titles())
                 if (title)
