@@ -73,8 +73,9 @@ public:
 
     // A pointer to a stored class T (the declared class of the member).
     // Octet 0 gives null.  Otherwise a number: non-zero gives the object
-    // carried under it (null when no object has it yet; CdrStreamError when
-    // that object is not a T); 0 makes a new object with create(), hands it
+    // carried under it (null when no object has it yet, or CdrStreamError
+    // after refuseUnknownNumbers; CdrStreamError when that object is not a
+    // T); 0 makes a new object with create(), hands it
     // to the arena, registers it under the next number and fills it with
     // body(*object, *this).
     template <class T, class Body, class Create>
@@ -82,7 +83,12 @@ public:
     {
         if (readOctet() == 0) return nullptr;
         std::int32_t number = readInt32();
-        if (number != 0) return m_refs.find<T>(number);
+        if (number != 0) {
+            T* carried = m_refs.find<T>(number);
+            if (!carried && m_refuseUnknownNumbers)
+                throw CdrStreamError("object number " + std::to_string(number) + " names no object carried before");
+            return carried;
+        }
         CdrNesting::Level level(m_nesting);
         T* object = m_arena.adopt(std::unique_ptr<T>(create()));
         m_refs.enterRead(object);
@@ -106,6 +112,28 @@ public:
             return readObject<T>(body);
     }
 
+    // A pointer whose object must be new to the stream and is handed to the
+    // caller instead of the arena (an object read only to be discarded).
+    // Octet 0 gives null; a non-zero number throws CdrStreamError, as the
+    // caller would otherwise destroy an object that something else holds.
+    template <class T>
+    std::unique_ptr<T> readDetachedObject()
+    {
+        if (readOctet() == 0) return nullptr;
+        const std::int32_t number = readInt32();
+        if (number != 0)
+            throw CdrStreamError("object number " + std::to_string(number) + " stands where a new object must");
+        CdrNesting::Level level(m_nesting);
+        auto object = std::make_unique<T>();
+        m_refs.enterRead(object.get());
+        CdrBody<T>::read(*object, *this);
+        return object;
+    }
+
+    // From now on a number that names no object carried before (unknown or
+    // negative) throws CdrStreamError instead of reading as null.
+    void refuseUnknownNumbers() { m_refuseUnknownNumbers = true; }
+
     std::size_t position() const { return m_buffer.position(); }
     std::size_t remaining() const { return m_buffer.remaining(); }
     std::uint8_t byteOrder() const { return m_byteOrder; }
@@ -120,6 +148,7 @@ private:
     ObjectRefTable m_refs;
     ObjectArena& m_arena;
     CdrNesting m_nesting;
+    bool m_refuseUnknownNumbers = false;
 };
 
 }  // namespace quibo

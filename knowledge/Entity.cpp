@@ -50,8 +50,10 @@ void TopicRefList::dump(const std::string& header) const
 {
     if (!header.empty())
         writeConsoleLine(header);
+    // A loaded list may hold the null pointers its file stated.
     for (const Topic* topic : m_topics)
-        topic->dump("");
+        if (topic)
+            topic->dump("");
 }
 
 std::string TopicRefList::toString(const std::string& header) const
@@ -60,7 +62,8 @@ std::string TopicRefList::toString(const std::string& header) const
     if (!header.empty())
         text += header + "\n";
     for (const Topic* topic : m_topics)
-        text += topic->toString(header);
+        if (topic)
+            text += topic->toString(header);
     return text;
 }
 

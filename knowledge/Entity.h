@@ -13,8 +13,19 @@
 
 namespace quibo {
 
+class AnalyzedSentence;
+class MorphemeList;
 class Thesaurus;
 class Topic;
+class TopicTitle;
+
+// One title found by a search of an entity's titles, with its hit level:
+// 0 best (words in order) to 7 (no match).
+struct TopicTitleHit {
+    TopicTitle* title;
+    std::int32_t level;
+};
+using TopicTitleHits = std::vector<TopicTitleHit>;
 
 // The topics that speak about an entity.  Topics are borrowed from the
 // knowledge base's topic map.
@@ -67,6 +78,25 @@ public:
     virtual void clearSet4() { m_sets[3].clear(); }
     virtual std::vector<Thesaurus*>& thesauriRef() { return m_thesauri; }
     virtual EntitySet relatedEntities() const { return m_sets[5]; }
+    // Whether some title of the entity's topics has the slot texts x, y and
+    // z (its words joined) and offers the reply kind of the letter.
+    virtual bool hasTopicTitle(const std::string& x, const std::string& y, const std::string& z, int letter) const;
+    // The first title of the entity's topics whose slot texts ("＊" and
+    // "ＮＵＬＬ" included) are x, y and z; null when none.
+    virtual TopicTitle* findTopicTitle(const std::string& x, const std::string& y, const std::string& z) const;
+    // The entity's topics become just the topic of the given title, whose
+    // titles are then matched against the sentence's words, the sentence as
+    // the exact text.  No sentence, no hits.  The global dummy entity
+    // answers the dialogue layer's searches this way.
+    virtual TopicTitleHits matchTopicTitlesOf(const AnalyzedSentence* sentence, TopicTitle* title, int mode);
+    // The best-scoring titles of the entity's topics for the query words.
+    // A title whose source text is the exact sentence's text (when one is
+    // given) is the one hit, at level 0.  Otherwise the titles' content words
+    // are aligned with the query in passes of growing looseness, and the
+    // first pass that finds a hit ends the search: mode 0 runs only the
+    // in-order pass, 1 to 3 also the network pass, 5 also the loose pass,
+    // any other mode also the graded last one.
+    virtual TopicTitleHits matchTopicTitles(const MorphemeList& query, const AnalyzedSentence* exact, int mode);
 
     // Prints the prefix line when it is not empty, then
     // "Entity title=<title>,yomi=<reading>", then the topics that speak
@@ -75,6 +105,7 @@ public:
 
     bool hasFlag(std::int32_t mask) const { return (m_flags & mask) != 0; }
     std::int32_t getFlags() const { return m_flags; }
+    void addFlags(std::int32_t bits) { m_flags |= bits; }
     // Entity set n, 1..6.  Throws std::out_of_range for any other n.
     EntitySet& entitySet(int n);
     const EntitySet& entitySet(int n) const;

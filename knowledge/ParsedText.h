@@ -3,12 +3,17 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "knowledge/CdrBody.h"
 
 #include <string>
 
 namespace quibo {
 
 class ParsedText {
+    // A stream fills a text it creates field by field.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     // inputText is the text as the caller gave it, kept only when it differs
     // from the analysed text (callers pass an empty string otherwise).

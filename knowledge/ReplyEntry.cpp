@@ -10,6 +10,8 @@ std::string ReplyEntry::joinNames() const
     std::string joined;
     bool first = true;
     for (const std::string* name : m_names) {
+        if (!name)  // a loaded set may hold a null its file stated
+            continue;
         if (!first)
             joined += ",";
         joined += *name;

@@ -2,6 +2,7 @@
 
 #include "analysis/ConsoleLine.h"
 #include "analysis/Vocabulary.h"
+#include "knowledge/Entity.h"
 #include "knowledge/KnowledgeObject.h"
 #include "knowledge/ReplyKind.h"
 #include "knowledge/ReplyTable.h"
@@ -39,6 +40,69 @@ TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
         m_centres.push_back(object);
         m_centreIndex.insert(object->getTitleText());
     }
+}
+
+bool TopicTitle::appendCentre(KnowledgeObject* object)
+{
+    const std::string title = object->getTitleText();
+    for (const KnowledgeObject* centre : m_centres) {
+        if (centre && centre->getTitleText() == title)
+            return false;
+    }
+    m_centres.push_back(object);
+    m_centreIndex.insert(title);
+    return true;
+}
+
+void TopicTitle::addCentre(KnowledgeObject* object)
+{
+    if (!object || !appendCentre(object))
+        return;
+    // Related sets belong to entities; another kind of object brings none.
+    const auto* entity = dynamic_cast<const Entity*>(object);
+    if (!entity)
+        return;
+    for (KnowledgeObject* related : entity->entitySet(6).members()) {
+        if (related && !appendCentre(related))
+            break;
+    }
+}
+
+namespace {
+
+bool sameWord(const Morpheme& a, const Morpheme& b)
+{
+    if (a.keyFormRef() != b.keyFormRef() || a.getAttributeWord() != b.getAttributeWord())
+        return false;
+    if (a.getPosCode() == b.getPosCode())
+        return true;
+    return a.isKnowledgeWord() && b.isKnowledgeWord() && !a.isKnowledgePair(b.getPosCode());
+}
+
+bool sameWords(const MorphemeList& a, const MorphemeList& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (!sameWord(a.words()[k], b.words()[k]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TopicTitle::isSame(const TopicTitle& other) const
+{
+    return m_type == other.m_type && m_dcaBits == other.m_dcaBits && sameWords(m_xWords, other.m_xWords) &&
+           sameWords(m_yWords, other.m_yWords) && m_polarity[0] == other.m_polarity[0] &&
+           m_polarity[1] == other.m_polarity[1] && m_polarity[2] == other.m_polarity[2];
+}
+
+bool TopicTitle::hasCMark() const
+{
+    const std::size_t at = m_sourceText.rfind(C_MARK);
+    return at != std::string::npos && at != 0 && at + C_MARK.size() == m_sourceText.size();
 }
 
 bool TopicTitle::hasReplyKind(int letter) const
@@ -116,7 +180,8 @@ std::string TopicTitle::dumpText(const std::string& header) const
     text += "・S: " + printForm(m_sWords) + "・O: " + printForm(m_oWords) + "・A: (" + slotText(3) + " )\n";
     text += "関連名詞\t[";
     for (const KnowledgeObject* centre : m_centres)
-        text += centre->getTitleText() + ";";
+        if (centre)  // a loaded title may hold a null its file stated
+            text += centre->getTitleText() + ";";
     return text + "]\n";
 }
 

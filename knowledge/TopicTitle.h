@@ -15,12 +15,40 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quibo {
 
 class KnowledgeObject;
+class MeanEntry;
 class Topic;
+
+// The centres a knowledge base's index build has met, each numbered by the
+// order in which it was first inserted.  The build shares one over all the
+// titles it indexes, so that a main centre can prefer the object met first.
+class CentreOrder {
+public:
+    // False, changing nothing, when the object is already numbered.
+    bool insert(KnowledgeObject* object)
+    {
+        return m_numbers.emplace(object, static_cast<int>(m_numbers.size())).second;
+    }
+    // The object's number, -1 when it was never inserted.
+    int number(const KnowledgeObject* object) const
+    {
+        auto found = m_numbers.find(const_cast<KnowledgeObject*>(object));
+        return found == m_numbers.end() ? -1 : found->second;
+    }
+    std::size_t size() const { return m_numbers.size(); }
+
+private:
+    std::unordered_map<KnowledgeObject*, int> m_numbers;
+};
+
+// The flags word of an object that is an entity; 0 for any other object and
+// for null.  Flags belong to entities only.
+std::int32_t entityFlagsOf(const KnowledgeObject* object);
 
 // Title type codes: a bit set of the three slots (0x20 first slot filled,
 // 0x10 first slot any, 0x08 second filled, 0x04 second any, 0x02 third
@@ -67,7 +95,39 @@ public:
     virtual MorphemeList getAWords() const { return m_aWords; }
     virtual Topic* getOwner() const { return m_owner; }
     virtual std::vector<KnowledgeObject*> getCentres() const { return m_centres; }
+    // The subject words united with the object words; mode 1 counts words
+    // related through the semantic network as the same.
+    virtual MorphemeList slotWords(int mode) const;
+    // The distinct content words of the slots (worked out once).  A non-empty
+    // text drops the words of that key form; when none has it, the words
+    // whose entity is related to an entity titled so are dropped instead.
+    virtual MorphemeList centreWords(const std::string& excluded);
+    // The same over the slots' content words that are not ignorable; only
+    // the key-form filter applies.
+    virtual MorphemeList contentWords(const std::string& excluded);
     virtual const std::set<std::string>& centreIndex() const { return m_centreIndex; }
+    // Appends the object unless a centre with the same title text is there
+    // already, then its related entities (in set order) until the first one
+    // whose title text is already a centre's.
+    virtual void addCentre(KnowledgeObject* object);
+
+    // Finds the title's centres among the knowledge words of its slots,
+    // entering each new one into the order.  A title that finds none falls
+    // back on the best-ranked words, then on the fallback object (printing
+    // why), unless it was derived or holds no content word at all.  Returns
+    // the number of centres.
+    virtual int collectCentres(KnowledgeObject* fallback, CentreOrder& order);
+    // Moves the main centre to the front and marks every entity centre with
+    // bit 0x08.  The main centre is the earliest-numbered one, scored by the
+    // first slot word that refers to it (the object given scores lower, so
+    // is preferred) and preferring one whose title ends in a noun.  Nothing
+    // happens when no centre is numbered.
+    virtual void chooseMainCentre(const KnowledgeObject* object, const CentreOrder& order);
+    // Without centres: whether the mask has bit 0x08 or 0x40.  Else whether
+    // some entity centre's flags share a bit with the mask.
+    virtual bool centreHasFlag(std::int32_t mask) const;
+    // The first centre's entity flags; 8 without centres.
+    virtual std::int32_t centreFlags() const;
 
     // Whether the owning topic offers the reply kind of the letter; false
     // without an owner and for a letter that is no reply kind.
@@ -100,6 +160,10 @@ public:
     virtual void setPolarity3(std::uint8_t value) { m_polarity[2] = value; }
     virtual std::int32_t getDcaBits() const { return m_dcaBits; }
     virtual void setDcaBits(std::int32_t bits) { m_dcaBits = bits; }
+    // 1 when the content words (without flag I) of the two lists form an
+    // even number of opposite pairs, 0 for an odd number; found tells
+    // whether there was any.
+    virtual int countAntonymPairs(const MorphemeList& words, const MorphemeList& list, bool& found) const;
     virtual const std::string& sourceText() const { return m_sourceText; }
     virtual void setSourceText(const std::string& text) { m_sourceText = text; }
     virtual std::int32_t getDerivation() const { return m_derivation; }
@@ -112,6 +176,25 @@ public:
     virtual void setPriority(std::int32_t value) { m_priority = value; }
     virtual bool isMarked() const { return m_marked; }
     virtual void mark() { m_marked = true; }
+
+    // Grades this (knowledge) title against an utterance's words and meaning
+    // judgement (null reads as a judgement of zero bytes): match flags in the
+    // low 32 bits, attribute bits in the high 32 bits.
+    //   0x1        a content word of the utterance correlates with one of the title
+    //   0x2        the title is an X_Y_N title; 0x4 / 0x8 its utterance has X and
+    //              Y words / X words only
+    //   0x10       always
+    //   0x80       the utterance's words are covered by the title's X words
+    //   0x100      the utterance's words are covered by the title's Y words
+    //   0x400000, 0x2000000, 0x4000000   the polarity agrees (whole, X, Y)
+    //   0x80000000, high 0x4, high 0x8   the polarity disagrees (whole, X, Y)
+    std::uint64_t gradeMatch(const MorphemeList& input, const MeanEntry* judgement) const;
+
+    // Same type and DCA bits, slots X and Y equal word by word, same three
+    // judgement bytes.
+    bool isSame(const TopicTitle& other) const;
+    // The source text ends with "＿Ｃ＿" and holds more than the mark.
+    bool hasCMark() const;
 
     // Prints the title on standard output:
     //   [header TAB]( type=<name> dcaBits=<hex> searchAbleFlg=<0|1> completeFlg=<0|1> completeFlgImi=<0|1>)
@@ -135,6 +218,9 @@ public:
 
 private:
     void setBit(std::int32_t bit, bool on) { m_flags = on ? (m_flags | bit) : (m_flags & ~bit); }
+    // Appends a centre and indexes its title; false when a centre of that
+    // title text is already present.
+    bool appendCentre(KnowledgeObject* object);
 
     int m_type = 0;
     MorphemeList m_words;

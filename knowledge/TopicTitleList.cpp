@@ -9,7 +9,10 @@ void TopicTitleList::dump(const std::string& header) const
 {
     if (!header.empty())
         writeConsoleLine(header);
+    // A loaded list may hold the null pointers its file stated.
     for (const TopicTitle* title : m_titles) {
+        if (!title)
+            continue;
         std::string text = "\tTopicTitle=" + title->dumpText("");
         text.pop_back();  // the console line ends itself
         writeConsoleLine(text);
@@ -22,7 +25,8 @@ std::string TopicTitleList::toString(const std::string& header) const
     if (!header.empty())
         text += header + "\n";
     for (const TopicTitle* title : m_titles)
-        text += "\tTopicTitle=" + title->toString("");
+        if (title)
+            text += "\tTopicTitle=" + title->toString("");
     return text;
 }
 

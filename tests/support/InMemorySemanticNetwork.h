@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,6 +34,13 @@ public:
         m_senses[word].push_back(std::move(record));
     }
 
+    // reachableWords(word, depth, mode) answers the text (a copy the caller
+    // frees).
+    void reach(const std::string& word, int depth, int mode, const std::string& text)
+    {
+        m_reachable[{word, depth, mode}] = text;
+    }
+
     std::vector<SenseRecord> relations(const std::string& word, char* relationText) override
     {
         std::free(relationText);
@@ -52,12 +61,22 @@ public:
     }
     NetworkText listRelations(const std::string&) override { return NetworkText(); }
     NetworkText collectWords(const std::string&, int) override { return NetworkText(); }
-    NetworkText reachableWords(const std::string&, int, int) override { return NetworkText(); }
+    NetworkText reachableWords(const std::string& word, int depth, int mode) override
+    {
+        auto found = m_reachable.find({word, depth, mode});
+        if (found == m_reachable.end())
+            return NetworkText();
+        NetworkText text(static_cast<char*>(std::malloc(found->second.size() + 1)));
+        std::copy(found->second.begin(), found->second.end(), text.get());
+        text.get()[found->second.size()] = '\0';
+        return text;
+    }
     NetworkText relatedWords(const std::string&, int) override { return NetworkText(); }
 
 private:
     std::map<std::pair<std::string, std::string>, std::pair<int, int>> m_paths;
     std::map<std::string, std::vector<SenseRecord>> m_senses;
+    std::map<std::tuple<std::string, int, int>, std::string> m_reachable;
     bool m_ignoreLimits = false;
 };
 

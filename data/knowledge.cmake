@@ -1,0 +1,19 @@
+# The sample knowledge base, the install tree's default knowledge file
+# "QUIBO3.1/knowledge/sample/index.pdata": the readable source
+# data/sample_knowledge.txt compiled by kb-compile, which analyses every text
+# with the language analyser over the install tree built beside it.
+set(knowledge_source ${CMAKE_CURRENT_SOURCE_DIR}/sample_knowledge.txt)
+set(knowledge_out ${QUIBO_INSTALL_TREE}/QUIBO3.1/knowledge/sample/index.pdata)
+set(knowledge_inputs dosk_dic meandic numsyn)
+if(TARGET semnet_pstorage)
+  list(APPEND knowledge_inputs semnet_pstorage)
+endif()
+add_custom_command(
+  OUTPUT ${knowledge_out}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QUIBO_INSTALL_TREE}/QUIBO3.1/knowledge/sample
+  COMMAND kb-compile ${knowledge_source} ${knowledge_out} --install ${QUIBO_INSTALL_TREE}
+  DEPENDS kb-compile ${knowledge_source} ${knowledge_inputs}
+  COMMENT "Sample knowledge base ${knowledge_out}"
+  VERBATIM)
+add_custom_target(sample_knowledge DEPENDS ${knowledge_out})
+add_dependencies(install_tree sample_knowledge)

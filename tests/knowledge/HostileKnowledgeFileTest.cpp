@@ -1,0 +1,451 @@
+// Knowledge files come from URLs: every damaged or hand-crafted file must
+// load as 0 or -1, never crash, leak or hand out a pointer of the wrong
+// class.  Run under the sanitizers to see the memory side.
+#include "knowledge/CDictionary.h"
+
+#include "knowledge/CdrWriter.h"
+#include "knowledge/Entity.h"
+#include "knowledge/KnowledgeFile.h"
+#include "knowledge/MeanDictionaryBody.h"
+#include "knowledge/ReplyTable.h"
+#include "knowledge/Topic.h"
+#include "knowledge/TopicTitle.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tools/KnowledgeDump.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <streambuf>
+
+namespace quibo {
+namespace {
+
+using test::loadBytes;
+
+// A payload written element by element, members in stream order.
+class Payload {
+public:
+    Payload() { out.writeByteOrder(); }
+
+    // Writes members up to and including `last` empty.
+    void emptyUntil(int last)
+    {
+        for (; member <= last; ++member) {
+            if (member == 12 || member == 15 || member == 18) {
+                out.writeInt32(0);
+            } else if (member == 20) {
+                newObject();
+                CdrBody<MeanDictionary>::write(MeanDictionary(), out);
+            } else if (member == 22 || member == 23) {
+                out.writeBytes(nullptr, 0);
+            } else {
+                out.writeCount(0);
+            }
+        }
+    }
+    // A member written by the test: one entry with a key, value to follow.
+    void oneEntry(int which, const std::string& key)
+    {
+        emptyUntil(which - 1);
+        out.writeCount(1);
+        out.writeString(key);
+        member = which + 1;
+    }
+    void newObject()
+    {
+        out.writeOctet(1);
+        out.writeInt32(0);
+    }
+    void reference(std::int32_t number)
+    {
+        out.writeOctet(1);
+        out.writeInt32(number);
+    }
+    // An entity body without title, sets or topics.
+    void entityBody(std::int32_t type = knowledge_type::ENTITY)
+    {
+        out.writeInt32(type);
+        out.writeOctet(0);
+        out.writeString("");
+        out.writeInt32(0);
+        for (int count = 0; count < 8; ++count)
+            out.writeCount(0);
+    }
+    // An entity whose title's one word is bound to a further entity, `hops`
+    // times over: two levels of nesting per hop.
+    void entityChain(int hops)
+    {
+        out.writeInt32(knowledge_type::ENTITY);
+        newObject();
+        out.writeString("t");
+        out.writeString("");
+        out.writeCount(1);
+        for (int k = 0; k < 3; ++k)
+            out.writeString("w");
+        for (int k = 0; k < 3; ++k)
+            out.writeInt32(0);
+        out.writeString("");
+        if (hops > 0) {
+            newObject();
+            entityChain(hops - 1);
+        } else {
+            out.writeOctet(0);
+        }
+        out.writeInt32(0);
+        out.writeInt32(0);
+        out.writeOctet(0);
+        out.writeOctet(0);
+        out.writeString("");
+        out.writeInt32(0);
+        for (int count = 0; count < 8; ++count)
+            out.writeCount(0);
+    }
+    std::string file()
+    {
+        emptyUntil(23);
+        std::string bytes(KNOWLEDGE_FILE_VERSION);
+        bytes.resize(KNOWLEDGE_HEADER_SIZE, '\0');
+        bytes.append(reinterpret_cast<const char*>(out.bytes().data()), out.bytes().size());
+        return bytes;
+    }
+
+    CdrWriter out{1 << 22, 1 << 20};
+    int member = 1;
+};
+
+// Loads quietly; the reason for a failure is returned in `why`.
+int load(CDictionary& dictionary, const std::string& bytes, std::string* why = nullptr)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int result = loadBytes(dictionary, bytes);
+    testing::internal::GetCapturedStdout();
+    const std::string error = testing::internal::GetCapturedStderr();
+    if (why)
+        *why = error;
+    return result;
+}
+
+// Everything that walks a loaded base, so that a bad pointer shows; the
+// printed dumps only when asked, as they are the slow part.
+void walk(CDictionary& dictionary, bool dumps = true)
+{
+    if (dumps) {
+        testing::internal::CaptureStdout();
+        dictionary.dump("");
+        for (const auto& [name, topic] : dictionary.topics())
+            if (topic)
+                topic->dump(name);
+        testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(dumpKnowledgeBase(dictionary).empty());
+    }
+    for (const auto& [id, title] : dictionary.idMap()) {
+        for (const std::string& form : {id, id + "_0", id + "_2", id + "_1_x_" + id, std::string()}) {
+            TopicTitle* object = nullptr;
+            int index = 0;
+            std::vector<TopicTitle*> titles;
+            dictionary.resolveId(form, object, index, titles);
+        }
+    }
+    for (const ReplyTable* table : dictionary.replyTables()) {
+        if (!table)
+            continue;
+        for (const auto& [letter, group] : table->groups())
+            for (const ReplyEntry& entry : group.entries())
+                entry.joinNames();
+    }
+}
+
+TEST(HostileKnowledgeFileTest, ReferenceToAnObjectOfAnotherClassFails)
+{
+    Payload payload;
+    payload.oneEntry(1, "a");
+    payload.newObject();
+    payload.entityBody();
+    payload.oneEntry(2, "b");
+    payload.reference(1);  // the entity, where a predicative is declared
+    CDictionary dictionary;
+    std::string why;
+    EXPECT_EQ(load(dictionary, payload.file(), &why), -1);
+    EXPECT_NE(why.find("object 1 was carried as"), std::string::npos) << why;
+    EXPECT_TRUE(dictionary.entities().empty());
+    EXPECT_EQ(dictionary.arena().size(), 0u);
+
+    // A plain knowledge-object pointer may name it.
+    Payload plain;
+    plain.oneEntry(1, "a");
+    plain.newObject();
+    plain.entityBody();
+    plain.oneEntry(10, "a");
+    plain.reference(1);
+    CDictionary accepted;
+    ASSERT_EQ(load(accepted, plain.file()), 0);
+    EXPECT_EQ(accepted.termIndex().begin()->second, accepted.entities().begin()->second);
+}
+
+TEST(HostileKnowledgeFileTest, ObjectsUnderSeveralKeysAreDestroyedOnce)
+{
+    // One entity under two names, and in the term index as well.
+    Payload payload;
+    payload.emptyUntil(0);
+    payload.out.writeCount(2);
+    payload.out.writeString("a");
+    payload.newObject();
+    payload.entityBody();
+    payload.out.writeString("b");
+    payload.reference(1);
+    payload.member = 2;
+    payload.oneEntry(10, "c");
+    payload.reference(1);
+    auto dictionary = std::make_unique<CDictionary>();
+    ASSERT_EQ(load(*dictionary, payload.file()), 0);
+    EXPECT_EQ(dictionary->entities().size(), 2u);
+    EXPECT_EQ(dictionary->arena().size(), 1u);
+    dictionary.reset();  // the sanitizers watch for a second deletion
+
+    // A title listed by two topics of a compiled base.
+    std::unique_ptr<CDictionary> base = test::compileSmall();
+    TopicTitle* shared = base->topics().at("時間")->titles().titles()[0];
+    base->topics().at("挨拶")->addTitle(shared);
+    CDictionary loaded;
+    ASSERT_EQ(load(loaded, test::fileBytes(*base)), 0);
+    EXPECT_EQ(loaded.topics().at("挨拶")->titles().titles().back(),
+              loaded.topics().at("時間")->titles().titles()[0]);
+}
+
+TEST(HostileKnowledgeFileTest, NumbersOfNoObjectCarriedBeforeFail)
+{
+    for (std::int32_t number : {1, 7, -1, INT32_MIN}) {
+        Payload payload;
+        payload.oneEntry(1, "a");
+        payload.reference(number);
+        CDictionary dictionary;
+        std::string why;
+        EXPECT_EQ(load(dictionary, payload.file(), &why), -1) << number;
+        EXPECT_NE(why.find("names no object"), std::string::npos) << why;
+    }
+}
+
+TEST(HostileKnowledgeFileTest, MeaningDictionaryMemberMustBeANewObject)
+{
+    // Member 20 naming the entity of member 1: destroying it would destroy
+    // the entity the map holds.
+    Payload payload;
+    payload.oneEntry(1, "a");
+    payload.newObject();
+    payload.entityBody();
+    payload.emptyUntil(19);
+    payload.reference(1);
+    payload.member = 21;
+    CDictionary dictionary;
+    std::string why;
+    EXPECT_EQ(load(dictionary, payload.file(), &why), -1);
+    EXPECT_NE(why.find("where a new object must"), std::string::npos) << why;
+
+    // Absent altogether, it is simply not there.
+    Payload absent;
+    absent.emptyUntil(19);
+    absent.out.writeOctet(0);
+    absent.member = 21;
+    CDictionary loaded;
+    EXPECT_EQ(load(loaded, absent.file()), 0);
+}
+
+TEST(HostileKnowledgeFileTest, NestingIsBoundedWithoutExhaustingTheStack)
+{
+    // Two levels per hop: 499 hops reach the bound of 1000 exactly.
+    Payload deepest;
+    deepest.oneEntry(1, "a");
+    deepest.newObject();
+    deepest.entityChain(KNOWLEDGE_FILE_MAX_NESTING / 2 - 1);
+    CDictionary loaded;
+    ASSERT_EQ(load(loaded, deepest.file()), 0);
+    EXPECT_EQ(loaded.arena().size(), static_cast<std::size_t>(KNOWLEDGE_FILE_MAX_NESTING));
+
+    // The deepest stream loads on a 4 MB stack, half the usual one, even with
+    // the address sanitizer's larger frames (an optimised build needs less
+    // than 512 KB).
+    struct Job {
+        std::string file;
+        int result = 1;
+    } job{deepest.file()};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 4 << 20);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(
+                  &thread, &attributes,
+                  [](void* argument) -> void* {
+                      auto* work = static_cast<Job*>(argument);
+                      CDictionary dictionary;
+                      std::istringstream in(work->file);
+                      std::streambuf* out = std::cout.rdbuf(nullptr);
+                      work->result = dictionary.internalizePData(in, "deep", "");
+                      std::cout.rdbuf(out);
+                      return nullptr;
+                  },
+                  &job),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_EQ(job.result, 0);
+
+    Payload deeper;
+    deeper.oneEntry(1, "a");
+    deeper.newObject();
+    deeper.entityChain(KNOWLEDGE_FILE_MAX_NESTING / 2);
+    CDictionary refused;
+    std::string why;
+    EXPECT_EQ(load(refused, deeper.file(), &why), -1);
+    EXPECT_NE(why.find("nest more than"), std::string::npos) << why;
+}
+
+TEST(HostileKnowledgeFileTest, TypeCodesMustAgreeWithTheClass)
+{
+    struct Case {
+        int member;
+        std::int32_t type;
+    };
+    // An entity, a predicative, a thesaurus and a plain object carrying the
+    // code of another class.
+    for (const Case& c : {Case{1, knowledge_type::PREDICATIVE}, Case{2, knowledge_type::PREDICATIVE_SYNONYMS},
+                          Case{3, knowledge_type::ENTITY}, Case{10, knowledge_type::ENTITY},
+                          Case{10, knowledge_type::ENTITY_SYNONYMS}}) {
+        Payload payload;
+        payload.oneEntry(c.member, "a");
+        payload.newObject();
+        payload.out.writeInt32(c.type);
+        payload.out.writeOctet(0);
+        payload.out.writeString("");
+        for (int count = 0; count < 9; ++count)
+            payload.out.writeInt32(0);
+        CDictionary dictionary;
+        std::string why;
+        EXPECT_EQ(load(dictionary, payload.file(), &why), -1) << c.member;
+        EXPECT_NE(why.find("type code"), std::string::npos) << why;
+    }
+}
+
+// A stream that claims a size it does not hold.
+class ClaimingBuffer : public std::streambuf {
+public:
+    explicit ClaimingBuffer(std::streamoff size) : m_size(size)
+    {
+        setg(m_bytes, m_bytes, m_bytes + sizeof m_bytes);
+    }
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override
+    {
+        const std::streamoff base = dir == std::ios_base::end ? m_size
+                                    : dir == std::ios_base::cur ? m_position
+                                                                 : 0;
+        return seekpos(pos_type(base + offset), std::ios_base::in);
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode) override
+    {
+        m_position = position;
+        // Only the first octets exist; reading beyond them ends the stream.
+        const std::streamoff at = std::min<std::streamoff>(m_position, sizeof m_bytes);
+        setg(m_bytes, m_bytes + at, m_bytes + sizeof m_bytes);
+        return position;
+    }
+
+private:
+    std::streamoff m_size;
+    std::streamoff m_position = 0;
+    char m_bytes[64] = "/Quibo3.0/";
+};
+
+TEST(HostileKnowledgeFileTest, SizesAreCheckedBeforeAndAfterReading)
+{
+    ClaimingBuffer huge(static_cast<std::streamoff>(KNOWLEDGE_PAYLOAD_LIMIT + KNOWLEDGE_HEADER_SIZE + 1));
+    std::istream hugeIn(&huge);
+    CDictionary dictionary;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dictionary.internalizePData(hugeIn, "huge", ""), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("exceeds the limit"), std::string::npos);
+
+    ClaimingBuffer shortOne(1000);
+    std::istream shortIn(&shortOne);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dictionary.internalizePData(shortIn, "short", ""), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be read whole"), std::string::npos);
+}
+
+TEST(HostileKnowledgeFileTest, StatedNullsAreKeptAndSkippedByEveryWalker)
+{
+    std::unique_ptr<CDictionary> base = test::compileSmall();
+    Topic* topic = base->topics().at("時間");
+    topic->addTitle(nullptr);
+    TopicTitle* title = topic->titles().titles()[0];
+    title->addCentre(nullptr);
+    base->addEntity("無", nullptr);
+    base->addIdTitle("無", nullptr);
+    base->addTerm("無", nullptr);
+    ReplyTable* table = topic->getReplyTable();
+    ReplyEntry& entry = table->groups()['d'].entries()[0];
+    entry.names().insert(nullptr);
+    entry.titleRefs().push_back(nullptr);
+    base->findByName("時間", false)->addTopic(nullptr);
+    base->findByName("時間", false)->addRelated(nullptr);
+    const std::string bytes = test::fileBytes(*base);
+
+    CDictionary loaded;
+    ASSERT_EQ(load(loaded, bytes), 0);
+    EXPECT_EQ(loaded.entities().find("無")->second, nullptr);
+    EXPECT_EQ(loaded.topics().at("時間")->titles().titles().back(), nullptr);
+    walk(loaded);
+    EXPECT_EQ(test::fileBytes(loaded), bytes);
+}
+
+TEST(HostileKnowledgeFileTest, EveryTruncationOfTheSampleFails)
+{
+    const std::string bytes = test::readFile(test::sampleKnowledgePath());
+    ASSERT_GT(bytes.size(), KNOWLEDGE_HEADER_SIZE);
+    int loaded = 0;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        CDictionary dictionary;
+        loaded += loadBytes(dictionary, bytes.substr(0, size)) == 0 ? 1 : 0;
+        if (dictionary.arena().size() != 0 || !dictionary.entities().empty())
+            ADD_FAILURE() << "a failed load kept objects at size " << size;
+    }
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(loaded, 0);
+}
+
+TEST(HostileKnowledgeFileTest, SeededByteFlipsLoadOrFailCleanly)
+{
+    const std::string bytes = test::readFile(test::sampleKnowledgePath());
+    ASSERT_GT(bytes.size(), KNOWLEDGE_HEADER_SIZE);
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<std::size_t> offset(KNOWLEDGE_HEADER_SIZE, bytes.size() - 1);
+    std::uniform_int_distribution<int> octet(0, 255);
+    std::uniform_int_distribution<int> flips(1, 4);
+    int loaded = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged = bytes;
+        for (int k = flips(random); k > 0; --k)
+            damaged[offset(random)] = static_cast<char>(octet(random));
+        CDictionary dictionary;
+        const int result = load(dictionary, damaged);
+        ASSERT_TRUE(result == 0 || result == -1);
+        if (result == 0) {
+            ++loaded;
+            walk(dictionary, loaded % 10 == 1);
+        }
+    }
+    // Most flips land in text or flag octets and still load.
+    EXPECT_GT(loaded, 0);
+}
+
+}  // namespace
+}  // namespace quibo

@@ -1,0 +1,103 @@
+#include "knowledge/CDictionary.h"
+
+#include "analysis/LanguageAnalyzer.h"
+#include "knowledge/Entity.h"
+#include "knowledge/KnowledgeFile.h"
+#include "knowledge/Thesaurus.h"
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+
+#include <gtest/gtest.h>
+
+namespace quibo {
+namespace {
+
+class SampleSemanticIndexTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_tree = new test::BuildInstallTree;
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        s_result = LanguageAnalyzer::instance()->init(test::rcPathIn(test::BuildInstallTree::root()), true);
+        ::testing::internal::GetCapturedStdout();
+        ::testing::internal::GetCapturedStderr();
+    }
+    static void TearDownTestSuite()
+    {
+        LanguageAnalyzer::deleteInstance();
+        delete s_tree;
+        s_tree = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_EQ(s_result, 0);
+        ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    }
+
+    static test::BuildInstallTree* s_tree;
+    static int s_result;
+    CDictionary dictionary;
+};
+
+test::BuildInstallTree* SampleSemanticIndexTest::s_tree = nullptr;
+int SampleSemanticIndexTest::s_result = -1;
+
+// "ねだん" is no term of the sample base, which knows only "値段" and its
+// groups "価格" and "料金"; the network built from the JUMAN dictionary
+// lists "ねだん" as a written form of the sense "値段".
+TEST_F(SampleSemanticIndexTest, AWordTheFileLacksReachesItsEntityThroughTheNetwork)
+{
+    Entity* price = dictionary.findByName("値段", false);
+    ASSERT_TRUE(price);
+    ASSERT_EQ(dictionary.termIndex().count("ねだん"), 0u);
+
+    const AnalyzedSentenceList sentences = dictionary.analyseText("パンのねだんを教えてください", {-1}, 0);
+    ASSERT_EQ(sentences.size(), 1u);
+    const AnalyzedSentence& sentence = *sentences[0];
+    EXPECT_TRUE(sentence.extra().contains(price));
+    EXPECT_TRUE(sentence.extra().contains(dictionary.findByName("パン", false)));
+    const Morpheme& word = sentence.words().at(2);
+    EXPECT_EQ(word.surfaceRef(), "ねだん");
+    EXPECT_EQ(word.keyFormRef(), "値段");
+    EXPECT_EQ(word.getPosCode(), pos::ENTITY_SYNONYMS);
+    EXPECT_EQ(word.getKnowledgeObject(), price);
+    EXPECT_EQ(sentence.getText(), "パンのねだんを教えてください");
+    EXPECT_TRUE(sentence.getFlag0());
+
+    // The word is now a term of its own synonym group, added once.
+    ASSERT_EQ(dictionary.termIndex().count("ねだん"), 1u);
+    auto* group = dynamic_cast<Thesaurus*>(dictionary.termIndex().find("ねだん")->second);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->getRepresentative(), price);
+    const std::size_t thesauri = dictionary.thesauri().size();
+    dictionary.analyseText("ねだんは？", {-1}, 0);
+    EXPECT_EQ(dictionary.thesauri().size(), thesauri);
+    EXPECT_EQ(dictionary.termIndex().count("ねだん"), 1u);
+}
+
+TEST_F(SampleSemanticIndexTest, LoadingClassifiesTheEntitiesByTheirFlagBits)
+{
+    // The sample's things of the shop carry bit 1, its conversation
+    // entities bit 4, its general talk bit 8.
+    EXPECT_TRUE(dictionary.getEntitySet1()->contains(dictionary.findByName("駐車場", false)));
+    EXPECT_TRUE(dictionary.getEntitySet4()->contains(dictionary.findByName("ＣＡ発話", false)));
+    EXPECT_TRUE(dictionary.getEntitySet8()->contains(dictionary.findByName("補完談話", false)));
+    EXPECT_FALSE(dictionary.getEntitySet1()->contains(dictionary.findByName("補完談話", false)));
+    std::size_t flagged = 0;
+    for (const auto& [name, entity] : dictionary.entities())
+        flagged += entity->hasFlag(1) ? 1 : 0;
+    EXPECT_EQ(dictionary.getEntitySet1()->size(), flagged);
+}
+
+TEST_F(SampleSemanticIndexTest, TermsOfTheFileAreRecognisedWithoutExtension)
+{
+    const std::size_t thesauri = dictionary.thesauri().size();
+    const AnalyzedSentenceList sentences = dictionary.analyseText("駐車場はありますか", {-1}, 0);
+    ASSERT_EQ(sentences.size(), 1u);
+    EXPECT_TRUE(sentences[0]->extra().contains(dictionary.findByName("駐車場", false)));
+    EXPECT_EQ(dictionary.thesauri().size(), thesauri);
+}
+
+}  // namespace
+}  // namespace quibo
