@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "analysis/LanguageAnalyzer.h"
+#include "bench/BenchSupport.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/CdrReader.h"
 #include "knowledge/KnowledgeFile.h"
@@ -25,32 +26,13 @@
 
 namespace {
 
+using quibo::bench::nowMillis;
+using quibo::bench::quietly;
+
 using namespace quibo;
 
 // The source is UTF-8 text.
 const char* U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-double nowMillis()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-// Runs with standard output silenced (the loader's progress lines).
-template <class F>
-void quietly(F&& work)
-{
-    std::fflush(stdout);
-    const int saved = dup(1);
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        return;
-    work();
-    std::cout << std::flush;
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-}
 
 std::string readFile(const std::string& path)
 {

@@ -16,35 +16,17 @@
 #include <vector>
 
 #include "analysis/LanguageAnalyzer.h"
+#include "bench/BenchSupport.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/KnowledgeFile.h"
 
 namespace {
 
+using quibo::bench::nowMillis;
+using quibo::bench::quietly;
+
 using namespace quibo;
 
-
-double nowMillis()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-// Runs with standard output silenced (start-up and extension lines).
-template <class F>
-void quietly(F&& work)
-{
-    std::fflush(stdout);
-    const int saved = dup(1);
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        return;
-    work();
-    std::cout << std::flush;
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-}
 
 void report(const std::string& name, const std::string& path, const std::vector<std::string>& questions)
 {
