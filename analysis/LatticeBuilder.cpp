@@ -229,6 +229,17 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             here.push_back({node.cost, n,
                             inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1});
         }
+        // The longest node of class c that ends at the current position (the
+        // first such in the cell on ties), or -1: a run of one class grows from it.
+        auto longestOfClass = [&](int c) {
+            std::int32_t longest = -1;
+            for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+                const LatticeNode& node = lattice.node(n);
+                if (node.classId == c && (longest < 0 || node.length > lattice.node(longest).length))
+                    longest = n;
+            }
+            return longest;
+        };
         // Least (cost + connection(node, c)); ties: the first, or the last.
         auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
             std::int32_t best = -1;
@@ -279,12 +290,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             const int k = range ? range->cost : UNLISTED_WORD_COST;
             bool extended = false;
             if (i > 0 && run) {
-                std::int32_t longest = -1;
-                for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
-                    const LatticeNode& node = lattice.node(n);
-                    if (node.classId == c && (longest < 0 || node.length > lattice.node(longest).length))
-                        longest = n;
-                }
+                const std::int32_t longest = longestOfClass(c);
                 if (longest >= 0 && lattice.node(longest).predecessor >= 0) {
                     const LatticeNode& node = lattice.node(longest);
                     const LatticeNode& p = lattice.node(node.predecessor);
@@ -325,12 +331,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                 if (!m_trie.entryHead(offset, c, w, offset)) break;
 
                 if (length <= 4 && classes.isRangeClass(c)) {
-                    std::int32_t longest = -1;
-                    for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
-                        const LatticeNode& node = lattice.node(n);
-                        if (node.classId == c && (longest < 0 || node.length > lattice.node(longest).length))
-                            longest = n;
-                    }
+                    const std::int32_t longest = longestOfClass(c);
                     if (longest >= 0 && lattice.node(longest).predecessor >= 0) {
                         const LatticeNode& node = lattice.node(longest);
                         const LatticeNode& p = lattice.node(node.predecessor);
