@@ -6,6 +6,8 @@
 #include "meaning/MeanEntry.h"
 #include "tests/support/InstallTree.h"
 
+#include "tests/support/InstalledAnalyzer.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -19,27 +21,8 @@ namespace {
 // Surface and POS name of every word.
 constexpr int COMPACT = Morpheme::DUMP_SURFACE | Morpheme::DUMP_POS_NAME;
 
-class LanguageAnalyzerAnalysisTest : public ::testing::Test {
+class LanguageAnalyzerAnalysisTest : public test::InstalledAnalyzerTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_tree = new test::BuildInstallTree;
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        s_result = LanguageAnalyzer::instance()->init(test::rcPathIn(test::BuildInstallTree::root()), true);
-        ::testing::internal::GetCapturedStdout();
-        ::testing::internal::GetCapturedStderr();
-    }
-    static void TearDownTestSuite()
-    {
-        LanguageAnalyzer::deleteInstance();
-        delete s_tree;
-        s_tree = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(s_result, 0); }
-
-    static LanguageAnalyzer& analyzer() { return *LanguageAnalyzer::instance(); }
-
     // The sentence's words as the service analyses them, judgement asked for.
     static MorphemeList judged(const std::string& text)
     {
@@ -62,12 +45,8 @@ protected:
         return text;
     }
 
-    static test::BuildInstallTree* s_tree;
-    static int s_result;
 };
 
-test::BuildInstallTree* LanguageAnalyzerAnalysisTest::s_tree = nullptr;
-int LanguageAnalyzerAnalysisTest::s_result = -1;
 
 TEST_F(LanguageAnalyzerAnalysisTest, DogRunsIsThreeWordsWithTheirHeadClasses)
 {

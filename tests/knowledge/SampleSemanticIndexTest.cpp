@@ -7,41 +7,24 @@
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
 
+#include "tests/support/InstalledAnalyzer.h"
+
 #include <gtest/gtest.h>
 
 namespace quibo {
 namespace {
 
-class SampleSemanticIndexTest : public ::testing::Test {
+class SampleSemanticIndexTest : public test::InstalledAnalyzerTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_tree = new test::BuildInstallTree;
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        s_result = LanguageAnalyzer::instance()->init(test::rcPathIn(test::BuildInstallTree::root()), true);
-        ::testing::internal::GetCapturedStdout();
-        ::testing::internal::GetCapturedStderr();
-    }
-    static void TearDownTestSuite()
-    {
-        LanguageAnalyzer::deleteInstance();
-        delete s_tree;
-        s_tree = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_EQ(s_result, 0);
+        InstalledAnalyzerTest::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
     }
 
-    static test::BuildInstallTree* s_tree;
-    static int s_result;
     CDictionary dictionary;
 };
-
-test::BuildInstallTree* SampleSemanticIndexTest::s_tree = nullptr;
-int SampleSemanticIndexTest::s_result = -1;
 
 // "ねだん" is no term of the sample base, which knows only "値段" and its
 // groups "価格" and "料金"; the network built from the JUMAN dictionary
