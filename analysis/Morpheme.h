@@ -239,6 +239,15 @@ public:
     VariantWord() = default;
     explicit VariantWord(const Morpheme& word, std::int32_t levelVari = 0)
         : Morpheme(word), m_levelVari(levelVari) {}
+    // The word with `mark` as its spare mark and level 0: the phrase builder
+    // marks what it makes with 1, the sentence's own words carry 0, so a
+    // later pass can tell which words an earlier one made.
+    static VariantWord marked(const Morpheme& word, std::uint8_t mark)
+    {
+        VariantWord variant(word);
+        variant.setSpareMark(mark);
+        return variant;
+    }
 
     void print(int options) const override;
     std::string dump(int options) const override;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -91,6 +92,20 @@ public:
     // Numeral runs joined and normalised; the analyser applies it to every
     // analysed sentence.
     virtual MorphemeList mergeNumerals() const;
+
+    // --- Phrase readings ---------------------------------------------------
+    // The word lists in which runs of this list's words that the semantic
+    // network knows as one expression stand as one word, the other words
+    // kept around them; each list's number is the sum of its words'
+    // variation levels.  The list itself is never among them, nor is any
+    // list of more than 50 words read.  With `expandAll` clear only runs
+    // next to words an earlier reading made are looked up.  Option 0 reads
+    // an expression as the words the network relates to it.
+    std::vector<MorphemeList> buildPhraseStructure(CDictionary& dictionary, int option, int expandAll) const;
+    // The same lists one at a time, in the same order; visit returns false
+    // to stop, and no more is read than the lists visited need.
+    void forEachPhraseReading(CDictionary& dictionary, int option, int expandAll,
+                              const std::function<bool(MorphemeList&)>& visit) const;
 
     // --- Membership and marks ----------------------------------------------
     // mode 1: only words correlated alike count; mode 0: opposite ones too.

@@ -65,6 +65,8 @@ void CDictionary::clearContents()
     m_entitySet4.clear();
     m_entitySet8.clear();
     m_notedWordLists.clear();
+    // Cached phrases hold words bound to the objects about to go.
+    m_phraseCache.clear();
     m_arena.clear();
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "analysis/PhraseRecord.h"
 #include "analysis/SenseRecord.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/EntitySet.h"
@@ -172,10 +173,13 @@ public:
     void setExpansionFlag(bool on) { m_expansionFlag = on; }
     bool expansionFlag() const { return m_expansionFlag; }
     // The phrase-structure readings of a word list, which mode 1 of
-    // buildCandidates asks for.  Until one is installed mode 1 uses the
-    // variants as they are.
+    // buildCandidates asks for: the list itself first, then the lists its
+    // known multi-word expressions give (phraseStructureReadings).  Tests
+    // install another reader here; an empty one restores the default.
     using PhraseStructureBuilder = std::function<std::vector<MorphemeList>(const MorphemeList&)>;
     void setPhraseStructureBuilder(PhraseStructureBuilder builder) { m_phraseStructureBuilder = std::move(builder); }
+    // The phrases built so far for runs of words, under the run's forms.
+    PhraseCache& phraseCache() { return m_phraseCache; }
 
     // --- Synonym groups grown at run time ------------------------------------
     // Registers the object under its own title as a term (once).
@@ -300,8 +304,17 @@ private:
     std::set<std::vector<Morpheme>, WordSequenceLess> m_notedWordLists;
     bool m_expansionFlag = false;
     PhraseStructureBuilder m_phraseStructureBuilder;
+    PhraseCache m_phraseCache;
     std::set<std::string> m_reportedWords;
 };
+
+// The word lists mode 1 of buildCandidates reads a sentence as: the sentence
+// itself, then every list its phrase structure gives, then, until nothing new
+// comes out, the lists that the structures of those lists give around the
+// expressions found before.  At most `limit` lists, in that order; the first
+// `limit` are the same whatever the limit.
+std::vector<MorphemeList> phraseStructureReadings(const MorphemeList& sentence, CDictionary& dictionary,
+                                                  std::size_t limit);
 
 // The relations of a word in the semantic network: by key form, then by
 // surface; a katakana word without relations is retried through its

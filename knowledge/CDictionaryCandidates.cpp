@@ -257,11 +257,18 @@ AnalyzedSentenceList CDictionary::buildCandidates(const std::string& text, const
         }
     }
 
-    if (mode == 1 && m_phraseStructureBuilder) {
+    if (mode == 1) {
+        // No variant's readings beyond the first CANDIDATE_LIMIT can become
+        // a sentence: at most that many readings before them are new.
         std::vector<MorphemeList> readings;
         std::set<std::vector<Morpheme>, WordSequenceLess> seen;
         for (const MorphemeList& variant : variants) {
-            for (MorphemeList& reading : m_phraseStructureBuilder(variant)) {
+            if (readings.size() >= CANDIDATE_LIMIT)
+                break;
+            std::vector<MorphemeList> own = m_phraseStructureBuilder
+                                                ? m_phraseStructureBuilder(variant)
+                                                : phraseStructureReadings(variant, *this, CANDIDATE_LIMIT);
+            for (MorphemeList& reading : own) {
                 if (seen.insert(reading.words()).second)
                     readings.push_back(std::move(reading));
             }
@@ -276,6 +283,31 @@ AnalyzedSentenceList CDictionary::buildCandidates(const std::string& text, const
         sentences.push_back(std::make_unique<AnalyzedSentence>(text, variant));
     }
     return sentences;
+}
+
+std::vector<MorphemeList> phraseStructureReadings(const MorphemeList& sentence, CDictionary& dictionary,
+                                                  std::size_t limit)
+{
+    std::vector<MorphemeList> readings;
+    if (limit == 0)
+        return readings;
+    readings.push_back(sentence);
+    std::set<std::vector<Morpheme>, WordSequenceLess> noted;
+    auto keep = [&](MorphemeList& list) {
+        if (readings.size() >= limit)
+            return false;
+        if (noted.insert(list.words()).second)
+            readings.push_back(std::move(list));
+        return readings.size() < limit;
+    };
+    sentence.forEachPhraseReading(dictionary, 0, 1, keep);
+    // Every later reading has fewer words than the list it came from, so
+    // this ends.  Only runs next to the expressions found are looked up.
+    for (std::size_t i = 1; i < readings.size() && readings.size() < limit; ++i) {
+        const MorphemeList next = readings[i];
+        next.forEachPhraseReading(dictionary, 0, 0, keep);
+    }
+    return readings;
 }
 
 AnalyzedSentenceList CDictionary::analyseText(const std::string& text, const std::vector<int>& context, int mode)

@@ -41,14 +41,24 @@ public:
         m_reachable[{word, depth, mode}] = text;
     }
 
+    // relatedWords(word, mode) answers the text.
+    void relateWords(const std::string& word, int mode, const std::string& text)
+    {
+        m_related[{word, mode}] = text;
+    }
+    // How many questions the network has been asked.
+    int calls() const { return m_calls; }
+
     std::vector<SenseRecord> relations(const std::string& word, char* relationText) override
     {
+        ++m_calls;
         std::free(relationText);
         auto found = m_senses.find(word);
         return found == m_senses.end() ? std::vector<SenseRecord>() : found->second;
     }
     int searchPath(const std::string& word1, const std::string& word2, int& depth, int limit) override
     {
+        ++m_calls;
         auto found = m_paths.find({word1, word2});
         if (found == m_paths.end())
             return 0;
@@ -63,21 +73,32 @@ public:
     NetworkText collectWords(const std::string&, int) override { return NetworkText(); }
     NetworkText reachableWords(const std::string& word, int depth, int mode) override
     {
+        ++m_calls;
         auto found = m_reachable.find({word, depth, mode});
-        if (found == m_reachable.end())
-            return NetworkText();
-        NetworkText text(static_cast<char*>(std::malloc(found->second.size() + 1)));
-        std::copy(found->second.begin(), found->second.end(), text.get());
-        text.get()[found->second.size()] = '\0';
-        return text;
+        return found == m_reachable.end() ? NetworkText() : copyOf(found->second);
     }
-    NetworkText relatedWords(const std::string&, int) override { return NetworkText(); }
+    NetworkText relatedWords(const std::string& word, int mode) override
+    {
+        ++m_calls;
+        auto found = m_related.find({word, mode});
+        return found == m_related.end() ? NetworkText() : copyOf(found->second);
+    }
 
 private:
+    static NetworkText copyOf(const std::string& answer)
+    {
+        NetworkText text(static_cast<char*>(std::malloc(answer.size() + 1)));
+        std::copy(answer.begin(), answer.end(), text.get());
+        text.get()[answer.size()] = '\0';
+        return text;
+    }
+
     std::map<std::pair<std::string, std::string>, std::pair<int, int>> m_paths;
     std::map<std::string, std::vector<SenseRecord>> m_senses;
     std::map<std::tuple<std::string, int, int>, std::string> m_reachable;
+    std::map<std::pair<std::string, int>, std::string> m_related;
     bool m_ignoreLimits = false;
+    int m_calls = 0;
 };
 
 // Installs a fresh in-memory network for the scope; deletes the analyser
