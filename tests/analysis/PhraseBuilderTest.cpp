@@ -13,15 +13,7 @@ namespace quibo {
 namespace {
 
 using test::makeWord;
-
-SenseRecord sense(const std::string& related, char polarity = '0', char kind = 'N')
-{
-    SenseRecord record;
-    record.kind = kind;
-    record.polarity = polarity;
-    record.relatedWord = related;
-    return record;
-}
+using test::sense;
 
 Morpheme wordWithKey(const std::string& surface, const std::string& key, PosCode code)
 {

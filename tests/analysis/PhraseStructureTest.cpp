@@ -14,13 +14,7 @@ namespace {
 using test::keyForms;
 using test::makeList;
 using test::makeWord;
-
-SenseRecord sense(const std::string& related)
-{
-    SenseRecord record;
-    record.relatedWord = related;
-    return record;
-}
+using test::sense;
 
 Morpheme noun(const std::string& text) { return makeWord(text, pos::COMMON_NOUN); }
 Morpheme particle(const std::string& text) { return makeWord(text, pos::PARTICLE); }

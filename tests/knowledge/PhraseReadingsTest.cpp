@@ -18,13 +18,7 @@ namespace {
 using test::keyForms;
 using test::makeList;
 using test::makeWord;
-
-SenseRecord sense(const std::string& related)
-{
-    SenseRecord record;
-    record.relatedWord = related;
-    return record;
-}
+using test::sense;
 
 std::vector<std::string> texts(const std::vector<MorphemeList>& lists)
 {

@@ -14,17 +14,9 @@ namespace {
 
 using test::makeList;
 using test::makeWord;
+using test::sense;
 
 std::string utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-SenseRecord sense(const std::string& related, char polarity = '0', char kind = 'N')
-{
-    SenseRecord record;
-    record.kind = kind;
-    record.polarity = polarity;
-    record.relatedWord = related;
-    return record;
-}
 
 class SynonymExtensionTest : public ::testing::Test {
 protected:

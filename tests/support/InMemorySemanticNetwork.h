@@ -17,6 +17,17 @@
 
 namespace quibo::test {
 
+// One relation as the network states it; the queried word is filled in by
+// addSense.
+inline SenseRecord sense(const std::string& related, char polarity = '0', char kind = 'N')
+{
+    SenseRecord record;
+    record.kind = kind;
+    record.polarity = polarity;
+    record.relatedWord = related;
+    return record;
+}
+
 class InMemorySemanticNetwork : public SemanticQueries {
 public:
     // searchPath(from, to) answers `result` at the signed `depth`, provided
