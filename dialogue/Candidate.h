@@ -12,9 +12,9 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "dialogue/TopicRecord.h"
 #include "dialogue/TopicUnit.h"
 #include "knowledge/EntitySet.h"
-#include "knowledge/ReplyEntry.h"
 #include "reply/ReplyRecord.h"
 
 #include <cstdint>
@@ -27,20 +27,6 @@ namespace quibo {
 class AnalyzedSentence;
 class CandidateList;
 class TopicTitle;
-
-// The topic by which a candidate was found.
-struct TopicRecord {
-    // A dialogue-history record carries the position of its element ORed
-    // with its part's marker here.
-    std::int32_t firstNumber = 0;
-    TopicTitle* source = nullptr;
-    ReplyEntry entry;
-    TopicTitle* focus = nullptr;
-    TopicTitle* secondTitle = nullptr;
-    MorphemeList words;
-    std::int32_t extraWord = 0;
-    std::int32_t hitValue = TopicUnit::NO_HIT;
-};
 
 class Candidate {
 public:
