@@ -88,10 +88,12 @@ std::string ChatService::composeReply(const std::string& key)
         return ";;";
     const TurnRequest& request = session->getRequest();
     const TurnReply& reply = session->getTurnReply();
-    const bool answered = false;
+    const bool answered = !request.candidates().empty();
     if (request.status() == TurnRequest::PRE_ANALYSED) {
         if (!answered)
             return std::string(2, SENTENCE_SEPARATOR);
+        // The sentence is the one the reply context names; a conversation
+        // without a reply context has none.
         return reply.getReplyText() + SENTENCE_SEPARATOR + request.sentenceSurface(-1) + SENTENCE_SEPARATOR +
                reply.getExtensionText();
     }

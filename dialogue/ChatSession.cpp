@@ -4,10 +4,13 @@
 
 namespace quibo {
 
-TurnRequest::TurnRequest() {}
+// Room is made once, so that an ordinary turn adds candidates without
+// moving them.
+TurnRequest::TurnRequest() { m_candidates.candidates().reserve(CANDIDATE_ROOM); }
 
 void TurnRequest::reset()
 {
+    m_candidates.candidates().clear();
     m_passMark = -1;
     m_sentences.clear();
     m_analysedSentences.clear();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
+#include "dialogue/Candidate.h"
 #include "knowledge/ReplyEntry.h"
 
 #include <cstdint>
@@ -40,6 +41,8 @@ public:
     const std::set<std::string>& sentences() const { return m_sentences; }
     std::vector<MorphemeList>& analysedSentences() { return m_analysedSentences; }
     const std::vector<MorphemeList>& analysedSentences() const { return m_analysedSentences; }
+    CandidateList& candidates() { return m_candidates; }
+    const CandidateList& candidates() const { return m_candidates; }
     std::int32_t passMark() const { return m_passMark; }
     void setPassMark(std::int32_t mark) { m_passMark = mark; }
     std::uint8_t manyCandidates() const { return m_manyCandidates; }
@@ -49,6 +52,7 @@ private:
     std::int32_t m_status = 0;
     std::set<std::string> m_sentences;
     std::vector<MorphemeList> m_analysedSentences;
+    CandidateList m_candidates;
     std::int32_t m_passMark = -1;
     std::uint8_t m_manyCandidates = 0;
 };

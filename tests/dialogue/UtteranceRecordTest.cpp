@@ -137,7 +137,7 @@ TEST(UtteranceRecordTest, EntryLookUpsAndWritersOutOfRange)
     record.setCandWordPairs({{"店", "お店", 1}}, 0);
     EXPECT_EQ(record.getCandId(0), 4);
     EXPECT_EQ(record.getCandId(1), -1);
-    EXPECT_EQ(record.cands()[0].word_pairs[0].kb_word, "お店");
+    EXPECT_EQ(record.cands()[0].word_pairs[0].topicWord, "お店");
 }
 
 }  // namespace
