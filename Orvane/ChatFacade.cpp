@@ -4,7 +4,6 @@
 #include "dialogue/ChatService.h"
 #include "dialogue/SessionLog.h"
 
-#include <exception>
 #include <memory>
 
 namespace {
@@ -43,7 +42,7 @@ Result guarded(Body body, Result fallback)
 {
     try {
         return body();
-    } catch (const std::exception&) {
+    } catch (...) {
         return fallback;
     }
 }
