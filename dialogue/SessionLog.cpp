@@ -51,159 +51,135 @@ const UtteranceRecord* SessionLog::readable(int index) const
 
 TimeStamp::Instant SessionLog::startProcTime(int index)
 {
-    UtteranceRecord* record = writable(index);
-    return record ? record->startProcTime() : TimeStamp::Instant{};
+    return write(index, TimeStamp::Instant{}, [](UtteranceRecord& r) { return r.startProcTime(); });
 }
 
 double SessionLog::getElapsed(int index)
 {
-    UtteranceRecord* record = writable(index);
-    return record ? record->elapsed() : 0.0;
+    return write(index, 0.0, [](UtteranceRecord& r) { return r.elapsed(); });
 }
 
 int SessionLog::addCond(std::int32_t id, const void* object, int index)
 {
-    UtteranceRecord* record = writable(index);
-    return record ? record->addCond(id, object) : 0;
+    return write(index, 0, [&](UtteranceRecord& r) { return r.addCond(id, object); });
 }
 
 void SessionLog::setCondInWords(const MorphemeList& words, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCondInWords(words, item);
+    write(index, [&](UtteranceRecord& r) { r.setCondInWords(words, item); });
 }
 
 void SessionLog::setCondPhTypes(std::uint32_t flags, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCondPhTypes(flags, item);
+    write(index, [&](UtteranceRecord& r) { r.setCondPhTypes(flags, item); });
 }
 
 void SessionLog::setCondObject(const void* object, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCondObject(object, item);
+    write(index, [&](UtteranceRecord& r) { r.setCondObject(object, item); });
 }
 
 void SessionLog::setCondFlag(std::uint8_t flag, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCondFlag(flag, item);
+    write(index, [&](UtteranceRecord& r) { r.setCondFlag(flag, item); });
 }
 
 int SessionLog::addCand(std::int32_t candId, std::int32_t condId, std::int32_t formCode, std::int32_t searchProcNo,
                         std::int32_t hitLevel, const std::string& candSent, const std::string& candNote, int index)
 {
-    UtteranceRecord* record = writable(index);
-    return record ? record->addCand(candId, condId, formCode, searchProcNo, hitLevel, candSent, candNote) : 0;
+    return write(index, 0, [&](UtteranceRecord& r) {
+        return r.addCand(candId, condId, formCode, searchProcNo, hitLevel, candSent, candNote);
+    });
 }
 
 void SessionLog::setCandCorrels(const CorrelPairs& pairs, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCandCorrels(pairs, item);
+    write(index, [&](UtteranceRecord& r) { r.setCandCorrels(pairs, item); });
 }
 
 void SessionLog::setCandWordPairs(const std::vector<WordPair>& pairs, int item, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setCandWordPairs(pairs, item);
+    write(index, [&](UtteranceRecord& r) { r.setCandWordPairs(pairs, item); });
 }
 
 void SessionLog::setAnsweredSent(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setAnsweredSent(text);
+    write(index, [&](UtteranceRecord& r) { r.setAnsweredSent(text); });
 }
 
 void SessionLog::setSelCandId(std::int32_t id, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setSelCandId(id);
+    write(index, [&](UtteranceRecord& r) { r.setSelCandId(id); });
 }
 
 void SessionLog::setAddSent(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setAddSent(text);
+    write(index, [&](UtteranceRecord& r) { r.setAddSent(text); });
 }
 
 void SessionLog::setSelSent(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setSelSent(text);
+    write(index, [&](UtteranceRecord& r) { r.setSelSent(text); });
 }
 
 void SessionLog::setAnsSent(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setAnsSent(text);
+    write(index, [&](UtteranceRecord& r) { r.setAnsSent(text); });
 }
 
 void SessionLog::setSrv(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setSrv(text);
+    write(index, [&](UtteranceRecord& r) { r.setSrv(text); });
 }
 
 void SessionLog::setExtText(const std::string& text, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setExtText(text);
+    write(index, [&](UtteranceRecord& r) { r.setExtText(text); });
 }
 
 void SessionLog::setSentForm(std::int32_t code, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setSentForm(code);
+    write(index, [&](UtteranceRecord& r) { r.setSentForm(code); });
 }
 
 void SessionLog::setHit(bool hit, int index)
 {
-    if (UtteranceRecord* record = writable(index))
-        record->setHit(hit);
+    write(index, [&](UtteranceRecord& r) { r.setHit(hit); });
 }
 
 int SessionLog::getCondCount(int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->getCondCount() : 0;
+    return read(index, 0, [](const UtteranceRecord& r) { return r.getCondCount(); });
 }
 
 int SessionLog::findCondId(const void* object, int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->findCondId(object) : -1;
+    return read(index, -1, [&](const UtteranceRecord& r) { return r.findCondId(object); });
 }
 
 int SessionLog::findCondIndex(const void* object, int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->findCondIndex(object) : -1;
+    return read(index, -1, [&](const UtteranceRecord& r) { return r.findCondIndex(object); });
 }
 
 int SessionLog::getCandCount(int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->getCandCount() : 0;
+    return read(index, 0, [](const UtteranceRecord& r) { return r.getCandCount(); });
 }
 
 int SessionLog::getCandId(int item, int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->getCandId(item) : -1;
+    return read(index, -1, [&](const UtteranceRecord& r) { return r.getCandId(item); });
 }
 
 std::string SessionLog::getAnsSent(int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->getAnsSent() : std::string();
+    return read(index, std::string(), [](const UtteranceRecord& r) { return r.getAnsSent(); });
 }
 
 std::string SessionLog::getExtText(int index) const
 {
-    const UtteranceRecord* record = readable(index);
-    return record ? record->getExtText() : std::string();
+    return read(index, std::string(), [](const UtteranceRecord& r) { return r.getExtText(); });
 }
 
 namespace SessionLogRegistry {

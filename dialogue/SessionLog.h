@@ -76,6 +76,25 @@ private:
     UtteranceRecord* writable(int index);
     // The record a reader reads; null when the index fails.
     const UtteranceRecord* readable(int index) const;
+    // Runs `access` on the record of the index, or answers `fallback`.
+    template <class Result, class Access>
+    Result write(int index, Result fallback, Access access)
+    {
+        UtteranceRecord* record = writable(index);
+        return record ? access(*record) : fallback;
+    }
+    template <class Access>
+    void write(int index, Access access)
+    {
+        if (UtteranceRecord* record = writable(index))
+            access(*record);
+    }
+    template <class Result, class Access>
+    Result read(int index, Result fallback, Access access) const
+    {
+        const UtteranceRecord* record = readable(index);
+        return record ? access(*record) : fallback;
+    }
 
     std::string m_sid;
     std::string m_kbName;

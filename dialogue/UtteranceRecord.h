@@ -10,6 +10,7 @@
 #pragma once
 
 #include "dialogue/TimeStamp.h"
+#include "dialogue/TopicUnit.h"
 
 #include <cstdint>
 #include <string>
@@ -32,12 +33,6 @@ struct CondEntry {
     std::uint8_t flag = 0;
 };
 
-struct WordPair {
-    std::string in_word;
-    std::string kb_word;
-    std::int32_t value = 0;
-};
-
 using CorrelPairs = std::vector<std::pair<std::string, std::string>>;
 
 struct CandEntry {
@@ -49,7 +44,7 @@ struct CandEntry {
     std::string cand_sent;
     std::string cand_note;
     CorrelPairs correls;
-    std::vector<WordPair> word_pairs;
+    std::vector<WordPair> word_pairs;  // copied from the entry's topic unit
 };
 
 struct UtteranceResult {
