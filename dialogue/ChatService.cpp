@@ -92,10 +92,9 @@ std::string ChatService::composeReply(const std::string& key)
     if (request.status() == TurnRequest::PRE_ANALYSED) {
         if (!answered)
             return std::string(2, SENTENCE_SEPARATOR);
-        // The sentence is the one the reply context names; a conversation
-        // without a reply context has none.
-        return reply.getReplyText() + SENTENCE_SEPARATOR + request.sentenceSurface(-1) + SENTENCE_SEPARATOR +
-               reply.getExtensionText();
+        const ReplyContext* context = session->getReplyState().getReplyContext();
+        const std::string sentence = context ? request.sentenceSurface(context->getSentenceIndex()) : std::string();
+        return reply.getReplyText() + SENTENCE_SEPARATOR + sentence + SENTENCE_SEPARATOR + reply.getExtensionText();
     }
     if (!answered)
         return ";;";

@@ -1,13 +1,16 @@
 // One open conversation: what its key carries from utterance to utterance
 // over one loaded knowledge base.  The request holds the utterance being
-// processed, the turn reply the reply of this turn and the last.  The
+// processed, the turn reply the reply of this turn and the last; the
+// dialogue history and the reply state carry over from turn to turn.  The
 // conversation manager creates and deletes it; the knowledge base is
 // borrowed.
 #pragma once
 
 #include "analysis/MorphemeList.h"
 #include "dialogue/Candidate.h"
+#include "dialogue/ReplyState.h"
 #include "knowledge/ReplyEntry.h"
+#include "reply/DialogueHistory.h"
 
 #include <cstdint>
 #include <set>
@@ -91,6 +94,8 @@ public:
     std::string getKey() const { return m_key; }
     TurnRequest& getRequest() { return m_request; }
     TurnReply& getTurnReply() { return m_turnReply; }
+    DialogueHistory& getHistory() { return m_history; }
+    ReplyState& getReplyState() { return m_replyState; }
     CDictionary* getKnowledge() const { return m_knowledge; }
     const std::string& knowledgeName() const { return m_knowledgeName; }
 
@@ -106,6 +111,8 @@ private:
     std::string m_key;
     TurnRequest m_request;
     TurnReply m_turnReply;
+    DialogueHistory m_history;
+    ReplyState m_replyState;
     std::string m_knowledgeName;
     CDictionary* m_knowledge;  // borrowed: the conversation manager owns it
     std::vector<TopicTitle*> m_startTitles;

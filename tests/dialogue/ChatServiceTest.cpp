@@ -67,14 +67,20 @@ TEST_F(ChatServiceTest, AnsweredTurnsComposeTheReplyTextAndEntryNames)
     ASSERT_NE(session, nullptr);
     ReplyEntry entry;
     entry.addNames("表情=笑顔;地図=x", *session->getKnowledge());
+    const std::string analysed = "今日,今日,6,1,0,,きょう;は,は,9,1,0,,は/パン,パン,6,1,0,,パン";
     for (bool preAnalysed : {false, true}) {
-        service->runUtterance(sampleKey, "", preAnalysed ? "パン,パン,6,1,0,,パン" : "パン", preAnalysed);
+        service->runUtterance(sampleKey, "", preAnalysed ? analysed : "パン", preAnalysed);
         session->getRequest().candidates().candidates().emplace_back();
         session->getTurnReply().setReplyText("あります");
         session->getTurnReply().setReplyEntry(entry);
         EXPECT_EQ(service->composeReply(sampleKey),
                   preAnalysed ? "あります\x01\x01表情=笑顔,地図=x" : "あります;表情=笑顔,地図=x;");
     }
+    // The sentence text is the one the reply context names.
+    CaUtterance answered;
+    answered.recordNumber = 1;
+    session->getReplyState().setCurrentReply(answered, "あります", session->getKnowledge());
+    EXPECT_EQ(service->composeReply(sampleKey), "あります\x01パン\x01表情=笑顔,地図=x");
     // The next utterance starts without candidates; the entry stays.
     service->runUtterance(sampleKey, "", "パン", false);
     EXPECT_TRUE(session->getRequest().candidates().empty());
