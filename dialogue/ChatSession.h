@@ -7,7 +7,9 @@
 
 #include "analysis/MorphemeList.h"
 #include "dialogue/Candidate.h"
+#include "dialogue/ReplyState.h"
 #include "knowledge/ReplyEntry.h"
+#include "reply/DialogueHistory.h"
 
 #include <cstdint>
 #include <set>
@@ -91,6 +93,10 @@ public:
     std::string getKey() const { return m_key; }
     TurnRequest& getRequest() { return m_request; }
     TurnReply& getTurnReply() { return m_turnReply; }
+    // The states the conversation has entered, and what it remembers of its
+    // own replies; both carry over from turn to turn.
+    DialogueHistory& getHistory() { return m_history; }
+    ReplyState& getReplyState() { return m_replyState; }
     CDictionary* getKnowledge() const { return m_knowledge; }
     const std::string& knowledgeName() const { return m_knowledgeName; }
 
@@ -106,6 +112,8 @@ private:
     std::string m_key;
     TurnRequest m_request;
     TurnReply m_turnReply;
+    DialogueHistory m_history;
+    ReplyState m_replyState;
     std::string m_knowledgeName;
     CDictionary* m_knowledge;  // borrowed: the conversation manager owns it
     std::vector<TopicTitle*> m_startTitles;
