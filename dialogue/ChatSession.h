@@ -94,6 +94,8 @@ public:
     std::string getKey() const { return m_key; }
     TurnRequest& getRequest() { return m_request; }
     TurnReply& getTurnReply() { return m_turnReply; }
+    // The states the conversation has entered, and what it remembers of its
+    // own replies; both carry over from turn to turn.
     DialogueHistory& getHistory() { return m_history; }
     ReplyState& getReplyState() { return m_replyState; }
     CDictionary* getKnowledge() const { return m_knowledge; }

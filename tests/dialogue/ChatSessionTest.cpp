@@ -18,6 +18,8 @@ TEST(ChatSessionTest, ANewConversationHoldsNoTurn)
     EXPECT_EQ(reply.matchCode(), 'z');
     EXPECT_EQ(reply.focus(), nullptr);
     EXPECT_EQ(reply.getExtensionText(), "");
+    EXPECT_EQ(session.getHistory().currentKind(), 0);
+    EXPECT_EQ(session.getReplyState().getReplyContext(), nullptr);
 
     reply.setReplyText("一");
     reply.rollOver();

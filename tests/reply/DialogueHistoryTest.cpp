@@ -175,6 +175,12 @@ TEST_F(DialogueHistoryTest, StaleDepthsAndPositionsChangeNothing)
     history.reactivate(0xf, 5);
     EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
     EXPECT_EQ(history.partA().replyCount(), 2);
+
+    // A title without replies opens no state of kind 16, nor its kind word.
+    TopicTitle bare(nullptr, nullptr);
+    replies = recordsFor(&bare, 'd', 256);
+    EXPECT_EQ(history.update(replies, state, 0), DialogueHistory::NOTHING_RECORDED);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
     EXPECT_EQ(history.removeKindAt(0), 0);
 }
 
