@@ -30,7 +30,7 @@ GtkWidget* content(GtkWidget* dialog)
 GtkWidget* frame(const char* label, GtkWidget* child)
 {
     GtkWidget* f = gtk_frame_new(label);
-    gtk_container_set_border_width(GTK_CONTAINER(child), 6);
+    g_object_set(child, "margin", 6, nullptr);
     gtk_container_add(GTK_CONTAINER(f), child);
     return f;
 }

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace quibo::pagemaker {
@@ -18,20 +17,7 @@ namespace {
 using test::PellmintTree;
 using test::RecordingBrowser;
 using test::TempFolder;
-
-std::string commandOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char line[1024];
-    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
-        out += line;
-    }
-    if (pipe != nullptr) {
-        pclose(pipe);
-    }
-    return out;
-}
+using test::commandOutput;
 
 class PageBuilderTest : public ::testing::Test {
 protected:
@@ -99,7 +85,7 @@ TEST_F(PageBuilderTest, PreparesTheChosenTemplateWithoutThumbnailCaches)
     ASSERT_TRUE(folderEntries(tree.workFolder(), names));
     EXPECT_EQ(names, (std::vector<std::string>{"index.html", "mp3player.swf", "quibo"}));
     ASSERT_TRUE(folderEntries(tree.workFolder() + "/quibo", names));
-    EXPECT_EQ(names, (std::vector<std::string>{"lib_chat.js", "lib_chats.js"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"lib_chat.js", "lib_chats.js", "page.js"}));
 
     ASSERT_TRUE(builder.switchScripts(true));
     EXPECT_EQ(TempFolder::readFile(tree.workFolder() + "/quibo/lib_chat.js"),
@@ -179,10 +165,11 @@ TEST_F(PageBuilderTest, ListFileLeavesOutKnowledgeFilesAndThePackageUnpacksWithT
     std::filesystem::create_directory(tree.root().path("out dir"));
     ASSERT_TRUE(builder.makeArchive(package, true));
     EXPECT_EQ(std::filesystem::current_path(), tree.workFolder());
-    const std::string listed = "a/b/deep.txt\ndata.PDATA\nindex.html\nquibo/lib_chat.js\nquibo/lib_chats.js\n";
+    const std::string listed =
+        "a/b/deep.txt\ndata.PDATA\nindex.html\nquibo/lib_chat.js\nquibo/lib_chats.js\nquibo/page.js\n";
     EXPECT_EQ(tree.root().read("work/quibo_tgz.in"),
               "--\r\n\"a/b/deep.txt\"\r\n\"data.PDATA\"\r\n\"index.html\"\r\n\"quibo/lib_chat.js\"\r\n"
-              "\"quibo/lib_chats.js\"\r\n");
+              "\"quibo/lib_chats.js\"\r\n\"quibo/page.js\"\r\n");
     EXPECT_EQ(commandOutput("tar -tzf '" + package + "' | sort"), listed);
 
     // Local mode packs the knowledge file too.

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace quibo::pagemaker {
@@ -21,16 +20,7 @@ const std::string MADE = "パッケージを作成しました。";
 
 std::string packageListing(const std::string& package)
 {
-    std::string out;
-    FILE* pipe = popen(("tar -tzf '" + package + "' | sort").c_str(), "r");
-    char line[512];
-    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
-        out += line;
-    }
-    if (pipe != nullptr) {
-        pclose(pipe);
-    }
-    return out;
+    return test::commandOutput("tar -tzf '" + package + "' | sort");
 }
 
 class PellmintDlgTest : public ::testing::Test {
@@ -147,7 +137,7 @@ TEST_F(PellmintDlgTest, MakeWritesALocalPackageBesideTheResourceAndAsksBeforeOve
     dlg.make();
     const std::string package = tree.root().path("res/sample.tgz");
     EXPECT_EQ(front.shown, std::vector<std::string>{MADE});
-    EXPECT_EQ(packageListing(package), "index.html\nquibo/custom.js\nquibo/lib_chat.js\nsample.pdata\n");
+    EXPECT_EQ(packageListing(package), "index.html\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\nsample.pdata\n");
 
     test::TempFolder unpacked;
     ASSERT_EQ(std::system(("tar -xzf '" + package + "' -C '" + unpacked.path() + "'").c_str()), 0);
@@ -175,7 +165,7 @@ TEST_F(PellmintDlgTest, ServerPackagesCarryTheServerScriptAndNoKnowledgeFile)
     dlg.make();
     EXPECT_EQ(front.shown, std::vector<std::string>{MADE});
     EXPECT_EQ(packageListing(tree.root().path("res/sample.tgz")),
-              "index.html\nmp3player.swf\nquibo/custom.js\nquibo/lib_chat.js\n");
+              "index.html\nmp3player.swf\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\n");
     EXPECT_NE(customJs().find("quibo_chat_name = \"bakery\" ;\n"), std::string::npos);
 
     // A test always builds the local variant, after a note on what it is.
@@ -204,7 +194,7 @@ TEST_F(PellmintDlgTest, AKnowledgeFileWithAForbiddenNameIsRenamedOnlyForAPackage
     dlg.make();
     EXPECT_EQ(front.shown, (std::vector<std::string>{"[pdata 知識 -> quibo]", MADE}));
     EXPECT_EQ(packageListing(tree.root().path("res/mychat.tgz")),
-              "index.html\nmychat.pdata\nquibo/custom.js\nquibo/lib_chat.js\n");
+              "index.html\nmychat.pdata\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\n");
 
     front.shown.clear();
     dlg.test();

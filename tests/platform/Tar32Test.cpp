@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace quibo::test {
@@ -22,20 +21,6 @@ std::pair<int, std::string> run(const std::string& command)
 std::string quoted(const std::string& path)
 {
     return "\"" + path + "\"";
-}
-
-std::string systemTarListing(const std::string& archive)
-{
-    std::string out;
-    FILE* pipe = popen(("tar -tzf " + quoted(archive) + " | sort").c_str(), "r");
-    char line[512];
-    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
-        out += line;
-    }
-    if (pipe != nullptr) {
-        pclose(pipe);
-    }
-    return out;
 }
 
 TEST(Tar32Test, ExtractsAndListsAGoodArchiveLeavingTheOutputEmpty)
@@ -143,7 +128,7 @@ TEST(Tar32Test, CreatesFromAListFileThatTheSystemTarReads)
     std::filesystem::current_path(previous);
 
     EXPECT_EQ(made, std::make_pair(0, std::string()));
-    EXPECT_EQ(systemTarListing(tgz), "index.html\nquibo/custom.js\nwith space.txt\n");
+    EXPECT_EQ(commandOutput("tar -tzf " + quoted(tgz) + " | sort"), "index.html\nquibo/custom.js\nwith space.txt\n");
     EXPECT_EQ(viaLink.first, TAR32_ERROR_FILE);
     EXPECT_EQ(missing.first, TAR32_ERROR_FILE);
     EXPECT_FALSE(std::filesystem::exists(dir.path("bad.tgz")));

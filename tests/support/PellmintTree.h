@@ -30,12 +30,17 @@ inline std::string sampleResource()
 
 class PellmintTree {
 public:
-    explicit PellmintTree(bool withTemplates = true)
+    PellmintTree()
     {
         std::filesystem::create_directories(m_root.path("install/QUIBO3.1"));
-        if (withTemplates) {
-            std::filesystem::copy(std::string(QUIBO_SOURCE_DIR) + "/data/pellmint", templateRoot(),
-                                  std::filesystem::copy_options::recursive);
+        {
+            // As the build installs them: each template with the shared scripts.
+            const std::string source = std::string(QUIBO_SOURCE_DIR) + "/data/pellmint";
+            std::filesystem::copy(source + "/templates", templateRoot(), std::filesystem::copy_options::recursive);
+            for (const auto& folder : std::filesystem::directory_iterator(templateRoot())) {
+                std::filesystem::copy(source + "/common", folder.path() / "parts",
+                                      std::filesystem::copy_options::recursive);
+            }
         }
         ::mkdir(workArea().c_str(), 0700);
         m_registry = std::make_unique<TempRegistry>(

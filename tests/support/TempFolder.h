@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,22 @@
 #include <vector>
 
 namespace quibo::test {
+
+// What `command` (run by the shell) printed on its standard output.
+inline std::string commandOutput(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char block[1024];
+    while (std::fgets(block, sizeof block, pipe) != nullptr) {
+        out += block;
+    }
+    pclose(pipe);
+    return out;
+}
 
 class TempFolder {
 public:

@@ -1,22 +1,8 @@
-<!DOCTYPE html>
-<html lang="ja">
-<head>
-<meta charset="UTF-8">
-<title>QUIBO チャット</title>
-<style>
-body { margin: 0; font-family: sans-serif; background: #fdf6ec; }
-#quibo-header { background: #b3541e; color: #fff; padding: 10px 16px; font-size: 18px; }
-#quibo-log { height: 260px; overflow-y: auto; margin: 12px 16px; padding: 8px; background: #fff; border: 1px solid #e0c9a6; }
-#quibo-log div { margin: 6px 0; white-space: pre-wrap; }
-#quibo-log .quibo-input { text-align: right; }
-#quibo-log .quibo-notice { color: #8a4b00; }
-#quibo-form { margin: 0 16px 16px; display: flex; gap: 8px; }
-#quibo-text { flex: 1; padding: 6px; }
-</style>
-<style id="quibo-style"></style>
-<script>
-// What custom.js sets through quiboCustom: face and colour of the visitor's
-// text ("quibo-input") and of the replies ("quibo-output").
+// The page's side of the chat: the text styles and the chat log.  Every
+// call to the control, or to the chat server, is in lib_chat.js.
+
+// Face and colour of the visitor's text ("quibo-input") and of the replies
+// ("quibo-output"), which custom.js sets through quiboCustom.
 var quiboStyles = {};
 
 function quiboSetStyle(name, property, value)
@@ -77,16 +63,3 @@ function quiboTakeInput()
 	}
 	return text;
 }
-</script>
-<script src="quibo/custom.js"></script>
-<script src="quibo/lib_chat.js"></script>
-</head>
-<body onload="quiboStart()">
-<div id="quibo-header">QUIBO チャット（シンプル）</div>
-<div id="quibo-log"></div>
-<form id="quibo-form" onsubmit="quiboSend(); return false;">
-<input id="quibo-text" class="quibo-input" type="text" autocomplete="off" placeholder="質問をどうぞ">
-<button type="submit">送信</button>
-</form>
-</body>
-</html>
