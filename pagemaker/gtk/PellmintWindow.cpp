@@ -4,7 +4,6 @@
 #include "pagemaker/gtk/SideDialogs.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace quibo::pagemaker {
 namespace {
@@ -43,19 +42,15 @@ GtkWidget* PellmintWindow::add(int id, GtkWidget* widget)
     return widget;
 }
 
-template <typename Handler>
-void PellmintWindow::onClicked(int id, Handler handler)
+void PellmintWindow::onClicked(int id, void (PellmintDlg::*handler)())
 {
-    // The handler outlives the call: it is kept with the button.
-    auto* kept = new std::function<void()>([this, handler] {
-        handler();
-        sync();
-    });
-    g_signal_connect_data(control(id), "clicked", G_CALLBACK(+[](GtkButton*, gpointer data) {
-                              (*static_cast<std::function<void()>*>(data))();
-                          }),
-                          kept, +[](gpointer data, GClosure*) { delete static_cast<std::function<void()>*>(data); },
-                          GConnectFlags(0));
+    m_actions.push_back(std::make_unique<Action>(Action{this, handler}));
+    g_signal_connect(control(id), "clicked", G_CALLBACK(+[](GtkButton*, gpointer data) {
+                         const Action& action = *static_cast<Action*>(data);
+                         (action.window->m_dlg.*action.handler)();
+                         action.window->sync();
+                     }),
+                     m_actions.back().get());
 }
 
 void PellmintWindow::onEdit(int id, std::string PellmintDlg::*field)
@@ -185,11 +180,11 @@ bool PellmintWindow::open()
     onEdit(ID_CHAT, &PellmintDlg::m_chatName);
     onEdit(ID_DOWNLOAD, &PellmintDlg::m_downloadUrl);
     onEdit(ID_RESOURCE, &PellmintDlg::m_resourcePath);
-    onClicked(ID_REPLY_FONT, [this] { m_dlg.onReplyFont(); });
-    onClicked(ID_INPUT_FONT, [this] { m_dlg.onInputFont(); });
-    onClicked(ID_BROWSE, [this] { m_dlg.onBrowse(); });
-    onClicked(ID_TEST, [this] { m_dlg.test(); });
-    onClicked(ID_MAKE, [this] { m_dlg.make(); });
+    onClicked(ID_REPLY_FONT, &PellmintDlg::onReplyFont);
+    onClicked(ID_INPUT_FONT, &PellmintDlg::onInputFont);
+    onClicked(ID_BROWSE, &PellmintDlg::onBrowse);
+    onClicked(ID_TEST, &PellmintDlg::test);
+    onClicked(ID_MAKE, &PellmintDlg::make);
     g_signal_connect_swapped(control(ID_CLOSE), "clicked", G_CALLBACK(gtk_widget_destroy), m_window);
 
     // A file dropped on the resource path: the model decides what it means.

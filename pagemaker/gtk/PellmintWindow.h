@@ -8,7 +8,9 @@
 
 #include <gtk/gtk.h>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace quibo::pagemaker {
 
@@ -33,8 +35,8 @@ private:
     void build();
     // Shows the model's fields and the enabling of the server-mode controls.
     void sync();
-    template <typename Handler>
-    void onClicked(int id, Handler handler);
+    // A button that runs a handler of the model, then shows the model.
+    void onClicked(int id, void (PellmintDlg::*handler)());
     void onEdit(int id, std::string PellmintDlg::*field);
 
     WebBrowser m_preview;
@@ -42,6 +44,11 @@ private:
     GtkWidget* m_window = nullptr;
     std::map<int, GtkWidget*> m_controls;
     bool m_syncing = false;
+    struct Action {
+        PellmintWindow* window;
+        void (PellmintDlg::*handler)();
+    };
+    std::vector<std::unique_ptr<Action>> m_actions;
 };
 
 }  // namespace quibo::pagemaker

@@ -48,22 +48,5 @@ TEST(PellmintAppTest, RemovingTheWorkAreaTakesEverythingInItAndNothingElse)
     EXPECT_EQ(std::filesystem::current_path(), tmp.path());
 }
 
-TEST(PellmintAppTest, TheTemporaryFolderComesFromTmpdir)
-{
-    const char* old = std::getenv("TMPDIR");
-    const std::string saved = old != nullptr ? old : "";
-    setenv("TMPDIR", "/var/tmp", 1);
-    EXPECT_EQ(temporaryFolder(), "/var/tmp/");
-    setenv("TMPDIR", "", 1);
-    EXPECT_EQ(temporaryFolder(), "/tmp/");
-    setenv("TMPDIR", ("/" + std::string(260, 'x')).c_str(), 1);
-    EXPECT_EQ(temporaryFolder(), "");
-    if (old != nullptr) {
-        setenv("TMPDIR", saved.c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
-    }
-}
-
 }  // namespace
 }  // namespace quibo::pagemaker

@@ -59,20 +59,5 @@ TEST(ShellOperationsTest, LinksAreNeverFollowed)
     EXPECT_FALSE(deletePath(tmp.path("from")));
 }
 
-TEST(ShellOperationsTest, RenamesNeverReplaceAndPathsMustFitTheirBuffers)
-{
-    TempFolder tmp;
-    tmp.write("a", "a");
-    tmp.write("b", "b");
-    EXPECT_FALSE(renamePath(tmp.path("a"), tmp.path("b")));
-    EXPECT_EQ(tmp.read("b"), "b");
-    EXPECT_TRUE(renamePath(tmp.path("a"), tmp.path("c")));
-
-    const std::string base = tmp.path("x");
-    const std::string fits = base + std::string(258 - base.size(), 'x');
-    EXPECT_FALSE(deletePath(fits + "x"));
-    EXPECT_FALSE(renamePath(tmp.path("c"), base + "/" + std::string(519 - base.size(), 'y')));
-}
-
 }  // namespace
 }  // namespace quibo::pagemaker

@@ -178,6 +178,9 @@ gboolean poll(gpointer data)
 
 extern "C" G_MODULE_EXPORT void gtk_module_init(gint*, gchar***)
 {
+    // The web views' helper processes are started later with this
+    // environment; the driver belongs to the program alone.
+    g_unsetenv("GTK_MODULES");
     static Driver driver;
     const char* report = std::getenv("PELLMINT_DRIVER_REPORT");
     const char* shot = std::getenv("PELLMINT_DRIVER_SHOT");
