@@ -21,6 +21,7 @@
 //   title TYPE source=TEXT [x=TEXT] [y=TEXT] [a=TEXT] [id=NAME] [priority=N]
 //         [dca=HEX] [polarity=P1,P2,P3] [centres=E1,E2] [searchable=0|1] [complete=0|1]
 //                                         a title of the last topic; TYPE is X_Y_N, ...
+//                                         or a slot code in hexadecimal (0x29)
 //   idtitle NAME TOPIC INDEX              lists title INDEX of TOPIC under NAME
 #pragma once
 
