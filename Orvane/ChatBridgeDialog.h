@@ -65,6 +65,7 @@ public:
     bool running() const { return m_running; }
     const std::string& replyText() const { return m_replyText; }
     const std::string& extensionText() const { return m_extensionText; }
+    const std::string& knowledgeFile() const { return m_knowledgeFile; }
     const std::optional<TextControl>& transcript() const { return m_transcript; }
     const std::optional<TextControl>& input() const { return m_input; }
 

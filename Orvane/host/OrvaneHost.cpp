@@ -124,8 +124,9 @@ int runHost(const HostOptions& options, std::istream& questions, std::ostream& o
     }
     const std::string knowledge = options.knowledge.empty() ? defaultKnowledgeFile() : options.knowledge;
     if (!control.initialize(knowledge)) {
-        err << "orvane-host: cannot initialise the control with \"" << knowledge << "\": " << control.error()
-            << "\n";
+        const std::string reason = control.error();
+        err << "orvane-host: cannot initialise the control with \"" << knowledge << "\""
+            << (reason.empty() ? "" : ": " + reason) << "\n";
         return 1;
     }
     const bool prompt = !options.plain && &questions == &std::cin && isatty(STDIN_FILENO);

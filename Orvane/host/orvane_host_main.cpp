@@ -1,8 +1,10 @@
 // orvane-host [--plain] [--knowledge FILE-OR-URL] [--extension NAME]... [QUESTIONS-FILE]
 #include "Orvane/host/OrvaneHost.h"
 
+#include <ext/stdio_filebuf.h>
 #include <fstream>
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -14,13 +16,27 @@ int main(int argc, char** argv)
                      "[QUESTIONS-FILE]\n";
         return 2;
     }
-    if (options->questionsFile.empty()) {
-        return quibo::orvane::runHost(*options, std::cin, std::cout, std::cerr);
+    std::ifstream file;
+    if (!options->questionsFile.empty()) {
+        file.open(options->questionsFile);
+        if (!file) {
+            std::cerr << "orvane-host: cannot read " << options->questionsFile << "\n";
+            return 1;
+        }
     }
-    std::ifstream questions(options->questionsFile);
-    if (!questions) {
-        std::cerr << "orvane-host: cannot read " << options->questionsFile << "\n";
+    std::istream& questions = options->questionsFile.empty() ? std::cin : file;
+    if (!options->plain) {
+        return quibo::orvane::runHost(*options, questions, std::cout, std::cerr);
+    }
+    // Plain output is the replies alone: whatever else the engine writes to
+    // standard output goes to standard error instead.
+    std::cout.flush();
+    const int replies = dup(STDOUT_FILENO);
+    if (replies < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::cerr << "orvane-host: cannot set the output aside\n";
         return 1;
     }
-    return quibo::orvane::runHost(*options, questions, std::cout, std::cerr);
+    __gnu_cxx::stdio_filebuf<char> buffer(replies, std::ios::out);
+    std::ostream out(&buffer);
+    return quibo::orvane::runHost(*options, questions, out, std::cerr);
 }
