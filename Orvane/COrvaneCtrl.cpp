@@ -1,5 +1,6 @@
 #include "Orvane/COrvaneCtrl.h"
 
+#include "platform/IconvText.h"
 #include "platform/UrlDownload.h"
 
 #include <cstdio>
@@ -76,7 +77,9 @@ int COrvaneCtrl::Iinitialize(const char* url)
     if (!MessageQueue::forThisThread().pumpUntil(m_window, [this] { return m_dialog != nullptr; })) {
         return 0;
     }
-    platform::DownloadResult local = platform::urlDownloadToCacheFile(url);
+    // The page names the file in Shift_JIS; file names here are UTF-8.
+    const std::string name = platform::convertWithIconv("UTF-8", "CP932", url);
+    platform::DownloadResult local = platform::urlDownloadToCacheFile(name);
     // The conversation key separates its parts with ':' and ';'.
     if (local.ok && local.path.find_first_of(":;") != std::string::npos) {
         local = platform::copyIntoCache(local.path);

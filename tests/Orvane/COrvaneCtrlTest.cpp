@@ -1,5 +1,6 @@
 #include "Orvane/COrvaneCtrl.h"
 
+#include "platform/IconvText.h"
 #include "tests/support/ControlShell.h"
 #include "tests/support/HttpTestServer.h"
 #include "tests/support/TempCacheHome.h"
@@ -74,6 +75,12 @@ TEST_F(COrvaneCtrlTest, KnowledgeIsFetchedFromTheUrlAndKeptUnderAPlainPath)
         EXPECT_EQ(test::readFile(local), test::readFile(m_sample));
     }
     EXPECT_EQ(m_cache.files().size(), 2u);
+
+    // The page names a local file in Shift_JIS; it is used in place.
+    const std::string japanese = m_cache.home() + test::utf8(u8"/知識.pdata");
+    std::filesystem::copy_file(m_sample, japanese);
+    ASSERT_EQ(m_control.Iinitialize(platform::convertWithIconv("CP932", "UTF-8", japanese).c_str()), 1);
+    EXPECT_EQ(m_control.dialog()->knowledgeFile(), japanese);
 }
 
 TEST_F(COrvaneCtrlTest, InitializeFailures)
