@@ -13,23 +13,33 @@ struct OrvaneCtrl {
 
 namespace {
 
-template <typename Result, typename Call>
-Result guarded(Result failed, Call call) noexcept
+using quibo::orvane::COrvaneCtrl;
+
+// Runs `body` on the control: `failed` for a null control or when anything
+// is thrown.
+template <typename Result, typename Body>
+Result guarded(Result failed, Body body) noexcept
 {
     try {
-        return call();
+        return body();
     } catch (...) {
         return failed;
     }
 }
 
-template <typename Call>
-void guarded(Call call) noexcept
+template <typename Result, typename Body>
+Result onControl(OrvaneCtrl* control, Result failed, Body body) noexcept
 {
-    try {
-        call();
-    } catch (...) {
-    }
+    return control ? guarded(failed, [&] { return body(control->control); }) : failed;
+}
+
+template <typename Body>
+void onControl(OrvaneCtrl* control, Body body) noexcept
+{
+    onControl(control, 0, [&](COrvaneCtrl& c) {
+        body(c);
+        return 0;
+    });
 }
 
 }  // namespace
@@ -43,82 +53,60 @@ OrvaneCtrl* OrvaneCreateControl(void)
 
 void OrvaneDestroyWindow(OrvaneCtrl* control)
 {
-    guarded([&] {
-        if (control) {
-            control->control.destroyWindow();
-        }
-    });
+    onControl(control, [](COrvaneCtrl& c) { c.destroyWindow(); });
 }
 
 void OrvaneDestroyControl(OrvaneCtrl* control)
 {
-    guarded([&] { delete control; });
+    guarded(0, [&] {
+        delete control;
+        return 0;
+    });
 }
 
 BOOL Iinitialize(OrvaneCtrl* control, const char* strDataFullPath)
 {
-    return guarded<BOOL>(0, [&] { return control ? control->control.Iinitialize(strDataFullPath) : 0; });
+    return onControl(control, 0, [&](COrvaneCtrl& c) { return c.Iinitialize(strDataFullPath); });
 }
 
 void IsetUserQuestion(OrvaneCtrl* control, const char* strQuestion)
 {
-    guarded([&] {
-        if (control) {
-            control->control.IsetUserQuestion(strQuestion);
-        }
-    });
+    onControl(control, [&](COrvaneCtrl& c) { c.IsetUserQuestion(strQuestion); });
 }
 
 BSTR IgetReplyInfo(OrvaneCtrl* control)
 {
-    return guarded<BSTR>(nullptr, [&] { return control ? control->control.IgetReplyInfo() : nullptr; });
+    return onControl<BSTR>(control, nullptr, [](COrvaneCtrl& c) { return c.IgetReplyInfo(); });
 }
 
 void IfreeReplyBstr(OrvaneCtrl* control)
 {
-    guarded([&] {
-        if (control) {
-            control->control.IfreeReplyBstr();
-        }
-    });
+    onControl(control, [](COrvaneCtrl& c) { c.IfreeReplyBstr(); });
 }
 
 BSTR IgetErrorMessage(OrvaneCtrl* control)
 {
-    return guarded<BSTR>(nullptr, [&] { return control ? control->control.IgetErrorMessage() : nullptr; });
+    return onControl<BSTR>(control, nullptr, [](COrvaneCtrl& c) { return c.IgetErrorMessage(); });
 }
 
 void IfreeErrorBstr(OrvaneCtrl* control)
 {
-    guarded([&] {
-        if (control) {
-            control->control.IfreeErrorBstr();
-        }
-    });
+    onControl(control, [](COrvaneCtrl& c) { c.IfreeErrorBstr(); });
 }
 
 BSTR IgetExtensionInfo(OrvaneCtrl* control, const char* lpszKey)
 {
-    return guarded<BSTR>(nullptr,
-                         [&] { return control ? control->control.IgetExtensionInfo(lpszKey) : nullptr; });
+    return onControl<BSTR>(control, nullptr, [&](COrvaneCtrl& c) { return c.IgetExtensionInfo(lpszKey); });
 }
 
 void IfreeExtensionInfo(OrvaneCtrl* control)
 {
-    guarded([&] {
-        if (control) {
-            control->control.IfreeExtensionInfo();
-        }
-    });
+    onControl(control, [](COrvaneCtrl& c) { c.IfreeExtensionInfo(); });
 }
 
 void AboutBox(OrvaneCtrl* control)
 {
-    guarded([&] {
-        if (control) {
-            control->control.AboutBox();
-        }
-    });
+    onControl(control, [](COrvaneCtrl& c) { c.AboutBox(); });
 }
 
 HRESULT DllRegisterServer(void)
