@@ -77,6 +77,9 @@ TEST_F(ChatBridgeDialogTest, ADroppedQuestionEndsItsWaitAfterFiveSecondsAndTheTi
 {
     ASSERT_EQ(m_dialog.startSession(m_sample), 1);
     ask(sjis(u8" \t　 "));
+    // Nothing can arrive and no timer runs: the lookup does not wait.
+    EXPECT_EQ(m_dialog.extensionValue("x"), "");
+    EXPECT_EQ(m_clock.elapsedMillis(), 0);
     EXPECT_EQ(m_dialog.waitReply(), "");
     EXPECT_EQ(m_clock.elapsedMillis(), 5000);
 

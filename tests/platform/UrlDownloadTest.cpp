@@ -100,16 +100,5 @@ TEST_F(UrlDownloadTest, FailedTransfersLeaveNothingInTheCache)
     EXPECT_TRUE(m_cache.files().empty());
 }
 
-TEST_F(UrlDownloadTest, CopyIntoCacheGivesAPlainName)
-{
-    const std::string odd = m_cache.home() + "/c:;d.pdata";
-    std::filesystem::copy_file(m_source, odd);
-    const DownloadResult copy = copyIntoCache(odd);
-    ASSERT_TRUE(copy.ok) << copy.error;
-    EXPECT_EQ(copy.path.find_first_of(":;"), std::string::npos);
-    EXPECT_EQ(contents(copy.path), "knowledge");
-    EXPECT_EQ(m_cache.files().size(), 1u);
-}
-
 }  // namespace
 }  // namespace quibo::platform

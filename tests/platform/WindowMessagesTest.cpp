@@ -59,26 +59,6 @@ TEST_F(WindowMessagesTest, PostedMessagesWaitForAPumpAndSentOnesRunAtOnce)
     m_queue.destroyWindow(otherWindow);
 }
 
-TEST_F(WindowMessagesTest, TimerFiresInVirtualTimeUntilKilled)
-{
-    Recorder recorder(m_log, "w");
-    const WindowHandle window = m_queue.createWindow(recorder);
-    ASSERT_TRUE(m_queue.setTimer(window, 1, 5000));
-    m_clock.advance(1000);
-    // Re-arming starts the period again.
-    ASSERT_TRUE(m_queue.setTimer(window, 1, 5000));
-    EXPECT_FALSE(m_queue.peekMessage(window));
-    EXPECT_TRUE(m_queue.pumpUntil(window, [&] { return m_log.size() == 2; }));
-    EXPECT_EQ(m_log, (std::vector<std::string>{"w 275:1", "w 275:1"}));
-    EXPECT_EQ(m_clock.elapsedMillis(), 11000);
-
-    EXPECT_TRUE(m_queue.killTimer(window, 1));
-    EXPECT_FALSE(m_queue.killTimer(window, 1));
-    EXPECT_FALSE(m_queue.pumpUntil(window, [] { return false; }));
-    EXPECT_EQ(m_clock.elapsedMillis(), 11000);
-    m_queue.destroyWindow(window);
-}
-
 TEST_F(WindowMessagesTest, DestroyingAWindowEndsItsChildrenMessagesAndTimers)
 {
     Recorder parent(m_log, "p");
