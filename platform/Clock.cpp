@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 
 #include <atomic>
+#include <cerrno>
 #include <ctime>
 
 namespace quibo::platform {
@@ -24,6 +25,16 @@ const SystemClock systemClock;
 std::atomic<const Clock*> current{nullptr};
 
 }  // namespace
+
+void Clock::sleepMillis(std::int64_t millis) const
+{
+    if (millis <= 0) {
+        return;
+    }
+    timespec ts{static_cast<time_t>(millis / 1000), static_cast<long>(millis % 1000) * 1000000};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
 
 const Clock& clock()
 {

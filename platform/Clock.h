@@ -16,6 +16,9 @@ public:
     virtual std::int64_t wallMillis() const = 0;
     // Monotonic milliseconds from an arbitrary origin.
     virtual std::int64_t elapsedMillis() const = 0;
+    // Lets `millis` milliseconds pass: a message pump that has nothing to do
+    // before its next timer waits here.
+    virtual void sleepMillis(std::int64_t millis) const;
 };
 
 // The clock in force: the system clock unless a test installed another.
@@ -37,6 +40,12 @@ class FakeClock : public Clock {
 public:
     std::int64_t wallMillis() const override { return m_wall; }
     std::int64_t elapsedMillis() const override { return m_elapsed; }
+    // Virtual time: waiting moves the clock on at once.
+    void sleepMillis(std::int64_t millis) const override
+    {
+        m_wall += millis;
+        m_elapsed += millis;
+    }
 
     void setWallMillis(std::int64_t t) { m_wall = t; }
     void advance(std::int64_t millis)
@@ -46,8 +55,8 @@ public:
     }
 
 private:
-    std::int64_t m_wall = 0;
-    std::int64_t m_elapsed = 0;
+    mutable std::int64_t m_wall = 0;
+    mutable std::int64_t m_elapsed = 0;
 };
 
 }  // namespace quibo::platform

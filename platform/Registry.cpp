@@ -1,8 +1,13 @@
 #include "platform/Registry.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iconv.h>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace quibo::platform {
@@ -188,6 +193,159 @@ std::string readRegistryString(std::string_view subKey, std::string_view name)
 std::string readProductString(std::string_view name)
 {
     return readRegistryString(PRODUCT_KEY, name);
+}
+
+}  // namespace quibo::platform
+
+namespace quibo::platform {
+namespace {
+
+std::string_view lineText(std::string_view line)
+{
+    if (line.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
+        line.remove_prefix(BYTE_ORDER_MARK.size());
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return trimBlanks(line);
+}
+
+// The canonical key of a section header line; nothing for other lines.
+std::optional<std::string> headerKey(std::string_view line)
+{
+    const std::string_view text = lineText(line);
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']') {
+        return std::nullopt;
+    }
+    return canonicalKey(text.substr(1, text.size() - 2));
+}
+
+}  // namespace
+
+RegistryFileEditor::RegistryFileEditor() : m_path(registryFilePath())
+{
+    std::ifstream file(m_path, std::ios::binary);
+    std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    m_finalNewline = contents.empty() || contents.back() == '\n';
+    if (!contents.empty() && contents.back() == '\n') {
+        contents.pop_back();
+    }
+    std::size_t from = 0;
+    while (!contents.empty() && from <= contents.size()) {
+        const std::size_t to = std::min(contents.find('\n', from), contents.size());
+        m_lines.emplace_back(contents.substr(from, to - from));
+        from = to + 1;
+    }
+}
+
+std::size_t RegistryFileEditor::findSection(std::string_view canonical) const
+{
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (headerKey(m_lines[i]) == canonical) {
+            found = i;
+        }
+    }
+    return found;
+}
+
+std::size_t RegistryFileEditor::sectionEnd(std::size_t header) const
+{
+    std::size_t end = header + 1;
+    while (end < m_lines.size() && !headerKey(m_lines[end])) {
+        ++end;
+    }
+    return end;
+}
+
+void RegistryFileEditor::createKey(std::string_view key)
+{
+    if (findSection(canonicalKey(key)) == std::string::npos) {
+        m_lines.push_back("[" + std::string(key) + "]");
+    }
+}
+
+void RegistryFileEditor::setString(std::string_view key, std::string_view name, std::string_view value)
+{
+    const std::string line = std::string(name) + "=" + std::string(value);
+    const std::size_t header = findSection(canonicalKey(key));
+    if (header == std::string::npos) {
+        m_lines.push_back("[" + std::string(key) + "]");
+        m_lines.push_back(line);
+        return;
+    }
+    const std::size_t end = sectionEnd(header);
+    std::size_t insertAt = header + 1;
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const std::string_view text = lineText(m_lines[i]);
+        if (text.empty() || text.front() == ';' || text.front() == '#') {
+            continue;
+        }
+        insertAt = i + 1;
+        const std::size_t equals = text.find('=');
+        if (equals != std::string_view::npos &&
+            upperAscii(trimBlanks(text.substr(0, equals))) == upperAscii(name)) {
+            m_lines[i] = line;
+            return;
+        }
+    }
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), line);
+}
+
+void RegistryFileEditor::deleteKey(std::string_view key)
+{
+    const std::string canonical = canonicalKey(key);
+    const std::string below = canonical + "\\";
+    std::vector<std::string> kept;
+    bool deleting = false;
+    for (std::string& line : m_lines) {
+        if (const std::optional<std::string> header = headerKey(line)) {
+            deleting = *header == canonical || header->rfind(below, 0) == 0;
+        }
+        if (!deleting) {
+            kept.push_back(std::move(line));
+        }
+    }
+    m_lines = std::move(kept);
+}
+
+bool RegistryFileEditor::save() const
+{
+    struct stat status {};
+    mode_t mode = 0644;
+    if (stat(m_path.c_str(), &status) == 0) {
+        if ((status.st_mode & 0222) == 0) {
+            return false;
+        }
+        mode = status.st_mode & 07777;
+    }
+    std::string contents;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        contents += m_lines[i];
+        if (i + 1 < m_lines.size() || m_finalNewline) {
+            contents += '\n';
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
+    std::string temporary = m_path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool written = fchmod(fd, mode) == 0;
+    for (std::size_t done = 0; written && done < contents.size();) {
+        const ssize_t n = write(fd, contents.data() + done, contents.size() - done);
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), m_path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace quibo::platform

@@ -17,6 +17,9 @@
 //
 // The file is found through the environment variable QUIBO_REGISTRY, else at
 // $XDG_CONFIG_HOME/quibo/registry, else at $HOME/.config/quibo/registry.
+//
+// A key's default (unnamed) value is written "@".  An empty section stands
+// for a key without values.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quibo::platform {
 
@@ -61,5 +65,39 @@ std::string readRegistryString(std::string_view subKey, std::string_view name);
 // readRegistryString under PRODUCT_KEY, for callers whose own literals are
 // not engine text (`name` is ASCII).
 std::string readProductString(std::string_view name);
+
+// Changes to the registry file, made in memory and written back whole by
+// save().  Everything the edits do not touch stays byte for byte as it was,
+// so that adding keys and deleting them again gives back the same file.
+// Key paths are full paths from the root ("HKEY_LOCAL_MACHINE\SOFTWARE\...")
+// in the file's UTF-8.
+class RegistryFileEditor {
+public:
+    // The registry file in force (a missing file reads as empty).
+    RegistryFileEditor();
+
+    // Creates the key, with its parents implied, when it is not there.
+    void createKey(std::string_view key);
+    // Sets the value in the key's last section, or in a new section at the
+    // end of the file.
+    void setString(std::string_view key, std::string_view name, std::string_view value);
+    // Deletes the key and every key below it; a missing key is no error.
+    void deleteKey(std::string_view key);
+
+    // Writes the file back (to a temporary file, then renamed over it, with
+    // its permission bits).  False when the file is read-only, that is when
+    // its permission bits grant nobody writing (even to a superuser, as a
+    // read-only attribute would), or the write fails.
+    bool save() const;
+
+private:
+    // Index of the line of the key's last section header, or npos.
+    std::size_t findSection(std::string_view canonical) const;
+    std::size_t sectionEnd(std::size_t header) const;
+
+    std::string m_path;
+    std::vector<std::string> m_lines;
+    bool m_finalNewline = true;
+};
 
 }  // namespace quibo::platform

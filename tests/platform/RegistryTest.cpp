@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
 namespace quibo::platform {
 namespace {
 
@@ -94,6 +98,45 @@ TEST(RegistryTest, DefaultFileLivesInTheUsersConfigurationFolder)
     } else {
         unsetenv("QUIBO_REGISTRY");
     }
+}
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST(RegistryTest, EditorChangesOnlyWhatItTouches)
+{
+    const std::string before = "; mine\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme]\r\nName=old\r\n\r\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Acme\\Sub]\nX=1\n[HKEY_LOCAL_MACHINE\\Kept]";
+    TempRegistry registry(before);
+    RegistryFileEditor editor;
+    editor.setString("HKEY_LOCAL_MACHINE\\SOFTWARE\\ACME", "name", "new");
+    editor.setString("HKEY_LOCAL_MACHINE\\SOFTWARE\\ACME", "Other", "2");
+    editor.createKey("HKEY_LOCAL_MACHINE\\New\\Empty");
+    editor.deleteKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme\\");
+    editor.setString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme", "@", "default");
+    ASSERT_TRUE(editor.save());
+    EXPECT_EQ(fileContents(registry.file()),
+              "; mine\r\n[HKEY_LOCAL_MACHINE\\Kept]\n[HKEY_LOCAL_MACHINE\\New\\Empty]\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme]\n@=default");
+    EXPECT_EQ(readRegistryString("SOFTWARE\\Acme", "@"), "default");
+    EXPECT_NE(RegistryKey::openLocalMachine("New\\Empty"), nullptr);
+
+    RegistryFileEditor undo;
+    undo.deleteKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Acme");
+    undo.deleteKey("HKEY_LOCAL_MACHINE\\New");
+    ASSERT_TRUE(undo.save());
+    EXPECT_EQ(fileContents(registry.file()), "; mine\r\n[HKEY_LOCAL_MACHINE\\Kept]");
+
+    // A file whose permission bits allow no writing is not written, even by
+    // a superuser.
+    chmod(registry.file().c_str(), 0444);
+    RegistryFileEditor readOnly;
+    readOnly.setString("HKEY_LOCAL_MACHINE\\Kept", "A", "b");
+    EXPECT_FALSE(readOnly.save());
+    EXPECT_EQ(fileContents(registry.file()), "; mine\r\n[HKEY_LOCAL_MACHINE\\Kept]");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A fresh folder below the temporary folder, removed with everything in it
-// when the object goes away.
+// Test scaffolding of the process's surroundings: a fresh temporary folder
+// removed with everything in it, and an environment variable set for a while.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -32,9 +33,9 @@ inline std::string commandOutput(const std::string& command)
 
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const std::string& prefix = "quibo-test")
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quibo-test-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }
@@ -86,6 +87,32 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Sets the variable while the object lives; what it was comes back after.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_previous = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironmentVariable()
+    {
+        if (m_previous) {
+            setenv(m_name.c_str(), m_previous->c_str(), 1);
+        } else {
+            unsetenv(m_name.c_str());
+        }
+    }
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_previous;
 };
 
 }  // namespace quibo::test

@@ -2,12 +2,10 @@
 // (through QUIBO_REGISTRY) while the object lives.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
+#include "tests/support/TempFolder.h"
+
 #include <fstream>
-#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace quibo::test {
 
@@ -21,27 +19,7 @@ class TempRegistry {
 public:
     explicit TempRegistry(const std::string& contents)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quibo-registry-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        m_folder = pattern;
-        m_file = (m_folder / "registry").string();
         std::ofstream(m_file, std::ios::binary) << contents;
-        if (const char* old = std::getenv("QUIBO_REGISTRY")) {
-            m_previous = old;
-        }
-        setenv("QUIBO_REGISTRY", m_file.c_str(), 1);
-    }
-    ~TempRegistry()
-    {
-        if (m_previous) {
-            setenv("QUIBO_REGISTRY", m_previous->c_str(), 1);
-        } else {
-            unsetenv("QUIBO_REGISTRY");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
     }
     TempRegistry(const TempRegistry&) = delete;
     TempRegistry& operator=(const TempRegistry&) = delete;
@@ -49,9 +27,9 @@ public:
     const std::string& file() const { return m_file; }
 
 private:
-    std::filesystem::path m_folder;
-    std::string m_file;
-    std::optional<std::string> m_previous;
+    TempFolder m_folder{"quibo-registry"};
+    std::string m_file = m_folder.path() + "/registry";
+    ScopedEnvironmentVariable m_variable{"QUIBO_REGISTRY", m_file};
 };
 
 }  // namespace quibo::test

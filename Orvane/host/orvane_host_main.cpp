@@ -1,0 +1,42 @@
+// orvane-host [--plain] [--knowledge FILE-OR-URL] [--extension NAME]... [QUESTIONS-FILE]
+#include "Orvane/host/OrvaneHost.h"
+
+#include <ext/stdio_filebuf.h>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = quibo::orvane::parseHostArguments(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "orvane-host: " << error << "\n"
+                  << "usage: orvane-host [--plain] [--knowledge FILE-OR-URL] [--extension NAME]... "
+                     "[QUESTIONS-FILE]\n";
+        return 2;
+    }
+    std::ifstream file;
+    if (!options->questionsFile.empty()) {
+        file.open(options->questionsFile);
+        if (!file) {
+            std::cerr << "orvane-host: cannot read " << options->questionsFile << "\n";
+            return 1;
+        }
+    }
+    std::istream& questions = options->questionsFile.empty() ? std::cin : file;
+    if (!options->plain) {
+        return quibo::orvane::runHost(*options, questions, std::cout, std::cerr);
+    }
+    // Plain output is the replies alone: whatever else the engine writes to
+    // standard output goes to standard error instead.
+    std::cout.flush();
+    const int replies = dup(STDOUT_FILENO);
+    if (replies < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::cerr << "orvane-host: cannot set the output aside\n";
+        return 1;
+    }
+    __gnu_cxx::stdio_filebuf<char> buffer(replies, std::ios::out);
+    std::ostream out(&buffer);
+    return quibo::orvane::runHost(*options, questions, out, std::cerr);
+}

@@ -1,0 +1,157 @@
+#include "Orvane/ChatBridgeDialog.h"
+
+#include "tests/support/ControlShell.h"
+#include "tests/support/ScopedTimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace quibo::orvane {
+namespace {
+
+using platform::MessageQueue;
+using platform::Rect;
+using test::sjis;
+
+class Parent : public platform::WindowProcedure {
+public:
+    platform::LResult handleMessage(const platform::Message&) override { return 0; }
+};
+
+class ChatBridgeDialogTest : public test::ControlShellTest {
+protected:
+    void SetUp() override
+    {
+        m_parent = queue().createWindow(m_parentProcedure);
+        ASSERT_TRUE(m_dialog.create(m_parent));
+    }
+    void TearDown() override { queue().destroyWindow(m_parent); }
+
+    static MessageQueue& queue() { return MessageQueue::forThisThread(); }
+    void ask(const std::string& question)
+    {
+        queue().sendMessage(m_dialog.window(), ChatBridgeDialog::MSG_QUESTION,
+                            reinterpret_cast<platform::WParam>(question.c_str()));
+    }
+    // A question the engine answers with `text` (the empty turn answers
+    // nothing else): the dialog waits for it as for any reply.
+    void answerWith(const std::string& text)
+    {
+        ask(" ");
+        postReply(text);
+    }
+    void postReply(const std::string& text)
+    {
+        char* posted = new char[text.size() + 1];
+        std::memcpy(posted, text.c_str(), text.size() + 1);
+        queue().postMessage(m_dialog.window(), EngineSessionClient::MSG_REPLY, reinterpret_cast<platform::WParam>(posted));
+    }
+
+    Parent m_parentProcedure;
+    platform::WindowHandle m_parent = platform::NO_WINDOW;
+    ChatBridgeDialog m_dialog;
+};
+
+TEST_F(ChatBridgeDialogTest, ConversationOverTheSampleBase)
+{
+    ASSERT_EQ(m_dialog.startSession(m_sample), 1);
+    EXPECT_TRUE(m_dialog.running());
+    EXPECT_TRUE(m_dialog.ready());
+    const std::string greeting = test::firstSampleGreeting();
+    EXPECT_EQ(m_dialog.waitReply(), greeting.substr(0, greeting.find('\x1F')));
+    EXPECT_EQ(m_dialog.extensionText(), sjis(u8"表情=笑顔"));
+    for (const char8_t* question : {u8"営業時間を教えてください", u8"土日は？"}) {
+        ask(sjis(question));
+        EXPECT_FALSE(m_dialog.ready());
+        EXPECT_EQ(m_dialog.waitReply(), "");
+        EXPECT_EQ(m_dialog.extensionValue(sjis(u8"表情")), "");
+    }
+    // The empty turn's replies came at once, not by the time-out.
+    EXPECT_EQ(m_clock.elapsedMillis(), 0);
+    m_dialog.stopSession();
+    EXPECT_FALSE(m_dialog.running());
+}
+
+TEST_F(ChatBridgeDialogTest, ADroppedQuestionEndsItsWaitAfterFiveSecondsAndTheTimerStops)
+{
+    ASSERT_EQ(m_dialog.startSession(m_sample), 1);
+    ask(sjis(u8" \t　 "));
+    // Nothing can arrive and no timer runs: the lookup does not wait.
+    EXPECT_EQ(m_dialog.extensionValue("x"), "");
+    EXPECT_EQ(m_clock.elapsedMillis(), 0);
+    EXPECT_EQ(m_dialog.waitReply(), "");
+    EXPECT_EQ(m_clock.elapsedMillis(), 5000);
+
+    // A reply that arrived but is not read yet survives the host's own
+    // message loop, however late it runs.
+    answerWith("answer\x1Fk,v");
+    EXPECT_EQ(m_dialog.extensionValue("K"), "v");
+    m_clock.advance(20000);
+    while (const auto message = queue().peekMessage()) {
+        queue().dispatchMessage(*message);
+    }
+    EXPECT_EQ(m_dialog.waitReply(), "answer");
+    EXPECT_EQ(m_clock.elapsedMillis(), 25000);
+
+    // A reply still queued when the window goes is freed with it.
+    postReply("late\x1F");
+}
+
+TEST_F(ChatBridgeDialogTest, StartFailuresLeaveTheirErrorText)
+{
+    EXPECT_EQ(m_dialog.startSession(""), 0);
+    EXPECT_EQ(m_dialog.errorText(), "input pdata path error");
+    test::TempRegistry noInstall(test::productSection());
+    EXPECT_EQ(m_dialog.startSession(m_sample), 0);
+    EXPECT_EQ(m_dialog.errorText(), "install path error");
+    EXPECT_TRUE(m_dialog.ready());
+    EXPECT_FALSE(m_dialog.running());
+}
+
+TEST_F(ChatBridgeDialogTest, ExtensionLookupTakesTheLastPairOfTheName)
+{
+    m_dialog.setReply("x\x1F" "a,1,B,2,a,3," + sjis(u8"ア,4,ャ,5,") + "tail");
+    const std::pair<std::string, std::string> cases[] = {
+        {"A", "3"}, {"b", "2"}, {"c", ""}, {"tail", ""},
+        // ア (83 41) and ャ (83 61) differ only in a trail byte's "case".
+        {sjis(u8"ア"), "4"},
+    };
+    for (const auto& [name, value] : cases) {
+        EXPECT_EQ(m_dialog.extensionValue(name), value) << name;
+    }
+    // Set directly, a reply without 0x1F keeps the extensions; through the
+    // reply message they are emptied first.
+    m_dialog.setReply("y");
+    EXPECT_EQ(m_dialog.extensionValue("a"), "3");
+    answerWith("z");
+    EXPECT_EQ(m_dialog.waitReply(), "z");
+    EXPECT_EQ(m_dialog.extensionValue("a"), "");
+}
+
+TEST_F(ChatBridgeDialogTest, SizingLaysOutTranscriptAndInput)
+{
+    const struct {
+        int width, height;
+        Rect transcript, input;
+    } cases[] = {
+        {220, 125, {10, 10, 200, 75}, {10, 90, 200, 25}},
+        {121, 30, {10, 10, 101, 3}, {10, 18, 101, 1}},
+        {5, 5, {10, 10, 0, 0}, {10, 15, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        queue().moveWindow(m_dialog.window(), {0, 0, c.width, c.height});
+        EXPECT_EQ(m_dialog.transcript()->bounds, c.transcript) << c.width;
+        EXPECT_EQ(m_dialog.input()->bounds, c.input) << c.width;
+    }
+}
+
+TEST(ChatBridgeSessionIdTest, DayHourMinuteSecondMillisecond)
+{
+    test::ScopedTimeZone zone("UTC");
+    // 2023-11-14 22:13:20.007 UTC
+    EXPECT_EQ(sessionIdAt(1'700'000'000'007), "14221320007");
+}
+
+}  // namespace
+}  // namespace quibo::orvane

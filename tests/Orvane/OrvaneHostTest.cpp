@@ -1,0 +1,121 @@
+// The control as a host meets it: liborvane.so registered into a registry
+// file, created by its ProgID through dlopen, driven through its C interface;
+// and the orvane-host program over it.
+#include "Orvane/host/OrvaneHost.h"
+
+#include "Orvane/OrvaneControl.h"
+#include "platform/Bstr.h"
+#include "platform/InProcessServer.h"
+#include "tests/support/HttpTestServer.h"
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/ShiftJis.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace quibo::orvane {
+namespace {
+
+using test::utf8;
+
+const std::string SAMPLE_GREETINGS[] = {
+    utf8(u8"いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。"),
+    utf8(u8"こんにちは！&[名前]さん、今日は何をお探しですか？"),
+    utf8(u8"ようこそ。営業時間、場所、パンの値段などをご案内できます。"),
+};
+
+bool isSampleGreeting(const std::string& text)
+{
+    return std::find(std::begin(SAMPLE_GREETINGS), std::end(SAMPLE_GREETINGS), text) != std::end(SAMPLE_GREETINGS);
+}
+
+class OrvaneHostTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::ostringstream err;
+        ASSERT_EQ(registerLibrary(QUIBO_ORVANE_LIBRARY, false, err), 0) << err.str();
+    }
+
+    // Runs orvane-host with `arguments` over the test's registry file: its
+    // exit status; standard output and error in `out` and `err`.
+    int runProgram(const std::string& arguments, std::string& out, std::string& err)
+    {
+        const std::string errFile = m_registry.file() + ".err";
+        const std::string command = "QUIBO_REGISTRY='" + m_registry.file() + "' " QUIBO_BINARY_DIR
+                                    "/Orvane/host/orvane-host " + arguments + " 2>'" + errFile + "'";
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            out.append(buffer, n);
+        }
+        const int status = pclose(pipe);
+        err = test::readFile(errFile);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    test::TempRegistry m_registry{test::productSection() + "INSTALLPATH=" + test::BuildInstallTree::root() + "\n"};
+};
+
+TEST_F(OrvaneHostTest, AHostCreatesTheControlByItsProgIdAndConverses)
+{
+    std::string error;
+    const auto server = platform::InProcessServer::load(ORVANE_PROGID, error);
+    ASSERT_NE(server, nullptr) << error;
+    EXPECT_EQ(server->classId(), ORVANE_CLSID);
+    const auto& api = *static_cast<const OrvaneClassObject*>(server->classObject());
+
+    OrvaneCtrl* control = api.CreateControl();
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(api.Iinitialize(control, test::sampleKnowledgePath().c_str()), 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(isSampleGreeting(platform::bstrToUtf8(api.IgetReplyInfo(control))));
+    api.IfreeReplyBstr(control);
+    api.IsetUserQuestion(control, test::sjis(u8"営業時間を教えてください").c_str());
+    BSTR reply = api.IgetReplyInfo(control);
+    EXPECT_EQ(OrvaneBstrLength(reply), 0u);
+    EXPECT_EQ(OrvaneBstrLength(api.IgetExtensionInfo(control, "x")), 0u);
+    api.IfreeExtensionInfo(control);
+    // The page goes: the control answers empty and never crashes.
+    api.DestroyWindow(control);
+    EXPECT_EQ(OrvaneBstrLength(api.IgetReplyInfo(control)), 0u);
+    api.DestroyControl(control);
+
+    std::ostringstream err;
+    ASSERT_EQ(registerLibrary(QUIBO_ORVANE_LIBRARY, true, err), 0) << err.str();
+    EXPECT_EQ(platform::InProcessServer::load(ORVANE_PROGID, error), nullptr);
+}
+
+TEST_F(OrvaneHostTest, PlainHostWritesOneLinePerReplyAndNothingElse)
+{
+    const std::string questions = m_registry.file() + ".questions";
+    std::ofstream(questions) << utf8(u8"こんにちは\n\n営業時間を教えてください\r\n");
+    std::string out;
+    std::string err;
+    ASSERT_EQ(runProgram("--plain '" + questions + "'", out, err), 0) << err;
+    ASSERT_EQ(out.size() > 2 ? out.substr(out.size() - 3) : out, "\n\n\n");
+    EXPECT_TRUE(isSampleGreeting(out.substr(0, out.size() - 3))) << out;
+}
+
+TEST_F(OrvaneHostTest, AFailedInitialisationPrintsTheControlsErrorText)
+{
+    test::HttpTestServer server;
+    std::string out;
+    std::string err;
+    EXPECT_EQ(runProgram("--plain --knowledge " + server.url("/missing.pdata") + " </dev/null", out, err), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("404"), std::string::npos) << err;
+
+    // Without an install tree the session cannot start; the control says why.
+    std::ofstream(m_registry.file(), std::ios::app) << test::productSection() << "INSTALLPATH=\n";
+    out.clear();
+    EXPECT_EQ(runProgram("--plain --knowledge " + test::sampleKnowledgePath() + " </dev/null", out, err), 1);
+    EXPECT_NE(err.find("install path error"), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace quibo::orvane

@@ -1,0 +1,90 @@
+#include "tests/support/HttpTestServer.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <httplib.h>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace quibo::test {
+
+struct HttpTestServer::State {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool stopping = false;
+    std::map<std::string, std::pair<std::string, bool>> bodies;
+    std::set<std::string> stalled;
+};
+
+HttpTestServer::HttpTestServer() : m_state(std::make_unique<State>())
+{
+    State& s = *m_state;
+    s.server.Get(".*", [&s](const httplib::Request& request, httplib::Response& response) {
+        std::unique_lock lock(s.mutex);
+        if (s.stalled.count(request.path)) {
+            s.released.wait(lock, [&s] { return s.stopping; });
+            response.status = 503;
+            return;
+        }
+        const auto it = s.bodies.find(request.path);
+        if (it == s.bodies.end()) {
+            response.status = 404;
+            response.set_content("not here", "text/plain");
+            return;
+        }
+        const auto body = std::make_shared<std::string>(it->second.first);
+        if (!it->second.second) {
+            response.set_content(*body, "application/octet-stream");
+            return;
+        }
+        response.set_chunked_content_provider(
+            "application/octet-stream", [body](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= body->size()) {
+                    sink.done();
+                } else {
+                    sink.write(body->data() + offset, std::min<std::size_t>(1000, body->size() - offset));
+                }
+                return true;
+            });
+    });
+    s.port = s.server.bind_to_any_port("127.0.0.1");
+    if (s.port <= 0) {
+        std::abort();
+    }
+    s.thread = std::thread([&s] { s.server.listen_after_bind(); });
+}
+
+HttpTestServer::~HttpTestServer()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
+    }
+    m_state->released.notify_all();
+    m_state->server.stop();
+    m_state->thread.join();
+}
+
+void HttpTestServer::serve(const std::string& path, const std::string& body, bool chunked)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->bodies[path] = {body, chunked};
+}
+
+void HttpTestServer::stall(const std::string& path)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->stalled.insert(path);
+}
+
+std::string HttpTestServer::url(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_state->port) + path;
+}
+
+}  // namespace quibo::test
