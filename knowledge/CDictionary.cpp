@@ -478,6 +478,7 @@ void CDictionary::readPayload(CdrReader& in)
     // destroying it would destroy something the stream handed out before.
     in.readDetachedObject<MeanDictionary>().reset();
     readKeyedPointers<IdMap, TopicTitle>(m_idMap, in);                     // 21
+    in.settleLinks();
     if (!isCurrentKnowledgeVersion())
         restoreEntities();
     in.readBytes();                                                        // 22
@@ -485,6 +486,17 @@ void CDictionary::readPayload(CdrReader& in)
 }
 
 void CDictionary::writePayload(CdrWriter& out) const
+{
+    writeMembers(out);
+    // A word bound to an object that no member carries keeps no binding:
+    // the stream is written again with that link null.
+    if (!out.unsettledLinks().empty()) {
+        out.restart();
+        writeMembers(out);
+    }
+}
+
+void CDictionary::writeMembers(CdrWriter& out) const
 {
     out.writeByteOrder();
     writeKeyedPointers(m_entities, out);
@@ -544,7 +556,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
     writeConsoleLine("serialize");
     const std::int64_t started = platform::clock().elapsedMillis();
     try {
-        CdrReader reader(payload, m_arena, KNOWLEDGE_FILE_MAX_NESTING);
+        CdrReader reader(payload, m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
         reader.refuseUnknownNumbers();
         readPayload(reader);
     } catch (const std::exception& error) {
@@ -561,7 +573,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
 void CDictionary::externalize(std::ofstream& out, std::string_view versionText) const
 {
     setKnowledgeVersionText(versionText);
-    CdrWriter writer(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter writer(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     const std::int64_t started = platform::clock().elapsedMillis();
     writePayload(writer);
     const auto bytes = writer.bytes();

@@ -501,7 +501,7 @@ int KnowledgeCompiler::compileFile(const std::string& sourcePath, const std::str
     std::ifstream written(outputPath, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
     setKnowledgeVersionText(KNOWLEDGE_FILE_VERSION);
-    CdrWriter again(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter again(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     reloaded.writePayload(again);
     const auto payload = again.bytes();
     if (bytes.size() != KNOWLEDGE_HEADER_SIZE + payload.size() ||
