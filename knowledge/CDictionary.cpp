@@ -22,6 +22,7 @@
 #include <climits>
 #include <iostream>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace quibo {
 
@@ -362,6 +363,9 @@ void CDictionary::resolveId(const std::string& id, TopicTitle*& object, int& ind
 void CDictionary::restoreEntities()
 {
     writeConsoleLine("--------ENTITY RESTORE START--------");
+    // A title met again (its topic listed by another entity, or shared by
+    // topics) would gain nothing: each is restored once.
+    std::unordered_set<const TopicTitle*> restored;
     for (const auto& [name, entity] : m_entities) {
         if (!entity)
             continue;
@@ -369,7 +373,7 @@ void CDictionary::restoreEntities()
             if (!topic)
                 continue;
             for (TopicTitle* title : topic->titles().titles()) {
-                if (!title)
+                if (!title || !restored.insert(title).second)
                     continue;
                 const std::set<std::string> names = title->centreIndex();
                 for (const std::string& centre : names) {

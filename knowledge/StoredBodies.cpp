@@ -304,8 +304,10 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
         for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
             Entity* centre = co_await in.object<Entity>();
             title.m_centres.push_back(centre);
-            if (centre)
+            if (centre) {
                 title.m_centreIndex.insert(centre->getTitleText());
+                title.m_centreTitles.insert(centre->getTitleText());
+            }
         }
     } else {
         in.readSequence([&](CdrReader& r) { title.m_centreIndex.insert(r.readString()); }, STRING_OCTETS);

@@ -10,6 +10,7 @@
 #include "knowledge/ReplyTable.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "platform/Clock.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/SmallStack.h"
 #include "tools/KnowledgeDump.h"
@@ -106,10 +107,44 @@ public:
                 out.writeCount(0);
         }
     }
-    std::string file()
+    // An entity titled `name` (a text of no words), its topics to follow.
+    void titledEntity(const std::string& name)
+    {
+        out.writeInt32(knowledge_type::ENTITY);
+        newObject();
+        out.writeString(name);
+        out.writeString("");
+        out.writeCount(0);
+        out.writeString("");
+        out.writeInt32(0);
+        for (int count = 0; count < 7; ++count)
+            out.writeCount(0);
+    }
+    // A topic title in the older form, without words or owner: its centre
+    // index holds the keys.
+    void olderTitle(const std::vector<std::string>& keys)
+    {
+        out.writeInt32(topic_title_type::X_A_N);
+        for (int list = 0; list < 6; ++list)
+            out.writeCount(0);
+        for (int octet = 0; octet < 4; ++octet)
+            out.writeOctet(0);
+        out.writeInt32(0);
+        out.writeString("");
+        out.writeInt32(0);
+        out.writeInt32(0);
+        out.writeOctet(0);
+        out.writeCount(keys.size());
+        for (const std::string& key : keys)
+            out.writeString(key);
+        out.writeString("");
+        out.writeInt32(0);
+        out.writeOctet(0);
+    }
+    std::string file(std::string_view version = KNOWLEDGE_FILE_VERSION)
     {
         emptyUntil(23);
-        std::string bytes(KNOWLEDGE_FILE_VERSION);
+        std::string bytes(version);
         bytes.resize(KNOWLEDGE_HEADER_SIZE, '\0');
         bytes.append(reinterpret_cast<const char*>(out.bytes().data()), out.bytes().size());
         return bytes;
@@ -274,6 +309,68 @@ TEST(HostileKnowledgeFileTest, DeepNestingLoadsOnASmallStack)
     }));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(objects, 200002u);
+}
+
+// An older file in which `entities` entities all list one topic, whose one
+// title names every one of them in its centre index.
+std::string olderSharedTitle(int entities)
+{
+    CDictionary base;
+    Topic* topic = base.addTopic("t", std::make_unique<Topic>());
+    TopicTitle* title = base.adoptTitle(std::make_unique<TopicTitle>(topic, nullptr));
+    topic->addTitle(title);
+    for (int k = 0; k < entities; ++k) {
+        const std::string name = "e" + std::to_string(k);
+        Entity* entity = base.addEntity(
+            name, std::make_unique<Entity>(base.putParsedText(name, MorphemeList(), name), 0));
+        entity->addTopic(topic);
+        title->addCentre(entity);
+    }
+    return test::fileBytes(base, "/Quibo2.5/");
+}
+
+TEST(HostileKnowledgeFileTest, OlderFilesRestoreCentresInLinearTime)
+{
+    // Hand-built: two entities list one topic, whose title's centre index
+    // names both, an unknown name and the empty name.
+    Payload payload;
+    payload.emptyUntil(0);
+    payload.out.writeCount(2);
+    payload.out.writeString("a");
+    payload.newObject();
+    payload.titledEntity("a");  // 1, its title 2
+    payload.out.writeCount(1);
+    payload.newObject();  // the topic, 3
+    payload.out.writeCount(1);
+    payload.newObject();  // its title, 4
+    payload.olderTitle({"", "a", "b", "ghost"});
+    payload.out.writeInt32(0);
+    payload.out.writeOctet(0);
+    payload.out.writeString("b");
+    payload.newObject();
+    payload.titledEntity("b");
+    payload.out.writeCount(1);
+    payload.reference(3);
+    payload.member = 2;
+    CDictionary small;
+    ASSERT_EQ(load(small, payload.file("/Quibo2.5/")), 0);
+    const TopicTitle* title = small.findByName("a", false)->topics()[0]->titles().titles()[0];
+    EXPECT_EQ(title->getCentres(), (std::vector<KnowledgeObject*>{small.findByName("a", false),
+                                                                   small.findByName("b", false)}));
+    walk(small);
+
+    // 3,000 entities sharing one title: every entity lists the title's topic
+    // and the title names them all.  Restored once, the title takes
+    // milliseconds; restored per entity with a linear look-up per centre, it
+    // took minutes, time enough for one file to stall its host.
+    const std::string older = olderSharedTitle(3000);
+    CDictionary large;
+    const std::int64_t started = platform::clock().elapsedMillis();
+    ASSERT_EQ(load(large, older), 0);
+    EXPECT_LT(platform::clock().elapsedMillis() - started, 10000);
+    EXPECT_EQ(large.topics().at("t")->titles().titles()[0]->getCentres().size(), 3000u);
+    EXPECT_EQ(test::fileBytes(large, "/Quibo2.5/"), older);
+    setKnowledgeVersionText(KNOWLEDGE_FILE_VERSION);
 }
 
 TEST(HostileKnowledgeFileTest, TypeCodesMustAgreeWithTheClass)
