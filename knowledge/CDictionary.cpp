@@ -172,13 +172,28 @@ void CDictionary::addIdTitle(const std::string& name, TopicTitle* title)
     m_idMap.emplace(name, title);
 }
 
-void CDictionary::addTerm(const std::string& text, KnowledgeObject* object)
+namespace {
+
+void addIndexedTerm(const std::string& text, KnowledgeObject* object, CDictionary::TermIndex& index,
+                    std::set<std::string>& firstChars, std::int32_t& maxLength)
 {
     if (text.empty())
         return;
-    m_termIndex.emplace(text, object);
-    m_termFirstChars.insert(text.substr(0, 2));
-    m_termMaxLength = std::max(m_termMaxLength, static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT_MAX)));
+    index.emplace(text, object);
+    firstChars.insert(text.substr(0, 2));
+    maxLength = std::max(maxLength, static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT_MAX)));
+}
+
+}  // namespace
+
+void CDictionary::addTerm(const std::string& text, KnowledgeObject* object)
+{
+    addIndexedTerm(text, object, m_termIndex, m_termFirstChars, m_termMaxLength);
+}
+
+void CDictionary::addSecondTerm(const std::string& text, KnowledgeObject* object)
+{
+    addIndexedTerm(text, object, m_secondTermIndex, m_secondTermFirstChars, m_secondTermMaxLength);
 }
 
 const std::string* CDictionary::internString(const std::string& text)

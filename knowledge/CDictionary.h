@@ -215,6 +215,9 @@ public:
     // Registers an object under a term text and keeps the first-character
     // set and the longest length covering it; an empty text is ignored.
     void addTerm(const std::string& text, KnowledgeObject* object);
+    // The same for the second term index, which the file carries for the
+    // dialogue layer.
+    void addSecondTerm(const std::string& text, KnowledgeObject* object);
     // Caches an analysis made elsewhere under the text (as getParsedText
     // does with the analyser's); the entry already cached is kept and
     // returned.  Null for a text of blanks only.
