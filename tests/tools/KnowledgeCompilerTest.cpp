@@ -182,8 +182,9 @@ TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
                      u8"title X_A_N source=何時から開いていますか x=何時から\n"));
     const std::vector<TopicTitle*>& titles = base->topics().at("営業時間")->titles().titles();
     const TopicTitle* title = titles[0];
-    const Morpheme* subject = wordKeyed(title->getWords(), "営業時間");
-    const Morpheme* verb = wordKeyed(title->getWords(), "教える");
+    const MorphemeList titleWords = title->getWords();
+    const Morpheme* subject = wordKeyed(titleWords, "営業時間");
+    const Morpheme* verb = wordKeyed(titleWords, "教える");
     ASSERT_TRUE(subject && verb);
     EXPECT_TRUE(subject->getFlags() & Morpheme::FLAG_X);
     EXPECT_TRUE(verb->getFlags() & Morpheme::FLAG_Y);
