@@ -103,27 +103,11 @@ public:
     }
 
     template <class T>
-    class ObjectAwait {
-    public:
-        explicit ObjectAwait(CdrReader& in) : m_in(in) {}
-        bool await_ready()
-        {
-            m_object = m_in.beginObject<T>(m_body);
-            return !m_body;
-        }
-        void await_suspend(CdrTask::Handle awaiting) { awaiting.promise().work->push(m_body.release()); }
-        T* await_resume() const { return m_object; }
-
-    private:
-        CdrReader& m_in;
-        T* m_object = nullptr;
-        CdrTask m_body;
-    };
-
-    template <class T>
-    ObjectAwait<T> object()
+    CdrAwaitResult<T*> object()
     {
-        return ObjectAwait<T>(*this);
+        CdrAwaitResult<T*> await{};
+        await.result = beginObject<T>(await.next);
+        return await;
     }
 
     // A pointer declared as T that may also name, by number, an object of
@@ -132,27 +116,11 @@ public:
     // not carried yet comes back as `later`: the caller hands what to do
     // with the object to settleLater.  Awaited inside a body coroutine.
     template <class T, class Referable>
-    class LinkAwait {
-    public:
-        explicit LinkAwait(CdrReader& in) : m_in(in) {}
-        bool await_ready()
-        {
-            m_link.object = m_in.beginLink<T, Referable>(m_body, m_link.later);
-            return !m_body;
-        }
-        void await_suspend(CdrTask::Handle awaiting) { awaiting.promise().work->push(m_body.release()); }
-        CdrLink<Referable> await_resume() const { return m_link; }
-
-    private:
-        CdrReader& m_in;
-        CdrLink<Referable> m_link;
-        CdrTask m_body;
-    };
-
-    template <class T, class Referable>
-    LinkAwait<T, Referable> link()
+    CdrAwaitResult<CdrLink<Referable>> link()
     {
-        return LinkAwait<T, Referable>(*this);
+        CdrAwaitResult<CdrLink<Referable>> await{};
+        await.result.object = beginLink<T, Referable>(await.next, await.result.later);
+        return await;
     }
 
     // Runs `settle` with the object carried under `number` once the stream

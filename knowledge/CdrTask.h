@@ -135,6 +135,17 @@ struct CdrAwaitBody {
     void await_resume() const noexcept {}
 };
 
+// The same, handing the awaiting body a result once `next` has ended.
+template <class Result>
+struct CdrAwaitResult {
+    Result result;
+    CdrTask next;
+
+    bool await_ready() const noexcept { return !next; }
+    void await_suspend(CdrTask::Handle awaiting) noexcept { awaiting.promise().work->push(next.release()); }
+    Result await_resume() const noexcept { return result; }
+};
+
 inline auto CdrTask::operator co_await() && noexcept
 {
     return CdrAwaitBody{std::move(*this)};

@@ -93,23 +93,12 @@ public:
             m_work.run(std::move(body));
     }
 
-    class BodyAwait {
-    public:
-        explicit BodyAwait(CdrTask body) : m_body(std::move(body)) {}
-        bool await_ready() const { return !m_body; }
-        void await_suspend(CdrTask::Handle awaiting) { awaiting.promise().work->push(m_body.release()); }
-        void await_resume() const {}
-
-    private:
-        CdrTask m_body;
-    };
-
     template <class T>
-    BodyAwait object(const T* object)
+    CdrAwaitBody object(const T* object)
     {
         CdrTask body;
         beginObject(object, body);
-        return BodyAwait(std::move(body));
+        return CdrAwaitBody{std::move(body)};
     }
 
     // A pointer declared as T to an object of any class with Referable among
@@ -120,7 +109,7 @@ public:
     // unsettledLinks() names it after writing: the caller then restarts and
     // writes the stream again, and the pointer becomes null.
     template <class T, class Referable>
-    BodyAwait link(const Referable* object)
+    CdrAwaitBody link(const Referable* object)
     {
         CdrTask body;
         if (!object || m_unlinkable.contains(ObjectRefTable::identityOf(*object))) {
@@ -135,7 +124,7 @@ public:
             reserve(4);
             m_pendingLinks[ObjectRefTable::identityOf(*object)].push_back(position() - 4);
         }
-        return BodyAwait(std::move(body));
+        return CdrAwaitBody{std::move(body)};
     }
 
     // Objects that link() named and the stream never carried.
