@@ -6,6 +6,7 @@
 
 #include "analysis/MorphemeList.h"
 #include "knowledge/ReplyEntry.h"
+#include "reply/ReplyRecord.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +20,11 @@ struct CaUtterance {
     // Item types.
     static constexpr std::int32_t FROM_GROUP = 1;
     static constexpr std::int32_t FROM_HISTORY = 2;
+
+    // The utterance `entry` for the record: the record's texts, words, ids
+    // and flags, and what its first input item says of the source (group,
+    // type, sentence form, candidate id); no source without an item.
+    static CaUtterance fromRecord(const ReplyRecord& record, const ReplyEntry& entry);
 
     // Empty when no utterance was built.
     std::string visitorText;

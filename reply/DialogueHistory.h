@@ -176,6 +176,9 @@ public:
     const std::deque<std::int32_t>& kindWords() const { return m_kinds; }
     const HistoryPartA& partA() const { return m_partA; }
     const SessionHistory& partB() const { return m_partB; }
+    // The reply generator takes the reply a scenario state leads to from
+    // part B directly.
+    SessionHistory& partB() { return m_partB; }
     const HistoryPartC& partC() const { return m_partC; }
     const HistoryPartD& partD() const { return m_partD; }
 

@@ -71,6 +71,13 @@ struct ReplyRecord {
     MorphemeList keyWords;
     std::vector<KeyWordInfo> recentKeys;
     std::uint8_t manyCandidates = 0;
+    // What the reply generator reads or notes beyond the candidate's values:
+    // bit 4 or 8 when a history reply left the state the last reply came
+    // from; an asked repeat of the last reflex group; bit 2 asks for the
+    // group's 'n' replies.  Nothing before the generator sets them.
+    std::uint32_t markWord = 0;
+    std::uint8_t repeatFlag = 0;
+    std::uint8_t flagByte = 0;
 };
 
 }  // namespace quibo

@@ -1,0 +1,235 @@
+#include "reply/CaUtteranceGenerator.h"
+
+#include "dialogue/ChatSession.h"
+#include "dialogue/SessionLog.h"
+#include "knowledge/Entity.h"
+#include "knowledge/TopicTitle.h"
+#include "platform/Random.h"
+#include "tests/support/InMemorySemanticNetwork.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/Words.h"
+
+#include <gtest/gtest.h>
+
+namespace quibo {
+namespace {
+
+// Utterance groups of every path, each text one word (its own surface).
+const char* const GROUPS = reinterpret_cast<const char*>(u8R"(
+entity ＣＡ発話 flags=4
+entity 回答不能 flags=4
+entity 聞き返し flags=4
+table 回答表
+group 0
+entry 分かりませんでした。 | 表情=困り顔
+table 聞き返し表
+group 0
+entry どちらのことですか？
+table 反射表
+group 0
+entry 反射です。
+table 確認表
+group 0
+entry 確認です。
+table 未知語表
+group 0
+entry 未知語です。
+table 逆表
+group 0
+entry 逆です。
+table 誤表
+group 0
+entry 誤りです。
+table 案内表
+group 0
+entry 今日は&[月]月です。 | 表情=笑顔
+group 9 type=1
+entry 平日です。
+entry 土日です。
+table 頁表
+group 9 type=1
+entry 一
+entry 二
+entry 三
+group 8
+entry 四
+entry 五
+table 順路表
+group 0 type=2
+entry 歩一 | | 案内
+entry 歩二 | | 案内
+entry 歩三 | | 案内
+entry 歩四 | | 案内
+topic 回答不能 table=回答表 entities=回答不能
+title X_A_A source=回答不能 x=回答不能
+topic 聞き返し table=聞き返し表 entities=聞き返し
+title 0x29 source=聞き返し x=聞き返し y=択一
+topic 反射 table=反射表 entities=ＣＡ発話
+title S_O_A source=ＣＡ発話 x=ＣＡ発話 y=自立語 a=反射ＣＡ
+topic 確認 table=確認表 entities=ＣＡ発話
+title S_O_A source=ＣＡ発話 x=ＣＡ発話 y=自立語 a=確認ＣＡ
+topic 未知語 table=未知語表 entities=ＣＡ発話
+title S_O_A source=ＣＡ発話 x=ＣＡ発話 y=未知語 a=反射ＣＡ
+topic 逆 table=逆表 entities=ＣＡ発話
+title S_O_A source=ＣＡ発話 x=ＣＡ発話 y=Ｎ辞書階層 a=逆
+topic 誤 table=誤表 entities=ＣＡ発話
+title S_O_A source=ＣＡ発話 x=ＣＡ発話 y=Ｎ辞書階層 a=誤
+topic 案内 table=案内表 entities=回答不能
+title X_A_N source=案内 x=案内 id=案内
+topic 頁 table=頁表 entities=回答不能
+title X_A_N source=頁 x=頁 id=頁
+topic 順路 table=順路表 entities=回答不能
+title X_A_N source=順路 x=順路 id=順路
+)");
+
+class CaUtteranceGeneratorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::testing::internal::CaptureStdout();
+        knowledge = KnowledgeCompiler(test::oneNounAnalysis).compile(GROUPS);
+        ::testing::internal::GetCapturedStdout();
+        session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+        log = SessionLogRegistry::get("key", "", "", "");
+        log->addUtterance("質問");
+    }
+    void TearDown() override { SessionLogRegistry::destroy(); }
+
+    TopicTitle* title(const std::string& id) const { return knowledge->idMap().find(id)->second; }
+    // A record of the visitor's text, its word class and, when given, one
+    // input item naming the group.
+    ReplyRecord record(std::int32_t wordClass, TopicTitle* group = nullptr, std::int32_t form = 'd') const
+    {
+        ReplyRecord r;
+        r.text = "質問";
+        r.hitLevel = wordClass;
+        if (group) {
+            ReplyUnit unit;
+            unit.kind = 1;
+            unit.target = group;
+            unit.matchCode = form;
+            unit.groupType = group->getReplyGroup(form, 1).getTypeId();
+            r.units.push_back(unit);
+        }
+        return r;
+    }
+    std::string generate(std::vector<ReplyRecord> records, bool expand = true)
+    {
+        return CaUtteranceGenerator(*session).generate(std::move(records), session->getHistory(),
+                                                       session->getReplyState(), expand);
+    }
+
+    std::unique_ptr<CDictionary> knowledge;
+    std::unique_ptr<ChatSession> session;
+    SessionLog* log = nullptr;
+    platform::FakeRandom draws{{1}};
+    platform::ScopedRandom scopedDraws{draws};
+};
+
+TEST_F(CaUtteranceGeneratorTest, NoRecordSaysNothingAndRemembersNothing)
+{
+    EXPECT_EQ(generate({}), "");
+    EXPECT_EQ(session->getReplyState().getReplyContext(), nullptr);
+    EXPECT_EQ(log->getAnsSent(-1), "");
+}
+
+TEST_F(CaUtteranceGeneratorTest, PathIsChosenByWordClassAndReplyKind)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::int32_t> classes;
+        std::uint64_t replyKind;
+        std::vector<std::int32_t> ids;
+        const char* reply;
+        std::int32_t kindAfter;
+    };
+    const Case cases[] = {
+        {"several records, one unclassified: ask back", {3, 0}, 0, {}, "どちらのことですか？", 0},
+        // Without a context naming them, the indexed replies open a state
+        // of kind 2; the first is taken.
+        {"kind 0x20: the state's first reply", {0}, 0x20, {}, "平日です。", 2},
+        {"kind 0x04: the state closed, the group's 'd' reply", {0}, 0x04, {}, "今日は&[月]月です。", 0},
+        {"content word, reflex act", {3}, 0, {}, "反射です。", 0},
+        {"content word, confirming act", {3}, 0, {1}, "確認です。", 0},
+        {"unknown word", {1}, 0, {}, "未知語です。", 0},
+        {"no group for the class: the content-word group", {2}, 0, {}, "反射です。", 0},
+        {"class 5: no answer possible", {5}, 0, {}, "分かりませんでした。", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+        std::vector<ReplyRecord> records;
+        for (std::int32_t wordClass : c.classes) {
+            records.push_back(record(wordClass, wordClass == 0 ? title("案内") : nullptr, 'i'));
+            records.back().replyKind = c.replyKind;
+            records.back().ids = c.ids;
+        }
+        session->getHistory().update(records, session->getReplyState(), 0);
+        EXPECT_EQ(generate(records, false), c.reply);
+        EXPECT_EQ(session->getHistory().currentKind(), c.kindAfter);
+    }
+}
+
+TEST_F(CaUtteranceGeneratorTest, TemplatesAreFilledOnlyWhenAsked)
+{
+    std::vector<ReplyRecord> records{record(0, title("案内"))};
+    EXPECT_EQ(generate(records, false), "今日は&[月]月です。");
+    const std::string filled = generate(records, true);
+    EXPECT_EQ(filled.find("&["), std::string::npos);
+    EXPECT_EQ(log->getAnsSent(-1), filled);
+    EXPECT_EQ(log->getExtText(-1), "表情=笑顔");
+    EXPECT_EQ(log->utterances().back().result().srv, "案内表_0");
+    EXPECT_TRUE(log->utterances().back().result().hit);
+}
+
+TEST_F(CaUtteranceGeneratorTest, KnowledgeCheckFollowsTheNetworkPath)
+{
+    test::ScopedSemanticNetwork network;
+    network->addSense("犬", test::sense("動物"));
+    network->addSense("動物", test::sense("犬"));
+    ReplyRecord checked = record(3);
+    checked.ids = {67};
+    checked.words = test::makeList({test::makeWord("犬", pos::COMMON_NOUN, Morpheme::FLAG_X),
+                                    test::makeWord("動物", pos::COMMON_NOUN, Morpheme::FLAG_Y)});
+    EXPECT_EQ(generate({checked}, false), "誤りです。");
+    network->relate("犬", "動物", 1, -1);
+    EXPECT_EQ(generate({checked}, false), "逆です。");
+    EXPECT_EQ(session->getReplyState().getReplyContext()->getSource(), knowledge->findEntity("ＣＡ発話", false)
+                                                                            ->findTopicTitle("ＣＡ発話", "Ｎ辞書階層", "逆"));
+}
+
+TEST_F(CaUtteranceGeneratorTest, ReflexRepeatTakesTheNextScenarioStep)
+{
+    std::vector<ReplyRecord> step{record(0, title("順路"))};
+    session->getHistory().update(step, session->getReplyState(), 2);
+    ASSERT_EQ(session->getHistory().currentKind(), 16);
+    ReplyRecord reflex = record(3);
+    const CaUtterance next =
+        CaUtteranceGenerator(*session).buildCaUtterance(reflex, session->getHistory(), session->getReplyState(), "");
+    EXPECT_EQ(*next.utterance.label(), "歩四");
+    EXPECT_EQ(next.mark, 16);
+}
+
+TEST_F(CaUtteranceGeneratorTest, EmptyGroupPicksNothing)
+{
+    TopicTitle bare(nullptr, nullptr);
+    const ReplyRecord empty = record(0, &bare);
+    EXPECT_TRUE(CaUtteranceGenerator(*session)
+                    .pickRandom(empty, session->getHistory(), session->getReplyState())
+                    .visitorText.empty());
+}
+
+TEST_F(CaUtteranceGeneratorTest, FetchPagesThroughIndexedThenNextReplies)
+{
+    const ReplyRecord pages = record(0, title("頁"), 'i');
+    CaUtteranceGenerator generator(*session);
+    EXPECT_EQ(generator.fetchUtterance(pages, session->getReplyState(), 0), "一");
+    EXPECT_EQ(generator.fetchUtterance(pages, session->getReplyState(), 4), "五");
+    EXPECT_EQ(session->getReplyState().choices().at({title("頁"), 'n'}), 4);
+    EXPECT_EQ(generator.fetchUtterance(pages, session->getReplyState(), 5), "");
+    EXPECT_EQ(generator.fetchUtterance(record(0), session->getReplyState(), 0), "");
+    EXPECT_EQ(session->getReplyState().getReplyContext()->getReplyEntry().text(), "頁表_1");
+}
+
+}  // namespace
+}  // namespace quibo
