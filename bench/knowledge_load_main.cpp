@@ -23,6 +23,7 @@
 
 #include "analysis/LanguageAnalyzer.h"
 #include "bench/BenchSupport.h"
+#include "bench/GeneratedKnowledge.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/CdrReader.h"
 #include "knowledge/KnowledgeFile.h"
@@ -30,13 +31,11 @@
 
 namespace {
 
+using quibo::bench::connectedSource;
 using quibo::bench::nowMillis;
 using quibo::bench::quietly;
 
 using namespace quibo;
-
-// The source is UTF-8 text.
-const char* U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 std::string readFile(const std::string& path)
 {
@@ -112,32 +111,6 @@ double peakResidentMegabytes(const std::string& path)
     if (child < 0 || wait4(child, &status, 0, &usage) != child || status != 0)
         return -1;
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-// A shop: `topics` products in a chain, each with a comparison topic that
-// names it and the next product, and a reply table of three groups.
-std::string connectedSource(int topics)
-{
-    const std::string product = U8(u8"商品");
-    std::ostringstream out;
-    for (int category = 0; category < 20; ++category)
-        out << "entity " << U8(u8"分類") << category << " flags=8\n";
-    out << U8(u8"predicative 教える\n");
-    for (int k = 0; k <= topics; ++k) {
-        out << "entity " << product << k << " flags=1\n";
-        out << "related " << product << k << " " << U8(u8"分類") << k % 20 << "\n";
-    }
-    for (int k = 0; k < topics; ++k) {
-        const std::string a = product + std::to_string(k);
-        const std::string b = product + std::to_string(k + 1);
-        out << "table " << a << "\ngroup 0\nentry " << a << U8(u8"は") << b << U8(u8"より軽くできています。 | 商品=") << k
-            << "\ngroup 9 type=1\nentry " << a << U8(u8"の詳しいご案内です。\ngroup 8\nentry ")
-            << U8(u8"ほかにご質問はありますか？\n");
-        out << "topic " << a << " table=" << a << " entities=" << a << "," << b << "\n";
-        out << "title X_Y_N source=" << a << U8(u8"と") << b << U8(u8"の違いを教えて x=") << a << " y=" << b << "\n";
-        out << "title X_A_N source=" << a << U8(u8"の値段は？ x=") << a << "\n";
-    }
-    return out.str();
 }
 
 void reportSample(const std::string& path)

@@ -25,11 +25,8 @@ int main(int argc, char** argv)
         }
     }
     std::istream& questions = options->questionsFile.empty() ? std::cin : file;
-    if (!options->plain) {
-        return quibo::orvane::runHost(*options, questions, std::cout, std::cerr);
-    }
-    // Plain output is the replies alone: whatever else the engine writes to
-    // standard output goes to standard error instead.
+    // Standard output carries the conversation alone: whatever else the
+    // engine writes there goes to standard error instead.
     std::cout.flush();
     const int replies = dup(STDOUT_FILENO);
     if (replies < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {

@@ -60,7 +60,8 @@ TEST_F(ChatBridgeDialogTest, ConversationOverTheSampleBase)
     EXPECT_TRUE(m_dialog.ready());
     const std::string greeting = test::firstSampleGreeting();
     EXPECT_EQ(m_dialog.waitReply(), greeting.substr(0, greeting.find('\x1F')));
-    EXPECT_EQ(m_dialog.extensionText(), sjis(u8"表情=笑顔"));
+    EXPECT_EQ(m_dialog.extensionText(), sjis(u8"表情,笑顔"));
+    EXPECT_EQ(m_dialog.extensionValue(sjis(u8"表情")), sjis(u8"笑顔"));
     for (const char8_t* question : {u8"営業時間を教えてください", u8"土日は？"}) {
         ask(sjis(question));
         EXPECT_FALSE(m_dialog.ready());

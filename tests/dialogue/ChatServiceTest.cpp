@@ -15,7 +15,7 @@
 namespace quibo {
 namespace {
 
-const std::string SAMPLE_GREETING = "こんにちは！&[名前]さん、今日は何をお探しですか？;表情=笑顔;";
+const std::string SAMPLE_GREETING = "こんにちは、こむぎ堂です。営業時間やパンの値段など、お気軽にどうぞ。;表情,笑顔;";
 
 class ChatServiceTest : public ::testing::Test {
 protected:

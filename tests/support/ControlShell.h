@@ -21,7 +21,7 @@ namespace quibo::test {
 // Shift_JIS, as the session client hands it on: text, 0x1F, extension.
 inline std::string firstSampleGreeting()
 {
-    return sjis(u8"いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。\x1F表情=笑顔");
+    return sjis(u8"いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。\x1F表情,笑顔");
 }
 
 class ControlShellTest : public ::testing::Test {
