@@ -5,7 +5,7 @@
 // of their analysed sentences.  A selector keeps nothing between calls.
 #pragma once
 
-#include "dialogue/SelectionEntry.h"
+#include "dialogue/CandidateSelector.h"
 #include "reply/ReplyRecord.h"
 
 #include <string>
