@@ -78,6 +78,24 @@ Entity* firstBoundEntityWithFlag(const AnalyzedSentence& sentence, std::int32_t 
     return nullptr;
 }
 
+// A kind-1 unit on the own title of the first entity of the flag that the
+// sentence's words name; that entity, or null (nothing appended) when there
+// is none or it has no title of its own.
+const Entity* appendOwnTitleUnit(Candidate* candidate, std::int32_t entityFlag, std::int32_t matchCode)
+{
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    const Entity* entity = sentence ? firstBoundEntityWithFlag(*sentence, entityFlag) : nullptr;
+    TopicTitle* target = entity ? ownTitle(*entity) : nullptr;
+    if (!target)
+        return nullptr;
+    TopicUnit unit;
+    unit.setKind1Target(target);
+    unit.kind() = TopicUnit::KIND_ONE;
+    unit.matchCode() = matchCode;
+    candidate->topicUnits().push_back(unit);
+    return entity;
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -294,16 +312,8 @@ bool DcaHandler4000::apply(Candidate* candidate, CDictionary* knowledge)
 
 bool DcaHandler400::apply(Candidate* candidate, CDictionary* /*knowledge*/)
 {
-    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
-    const Entity* entity = sentence ? firstBoundEntityWithFlag(*sentence, 1) : nullptr;
-    TopicTitle* target = entity ? ownTitle(*entity) : nullptr;
-    if (!target)
+    if (!appendOwnTitleUnit(candidate, 1, match_code::DIRECT))
         return false;
-    TopicUnit unit;
-    unit.setKind1Target(target);
-    unit.matchCode() = match_code::DIRECT;
-    unit.kind() = TopicUnit::KIND_ONE;
-    candidate->topicUnits().push_back(unit);
     candidate->flagWord() = 0x400;
     return true;
 }
@@ -353,15 +363,9 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
 
 bool DcaHandler100000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
 {
-    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
-    const Entity* entity = sentence ? firstBoundEntityWithFlag(*sentence, 4) : nullptr;
-    TopicTitle* target = entity ? ownTitle(*entity) : nullptr;
-    if (!target)
+    const Entity* entity = appendOwnTitleUnit(candidate, 4, match_code::NONE);
+    if (!entity)
         return false;
-    TopicUnit unit;
-    unit.setKind1Target(target);
-    unit.kind() = TopicUnit::KIND_ONE;
-    candidate->topicUnits().push_back(unit);
     candidate->flagWord() = 0x100000;
     candidate->handlerText() = entity->getTitleText();
     return true;

@@ -57,6 +57,15 @@ public:
 // 0x80000000 only sign-extended); null for a value no handler takes.
 std::unique_ptr<DcaHandler> makeDcaHandler(std::uint64_t value, ChatSession* conversation);
 
+// A handler that holds the conversation it ties candidates for.
+class ConversationDcaHandler : public DcaHandler {
+public:
+    explicit ConversationDcaHandler(ChatSession* conversation) : m_conversation(conversation) {}
+
+protected:
+    ChatSession* m_conversation;
+};
+
 // 0x18: the focus title's topic answers the sentence itself.
 class DcaHandler18 : public DcaHandler {
 public:
@@ -82,13 +91,10 @@ public:
 };
 
 // 0x2000: the context title's topic answers the sentence.
-class DcaHandler2000 : public DcaHandler {
+class DcaHandler2000 : public ConversationDcaHandler {
 public:
-    explicit DcaHandler2000(ChatSession* conversation) : m_conversation(conversation) {}
+    using ConversationDcaHandler::ConversationDcaHandler;
     bool apply(Candidate* candidate, CDictionary* knowledge) override;
-
-private:
-    ChatSession* m_conversation;
 };
 
 // 0x4000: the topics of the always-present entities answer the sentence,
@@ -98,28 +104,24 @@ public:
     bool apply(Candidate* candidate, CDictionary* knowledge) override;
 };
 
-// 0x400: the sentence names a thing of the domain that has a title of its own.
-class DcaHandler400 : public DcaHandler {
+// 0x400: the sentence names a thing of the domain that has a title of its
+// own (the conversation is not consulted).
+class DcaHandler400 : public ConversationDcaHandler {
 public:
-    explicit DcaHandler400(ChatSession* conversation) : m_conversation(conversation) {}
+    using ConversationDcaHandler::ConversationDcaHandler;
     bool apply(Candidate* candidate, CDictionary* knowledge) override;
-
-private:
-    ChatSession* m_conversation;  // not consulted
 };
 
 // 0x80000: the topics of the other entities the sentence names, or of the
 // classes its nouns belong to.
-class DcaHandler80000 : public DcaHandler {
+class DcaHandler80000 : public ConversationDcaHandler {
 public:
-    explicit DcaHandler80000(ChatSession* conversation) : m_conversation(conversation) {}
+    using ConversationDcaHandler::ConversationDcaHandler;
     bool apply(Candidate* candidate, CDictionary* knowledge) override;
 
 private:
     // Adds the entity's hits for the words; mode 1 searches a noun class.
     void search(Candidate& candidate, Entity& entity, const MorphemeList& words, int mode) const;
-
-    ChatSession* m_conversation;
 };
 
 // 0x100000: the sentence names a conversation act that has a title.
@@ -130,13 +132,10 @@ public:
 
 // 0x20000000: exactly one object the recent replies named, newest first,
 // covers the sentence's words.
-class RearrHandler : public DcaHandler {
+class RearrHandler : public ConversationDcaHandler {
 public:
-    explicit RearrHandler(ChatSession* conversation) : m_conversation(conversation) {}
+    using ConversationDcaHandler::ConversationDcaHandler;
     bool apply(Candidate* candidate, CDictionary* knowledge) override;
-
-private:
-    ChatSession* m_conversation;
 };
 
 }  // namespace quibo

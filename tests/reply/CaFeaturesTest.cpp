@@ -68,25 +68,25 @@ TEST(CaFeaturesTest, FeatureWordOfSentenceRulesAndContext)
 
 TEST(CaFeaturesTest, PruningKeepsTheFirstAndEveryCandidateWithValues)
 {
-    const auto shared = sentence("A", true);
-    auto candidate = [&](bool values) {
-        Candidate c;
-        c.setKnowledge(shared);
-        if (values)
-            c.dcaValues().push_back(0x4000);
-        return c;
-    };
     const struct {
         std::vector<bool> values;
         std::size_t left;
     } cases[] = {{{true, false, false}, 1}, {{false, false}, 1}, {{false}, 1}, {{false, true, false}, 2}};
     for (const auto& c : cases) {
-        std::vector<Candidate> list;
-        for (bool values : c.values)
-            list.push_back(candidate(values));
+        // One sentence for all: the dropped candidates let go of it, the
+        // kept ones still hold it.
+        auto shared = sentence("A", true);
+        const std::weak_ptr<AnalyzedSentence> watch = shared;
+        std::vector<Candidate> list(c.values.size());
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            list[k].setKnowledge(shared);
+            if (c.values[k])
+                list[k].dcaValues().push_back(0x4000);
+        }
+        shared.reset();
         CaFeatures::pruneCandidates(list);
         ASSERT_EQ(list.size(), c.left);
-        // The dropped candidates let go of the sentence the kept ones hold.
+        EXPECT_EQ(watch.use_count(), static_cast<long>(c.left));
         EXPECT_EQ(list.front().getKnowledge()->getText(), "A");
     }
 }
