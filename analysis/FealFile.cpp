@@ -154,4 +154,17 @@ int FealFile::appendTo(std::vector<char>& out) const
     return 0;
 }
 
+std::unique_ptr<platform::SharedImage> decipheredImage(const std::string& path)
+{
+    return platform::SharedImage::open(path, "feal", [&path](std::vector<std::uint8_t>& image) {
+        FealFile file;
+        if (file.decipherFile(path.c_str()) != 0) return false;
+        if (file.plainLength() > 0) {
+            image.resize(static_cast<std::size_t>(file.plainLength()));
+            file.copyTo(reinterpret_cast<char*>(image.data()));
+        }
+        return true;
+    });
+}
+
 }  // namespace quibo
