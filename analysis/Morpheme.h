@@ -131,9 +131,8 @@ public:
 
     // Fills a word from one analyser result.  Knowledge object, flags, o and
     // m are left as they were.
-    virtual void set(const std::string& surface, const std::string& reading,
-                     const std::string& baseForm, int classId, int subclassId,
-                     int conjugationTypeId, int conjugationFormId);
+    virtual void set(std::string surface, std::string reading, std::string baseForm, int classId,
+                     int subclassId, int conjugationTypeId, int conjugationFormId);
     virtual bool isContentWord() const;
     virtual bool isKnowledgeWord() const;
     virtual bool isNumeral() const;
