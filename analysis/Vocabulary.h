@@ -5,12 +5,17 @@
 // values, never on their addresses.  Literals are EUC-JP (see CMakeLists).
 #pragma once
 
+#include "analysis/MorphemeList.h"
+
 #include <array>
 #include <string_view>
 
 namespace quibo {
 
 inline constexpr std::string_view EMPTY_TEXT = "";
+// The default word list of the topic-title builders: no words.  Constant
+// initialised, like the texts.
+inline constinit const MorphemeList EMPTY_WORD_LIST{};
 inline constexpr std::string_view SENTENCE_FORM_DEFAULT = "既定";
 inline constexpr std::string_view SENTENCE_FORM_POSITIVE = "肯定";
 inline constexpr std::string_view SENTENCE_FORM_NEGATIVE = "否定";

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // What loaded saves, and the save loads again.
     std::string file(data, data + 20);
-    quibo::CdrWriter writer(quibo::CDR_WRITE_BUFFER_SIZE, quibo::KNOWLEDGE_FILE_MAX_NESTING);
+    quibo::CdrWriter writer(quibo::KNOWLEDGE_PAYLOAD_LIMIT, quibo::KNOWLEDGE_FILE_MAX_OBJECTS);
     try {
         dictionary.writePayload(writer);
     } catch (const std::exception&) {

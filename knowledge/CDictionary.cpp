@@ -22,6 +22,7 @@
 #include <climits>
 #include <iostream>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace quibo {
 
@@ -171,13 +172,28 @@ void CDictionary::addIdTitle(const std::string& name, TopicTitle* title)
     m_idMap.emplace(name, title);
 }
 
-void CDictionary::addTerm(const std::string& text, KnowledgeObject* object)
+namespace {
+
+void addIndexedTerm(const std::string& text, KnowledgeObject* object, CDictionary::TermIndex& index,
+                    std::set<std::string>& firstChars, std::int32_t& maxLength)
 {
     if (text.empty())
         return;
-    m_termIndex.emplace(text, object);
-    m_termFirstChars.insert(text.substr(0, 2));
-    m_termMaxLength = std::max(m_termMaxLength, static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT_MAX)));
+    index.emplace(text, object);
+    firstChars.insert(text.substr(0, 2));
+    maxLength = std::max(maxLength, static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT_MAX)));
+}
+
+}  // namespace
+
+void CDictionary::addTerm(const std::string& text, KnowledgeObject* object)
+{
+    addIndexedTerm(text, object, m_termIndex, m_termFirstChars, m_termMaxLength);
+}
+
+void CDictionary::addSecondTerm(const std::string& text, KnowledgeObject* object)
+{
+    addIndexedTerm(text, object, m_secondTermIndex, m_secondTermFirstChars, m_secondTermMaxLength);
 }
 
 const std::string* CDictionary::internString(const std::string& text)
@@ -362,6 +378,9 @@ void CDictionary::resolveId(const std::string& id, TopicTitle*& object, int& ind
 void CDictionary::restoreEntities()
 {
     writeConsoleLine("--------ENTITY RESTORE START--------");
+    // A title met again (its topic listed by another entity, or shared by
+    // topics) would gain nothing: each is restored once.
+    std::unordered_set<const TopicTitle*> restored;
     for (const auto& [name, entity] : m_entities) {
         if (!entity)
             continue;
@@ -369,7 +388,7 @@ void CDictionary::restoreEntities()
             if (!topic)
                 continue;
             for (TopicTitle* title : topic->titles().titles()) {
-                if (!title)
+                if (!title || !restored.insert(title).second)
                     continue;
                 const std::set<std::string> names = title->centreIndex();
                 for (const std::string& centre : names) {
@@ -478,6 +497,7 @@ void CDictionary::readPayload(CdrReader& in)
     // destroying it would destroy something the stream handed out before.
     in.readDetachedObject<MeanDictionary>().reset();
     readKeyedPointers<IdMap, TopicTitle>(m_idMap, in);                     // 21
+    in.settleLinks();
     if (!isCurrentKnowledgeVersion())
         restoreEntities();
     in.readBytes();                                                        // 22
@@ -485,6 +505,17 @@ void CDictionary::readPayload(CdrReader& in)
 }
 
 void CDictionary::writePayload(CdrWriter& out) const
+{
+    writeMembers(out);
+    // A word bound to an object that no member carries keeps no binding:
+    // the stream is written again with that link null.
+    if (!out.unsettledLinks().empty()) {
+        out.restart();
+        writeMembers(out);
+    }
+}
+
+void CDictionary::writeMembers(CdrWriter& out) const
 {
     out.writeByteOrder();
     writeKeyedPointers(m_entities, out);
@@ -544,7 +575,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
     writeConsoleLine("serialize");
     const std::int64_t started = platform::clock().elapsedMillis();
     try {
-        CdrReader reader(payload, m_arena, KNOWLEDGE_FILE_MAX_NESTING);
+        CdrReader reader(payload, m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
         reader.refuseUnknownNumbers();
         readPayload(reader);
     } catch (const std::exception& error) {
@@ -561,7 +592,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
 void CDictionary::externalize(std::ofstream& out, std::string_view versionText) const
 {
     setKnowledgeVersionText(versionText);
-    CdrWriter writer(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter writer(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     const std::int64_t started = platform::clock().elapsedMillis();
     writePayload(writer);
     const auto bytes = writer.bytes();

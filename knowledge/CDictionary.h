@@ -41,21 +41,18 @@ class Thesaurus;
 class Topic;
 class TopicTitle;
 
-// How deeply new objects may nest inside one another in a knowledge file.
-// The stored form nests an object inside the first body that points to it
-// (an entity's topic, the topic's title, the title's words, the entity bound
-// to a word, its topic, ...), so depth follows chains of entities through
-// titles.  Measured (bench/knowledge_load_main.cpp): the sample base needs 9
-// levels, a generated base of 10,000 topics 61.  The bound leaves room for
-// far larger bases while a hostile file stays within the stack: a stream
-// nested exactly this deep loads on a 4 MB stack under the address
-// sanitizer, and in under 512 KB in an optimised build
-// (HostileKnowledgeFileTest); one level deeper fails with -1.
-inline constexpr int KNOWLEDGE_FILE_MAX_NESTING = 1000;
-
-// Payloads above this size are refused before anything is read: no stream
-// larger than the saver's encoding block can have been written.
-inline constexpr std::size_t KNOWLEDGE_PAYLOAD_LIMIT = 104857600;
+// What a knowledge file may hold: its payload (the stream after the header)
+// and the objects the stream carries.  New objects nest inside the first
+// body that points to them, so nesting follows chains of entities through
+// titles and grows with the base; it costs no machine stack (CdrTask.h) and
+// is not bounded.  The two bounds below keep what a file can make the host
+// allocate in proportion to what real bases need: a generated, connected
+// base of 100,000 topics (bench/knowledge_load_main.cpp) has a payload of
+// 391 MB and carries 1.1 million objects, and needs about 3 GB to be loaded
+// and saved; the bounds admit a base between two and four times that size.
+// The saver writes nothing that the loader would refuse.
+inline constexpr std::size_t KNOWLEDGE_PAYLOAD_LIMIT = std::size_t{1} << 30;
+inline constexpr std::int32_t KNOWLEDGE_FILE_MAX_OBJECTS = 1 << 22;
 
 // What term recognition made of one word of a merged word list: the source
 // words it covers and the objects registered under its text.  Words outside
@@ -218,6 +215,9 @@ public:
     // Registers an object under a term text and keeps the first-character
     // set and the longest length covering it; an empty text is ignored.
     void addTerm(const std::string& text, KnowledgeObject* object);
+    // The same for the second term index, which the file carries for the
+    // dialogue layer.
+    void addSecondTerm(const std::string& text, KnowledgeObject* object);
     // Caches an analysis made elsewhere under the text (as getParsedText
     // does with the analyser's); the entry already cached is kept and
     // returned.  Null for a text of blanks only.
@@ -227,6 +227,8 @@ public:
     // The payload members in stream order, from the byte-order octet on.
     // The reader's arena must be this dictionary's (see arena()).
     void readPayload(CdrReader& in);
+    // The writer must be empty: a stream whose words name objects it never
+    // carries is written twice.
     void writePayload(CdrWriter& out) const;
     ObjectArena& arena() { return m_arena; }
 
@@ -264,6 +266,7 @@ public:
     std::set<std::string>& reportedWords() { return m_reportedWords; }
 
 private:
+    void writeMembers(CdrWriter& out) const;
     // Particles and three suffixes that only lean on what precedes them
     // start no term (and no synonym-group extension) after the first word.
     static bool cannotStartTerm(const Morpheme& word, std::size_t index);

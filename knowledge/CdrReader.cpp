@@ -5,9 +5,18 @@
 
 namespace quibo {
 
-CdrReader::CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, int maxNesting)
-    : m_buffer(payload.data(), payload.size()), m_arena(arena), m_nesting(maxNesting)
+CdrReader::CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, std::int32_t maxObjects)
+    : m_buffer(payload.data(), payload.size()), m_refs(maxObjects), m_arena(arena)
 {
+}
+
+void CdrReader::settleLinks()
+{
+    for (const PendingLink& link : m_pendingLinks) {
+        if (!link.settle(m_refs, link.number))
+            throw CdrStreamError("object number " + std::to_string(link.number) + " names no object carried");
+    }
+    m_pendingLinks.clear();
 }
 
 void CdrReader::readByteOrder()

@@ -1,40 +1,49 @@
 // Decodes an object stream from the payload held in memory.  The payload is
 // untrusted: every value, length and count is checked against the octets
 // that remain before anything is allocated or copied, object numbers are
-// checked against the classes they name, and the nesting of new objects
-// inside one another is bounded, so a damaged or hostile stream ends in an
-// exception, never in a crash.  Failures:
+// checked against the classes they name, and the number of objects is
+// bounded, so a damaged or hostile stream ends in an exception, never in a
+// crash.  Nesting costs no machine stack (CdrTask.h): bodies that meet
+// pointers are coroutines run from the reader's work stack.  Failures:
 //   mem_buffer::buffer_overflow_error - the stream is shorter than it claims
 //       (what() "XTL mem_buffer overflow", with the octets available and
 //       requested);
-//   CdrStreamError - a number names an object of another class, or new
-//       objects nest deeper than the reader's bound.
+//   CdrStreamError - a number names an object of another class or none at
+//       all, or the stream carries more objects than the reader's bound.
 // Both derive from std::exception; the reader is not used after either.
 #pragma once
 
 #include "knowledge/CdrBody.h"
-#include "knowledge/CdrNesting.h"
+#include "knowledge/CdrTask.h"
 #include "knowledge/MemBuffer.h"
 #include "knowledge/ObjectArena.h"
 #include "knowledge/ObjectRefTable.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace quibo {
 
+// A pointer that may name an object the stream carries only later: either
+// the object, or the number it will be carried under.
+template <class T>
+struct CdrLink {
+    T* object = nullptr;
+    std::int32_t later = 0;
+};
+
 class CdrReader {
 public:
     // Objects that the stream creates are adopted by `arena` as they are
-    // made, before their bodies are read.  maxNesting bounds how deeply new
-    // objects may nest.
-    CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena,
-              int maxNesting = CDR_MAX_OBJECT_NESTING);
+    // made, before their bodies are read.  At most maxObjects are made.
+    CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, std::int32_t maxObjects = CDR_MAX_OBJECTS);
     CdrReader(const CdrReader&) = delete;
     CdrReader& operator=(const CdrReader&) = delete;
 
@@ -75,42 +84,94 @@ public:
     // Octet 0 gives null.  Otherwise a number: non-zero gives the object
     // carried under it (null when no object has it yet, or CdrStreamError
     // after refuseUnknownNumbers; CdrStreamError when that object is not a
-    // T); 0 makes a new object with create(), hands it
-    // to the arena, registers it under the next number and fills it with
-    // body(*object, *this).
-    template <class T, class Body, class Create>
-    T* readObject(Body&& body, Create&& create)
-    {
-        if (readOctet() == 0) return nullptr;
-        std::int32_t number = readInt32();
-        if (number != 0) {
-            T* carried = m_refs.find<T>(number);
-            if (!carried && m_refuseUnknownNumbers)
-                throw CdrStreamError("object number " + std::to_string(number) + " names no object carried before");
-            return carried;
-        }
-        CdrNesting::Level level(m_nesting);
-        T* object = m_arena.adopt(std::unique_ptr<T>(create()));
-        m_refs.enterRead(object);
-        body(*object, *this);
-        return object;
-    }
-
-    template <class T, class Body>
-    T* readObject(Body&& body)
-    {
-        return readObject<T>(std::forward<Body>(body), [] { return std::make_unique<T>(); });
-    }
-
+    // T); 0 makes a new object (CdrBody<T>::create() when the class has one,
+    // else std::make_unique<T>()), hands it to the arena, registers it under
+    // the next number and fills it with CdrBody<T>::read.  A body returns
+    // void when it meets no pointers, or a CdrTask.
+    //
+    // readObject reads the whole object before it returns: for pointers
+    // outside any body.  Inside a body coroutine, `co_await in.object<T>()`
+    // does the same without nesting on the machine stack.
     template <class T>
     T* readObject()
     {
-        auto body = [](T& object, CdrReader& in) { CdrBody<T>::read(object, in); };
-        if constexpr (requires { CdrBody<T>::create(); })
-            return readObject<T>(body, [] { return CdrBody<T>::create(); });
-        else
-            return readObject<T>(body);
+        CdrTask body;
+        T* object = beginObject<T>(body);
+        if (body)
+            m_work.run(std::move(body));
+        return object;
     }
+
+    template <class T>
+    class ObjectAwait {
+    public:
+        explicit ObjectAwait(CdrReader& in) : m_in(in) {}
+        bool await_ready()
+        {
+            m_object = m_in.beginObject<T>(m_body);
+            return !m_body;
+        }
+        void await_suspend(CdrTask::Handle awaiting) { awaiting.promise().work->push(m_body.release()); }
+        T* await_resume() const { return m_object; }
+
+    private:
+        CdrReader& m_in;
+        T* m_object = nullptr;
+        CdrTask m_body;
+    };
+
+    template <class T>
+    ObjectAwait<T> object()
+    {
+        return ObjectAwait<T>(*this);
+    }
+
+    // A pointer declared as T that may also name, by number, an object of
+    // any class with Referable among its stored bases, carried before this
+    // point or after it.  A new object is a T, as for object<T>(); a number
+    // not carried yet comes back as `later`: the caller hands what to do
+    // with the object to settleLater.  Awaited inside a body coroutine.
+    template <class T, class Referable>
+    class LinkAwait {
+    public:
+        explicit LinkAwait(CdrReader& in) : m_in(in) {}
+        bool await_ready()
+        {
+            m_link.object = m_in.beginLink<T, Referable>(m_body, m_link.later);
+            return !m_body;
+        }
+        void await_suspend(CdrTask::Handle awaiting) { awaiting.promise().work->push(m_body.release()); }
+        CdrLink<Referable> await_resume() const { return m_link; }
+
+    private:
+        CdrReader& m_in;
+        CdrLink<Referable> m_link;
+        CdrTask m_body;
+    };
+
+    template <class T, class Referable>
+    LinkAwait<T, Referable> link()
+    {
+        return LinkAwait<T, Referable>(*this);
+    }
+
+    // Runs `settle` with the object carried under `number` once the stream
+    // has carried it (settleLinks).
+    template <class Referable>
+    void settleLater(std::int32_t number, std::function<void(Referable*)> settle)
+    {
+        m_pendingLinks.push_back({number, [settle = std::move(settle)](const ObjectRefTable& refs, std::int32_t n) {
+                                      Referable* object = refs.find<Referable>(n);
+                                      if (!object)
+                                          return false;
+                                      settle(object);
+                                      return true;
+                                  }});
+    }
+
+    // Settles every link read so far.  Throws CdrStreamError when a number
+    // names no object the stream carried, or one of another class.
+    void settleLinks();
 
     // A pointer whose object must be new to the stream and is handed to the
     // caller instead of the arena (an object read only to be discarded).
@@ -123,10 +184,11 @@ public:
         const std::int32_t number = readInt32();
         if (number != 0)
             throw CdrStreamError("object number " + std::to_string(number) + " stands where a new object must");
-        CdrNesting::Level level(m_nesting);
         auto object = std::make_unique<T>();
         m_refs.enterRead(object.get());
-        CdrBody<T>::read(*object, *this);
+        CdrTask body = readBody(*object);
+        if (body)
+            m_work.run(std::move(body));
         return object;
     }
 
@@ -134,6 +196,8 @@ public:
     // negative) throws CdrStreamError instead of reading as null.
     void refuseUnknownNumbers() { m_refuseUnknownNumbers = true; }
 
+    // The most bodies in progress at once so far: how deeply the stream nests.
+    std::size_t deepestNesting() const { return m_work.deepest(); }
     std::size_t position() const { return m_buffer.position(); }
     std::size_t remaining() const { return m_buffer.remaining(); }
     std::uint8_t byteOrder() const { return m_byteOrder; }
@@ -141,13 +205,82 @@ public:
     ObjectArena& arena() { return m_arena; }
 
 private:
+    struct PendingLink {
+        std::int32_t number;
+        std::function<bool(const ObjectRefTable&, std::int32_t)> settle;
+    };
+
     std::uint32_t decode32(const std::uint8_t* octets) const;
+
+    // The object a non-zero number names, viewed as T.
+    template <class T>
+    T* carried(std::int32_t number) const
+    {
+        T* object = m_refs.find<T>(number);
+        if (!object && m_refuseUnknownNumbers)
+            throw CdrStreamError("object number " + std::to_string(number) + " names no object carried before");
+        return object;
+    }
+
+    // A new T, owned by the arena and registered; its body to run.
+    template <class T>
+    T* newObject(CdrTask& body)
+    {
+        m_refs.requireRoom();
+        std::unique_ptr<T> made;
+        if constexpr (requires { CdrBody<T>::create(); })
+            made = CdrBody<T>::create();
+        else
+            made = std::make_unique<T>();
+        T* object = m_arena.adopt(std::move(made));
+        m_refs.enterRead(object);
+        body = readBody(*object);
+        return object;
+    }
+
+    // A body that meets no pointers is read at once; a coroutine body is
+    // returned to be run.
+    template <class T>
+    CdrTask readBody(T& object)
+    {
+        if constexpr (std::is_void_v<decltype(CdrBody<T>::read(object, *this))>) {
+            CdrBody<T>::read(object, *this);
+            return {};
+        } else {
+            return CdrBody<T>::read(object, *this);
+        }
+    }
+
+    template <class T>
+    T* beginObject(CdrTask& body)
+    {
+        if (readOctet() == 0)
+            return nullptr;
+        const std::int32_t number = readInt32();
+        return number != 0 ? carried<T>(number) : newObject<T>(body);
+    }
+
+    template <class T, class Referable>
+    Referable* beginLink(CdrTask& body, std::int32_t& later)
+    {
+        if (readOctet() == 0)
+            return nullptr;
+        const std::int32_t number = readInt32();
+        if (number == 0)
+            return newObject<T>(body);
+        if (number >= m_refs.nextNumber()) {
+            later = number;
+            return nullptr;
+        }
+        return carried<Referable>(number);
+    }
 
     mem_buffer m_buffer;
     std::uint8_t m_byteOrder = 1;
     ObjectRefTable m_refs;
     ObjectArena& m_arena;
-    CdrNesting m_nesting;
+    CdrWork m_work;
+    std::vector<PendingLink> m_pendingLinks;
     bool m_refuseUnknownNumbers = false;
 };
 

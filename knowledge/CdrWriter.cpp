@@ -3,6 +3,7 @@
 #include "analysis/ConsoleLine.h"
 #include "analysis/TimeStamp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -11,29 +12,50 @@ namespace quibo {
 
 namespace {
 
-void reportAllocationFailure()
+// The first block; a stream that needs more doubles it.
+constexpr std::size_t FIRST_BLOCK = 1 << 20;
+
+[[noreturn]] void reportAllocationFailure()
 {
     writeConsoleLine(currentTimeStamp() + "SYSTEM_ERROR can not allocate memory for internalization!");
+    throw std::bad_alloc();
+}
+
+void storeUInt32(std::uint8_t* out, std::uint32_t value)
+{
+    for (int k = 0; k < 4; ++k) out[k] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
 }  // namespace
 
-CdrWriter::CdrWriter(std::size_t capacity, int maxNesting)
-    : m_storage(new (std::nothrow) std::uint8_t[capacity]), m_nesting(maxNesting)
+CdrWriter::CdrWriter(std::size_t limit, std::int32_t maxObjects)
+    : m_limit(limit), m_maxObjects(maxObjects), m_refs(maxObjects)
 {
-    if (!m_storage) {
+    grow(std::min(limit, FIRST_BLOCK));
+}
+
+void CdrWriter::grow(std::size_t needed)
+{
+    std::size_t capacity = std::max(needed, m_capacity > m_limit / 2 ? m_limit : m_capacity * 2);
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[std::max<std::size_t>(capacity, 1)]);
+    if (!block)
         reportAllocationFailure();
-        throw std::bad_alloc();
-    }
-    m_buffer = mem_buffer(m_storage.get(), capacity);
+    if (m_position != 0)
+        std::memcpy(block.get(), m_storage.get(), m_position);
+    m_storage = std::move(block);
+    m_capacity = capacity;
 }
 
 std::uint8_t* CdrWriter::produce(std::size_t padding, std::size_t n)
 {
-    const std::uint8_t* taken = m_buffer.take(padding + n);
-    // The buffer hands out read-only positions; the octets are our own block.
-    std::uint8_t* out = m_storage.get() + (taken - m_storage.get());
+    const std::size_t available = m_limit - m_position;
+    if (n > available || padding > available - n)
+        throw mem_buffer::buffer_overflow_error(available, padding > SIZE_MAX - n ? SIZE_MAX : padding + n);
+    if (padding + n > m_capacity - m_position)
+        grow(m_position + padding + n);
+    std::uint8_t* out = m_storage.get() + m_position;
     std::memset(out, 0, padding);
+    m_position += padding + n;
     return out + padding;
 }
 
@@ -44,7 +66,7 @@ void CdrWriter::writeByteOrder()
 
 std::uint8_t* CdrWriter::reserve(std::size_t n)
 {
-    return produce(m_buffer.paddingFor(n), n);
+    return produce(cdrPadding(m_position, n), n);
 }
 
 void CdrWriter::writeOctet(std::uint8_t value)
@@ -62,8 +84,7 @@ void CdrWriter::writeInt16(std::int16_t value)
 
 void CdrWriter::writeUInt32(std::uint32_t value)
 {
-    std::uint8_t* out = reserve(4);
-    for (int k = 0; k < 4; ++k) out[k] = static_cast<std::uint8_t>(value >> (8 * k));
+    storeUInt32(reserve(4), value);
 }
 
 void CdrWriter::writeInt32(std::int32_t value)
@@ -75,7 +96,7 @@ void CdrWriter::writeCount(std::size_t count)
 {
     // A count that does not fit its 32 bits could never be read back right.
     if (count > std::numeric_limits<std::uint32_t>::max())
-        throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), count);
+        throw mem_buffer::buffer_overflow_error(m_limit - m_position, count);
     writeUInt32(static_cast<std::uint32_t>(count));
 }
 
@@ -94,6 +115,33 @@ void CdrWriter::writeString(const char* text, std::size_t length)
 void CdrWriter::writeBytes(const void* data, std::size_t length)
 {
     writeLengthAndOctets(data, length);
+}
+
+void CdrWriter::settleLinksTo(const void* identity, std::int32_t number)
+{
+    auto pending = m_pendingLinks.find(identity);
+    if (pending == m_pendingLinks.end())
+        return;
+    for (std::size_t at : pending->second)
+        storeUInt32(m_storage.get() + at, static_cast<std::uint32_t>(number));
+    m_pendingLinks.erase(pending);
+}
+
+std::vector<const void*> CdrWriter::unsettledLinks() const
+{
+    std::vector<const void*> objects;
+    for (const auto& [identity, offsets] : m_pendingLinks)
+        objects.push_back(identity);
+    return objects;
+}
+
+void CdrWriter::restart()
+{
+    for (const auto& [identity, offsets] : m_pendingLinks)
+        m_unlinkable.insert(identity);
+    m_pendingLinks.clear();
+    m_position = 0;
+    m_refs = ObjectRefTable(m_maxObjects);
 }
 
 }  // namespace quibo

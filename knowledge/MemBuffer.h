@@ -10,6 +10,14 @@
 
 namespace quibo {
 
+// Octets that align a value of n octets at a stream position: values of 2,
+// 4 and 8 octets start at a multiple of their size.
+inline std::size_t cdrPadding(std::size_t position, std::size_t n)
+{
+    if (n != 2 && n != 4 && n != 8) return 0;
+    return (n - position % n) % n;
+}
+
 class mem_buffer {
 public:
     // Thrown when a take asks for more octets than remain.  It carries both
@@ -44,13 +52,8 @@ public:
         return old;
     }
 
-    // Octets that align a value of n octets at the current position: values
-    // of 2, 4 and 8 octets start at a multiple of their size.
-    std::size_t paddingFor(std::size_t n) const
-    {
-        if (n != 2 && n != 4 && n != 8) return 0;
-        return (n - position() % n) % n;
-    }
+    // The padding before a value of n octets at the current position.
+    std::size_t paddingFor(std::size_t n) const { return cdrPadding(position(), n); }
 
     const std::uint8_t* start() const { return m_start; }
     // Octets consumed or produced since the start.

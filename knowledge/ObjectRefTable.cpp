@@ -26,12 +26,17 @@ void ObjectRefTable::wrongClass(std::int32_t number, const ClassTag& carried,
                          className(*carried.type) + ", not as " + className(declared));
 }
 
+void ObjectRefTable::requireRoom() const
+{
+    // The bound keeps the sequence from wrapping, and what a stream may make
+    // the reader allocate within reason.
+    if (m_nextNumber > m_maxObjects)
+        throw CdrStreamError("the stream carries more than " + std::to_string(m_maxObjects) + " objects");
+}
+
 std::int32_t ObjectRefTable::takeNumber()
 {
-    // Every object costs the stream at least five octets, so no stream that
-    // fits in memory can run the sequence out; refuse rather than wrap.
-    if (m_nextNumber == std::numeric_limits<std::int32_t>::max())
-        throw CdrStreamError("too many objects in one stream");
+    requireRoom();
     return m_nextNumber++;
 }
 

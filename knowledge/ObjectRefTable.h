@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -26,6 +27,9 @@ struct CdrStoredBase {
     using type = void;
 };
 
+// What a stream carries by default at most, in objects.
+inline constexpr std::int32_t CDR_MAX_OBJECTS = 1 << 24;
+
 // A stream that breaks the object-reference rules (a number naming an
 // object of another class, nesting beyond the reader's bound) or an object
 // graph that cannot be stored consistently.
@@ -36,6 +40,13 @@ public:
 
 class ObjectRefTable {
 public:
+    // At most maxObjects objects are numbered; the next one throws
+    // CdrStreamError.
+    explicit ObjectRefTable(std::int32_t maxObjects = std::numeric_limits<std::int32_t>::max() - 1)
+        : m_maxObjects(maxObjects)
+    {
+    }
+
     // How an object carried as one class may be viewed as another.
     struct ClassTag {
         const std::type_info* type;
@@ -67,6 +78,19 @@ public:
     T* find(std::int32_t number) const;
 
     std::int32_t nextNumber() const { return m_nextNumber; }
+    // Throws CdrStreamError when one more object would pass the bound.
+    void requireRoom() const;
+
+    // One object reached through pointers of different stored classes must
+    // get one number: it is keyed by its complete object.
+    template <class T>
+    static const void* identityOf(const T& object)
+    {
+        if constexpr (std::is_polymorphic_v<T>)
+            return dynamic_cast<const void*>(&object);
+        else
+            return &object;
+    }
 
 private:
     struct Carried {
@@ -77,17 +101,6 @@ private:
         void* object;
         const ClassTag* tag;
     };
-
-    template <class T>
-    static const void* identityOf(const T& object)
-    {
-        // One object reached through pointers of different stored classes
-        // must get one number: key it by its complete object.
-        if constexpr (std::is_polymorphic_v<T>)
-            return dynamic_cast<const void*>(&object);
-        else
-            return &object;
-    }
 
     template <class T>
     static bool isA(const std::type_info& target)
@@ -119,6 +132,7 @@ private:
     std::int32_t takeNumber();
 
     std::int32_t m_nextNumber = 1;
+    std::int32_t m_maxObjects;
     std::unordered_map<const void*, Carried> m_numbers;  // writer
     std::vector<Registered> m_objects;                    // reader, index number - 1
 };

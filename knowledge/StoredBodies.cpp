@@ -34,64 +34,72 @@ void requireType(bool agrees, const char* what, std::int32_t type)
 // The stored form holds entities where the model may hold other objects.
 const Entity* asEntity(const KnowledgeObject* object) { return dynamic_cast<const Entity*>(object); }
 
+// Members of an entity set or centres: entities, and the nulls stated.
 template <class Range>
-std::size_t countStorable(const Range& objects)
+CdrTask writeEntities(const Range& objects, CdrWriter& out)
 {
     std::size_t count = 0;
     for (const KnowledgeObject* object : objects)
         count += (!object || asEntity(object)) ? 1 : 0;
-    return count;
-}
-
-template <class Range>
-void writeEntities(const Range& objects, CdrWriter& out)
-{
-    out.writeCount(countStorable(objects));
+    out.writeCount(count);
     for (const KnowledgeObject* object : objects) {
-        if (!object)
-            out.writeObject<Entity>(nullptr);
-        else if (const Entity* entity = asEntity(object))
-            out.writeObject(entity);
+        if (!object || asEntity(object))
+            co_await out.object(asEntity(object));
     }
 }
 
 template <class T>
-void writePointers(const std::vector<T*>& objects, CdrWriter& out)
+CdrTask writePointers(const std::vector<T*>& objects, CdrWriter& out)
 {
-    out.writeSequence(objects, [](const T* object, CdrWriter& w) { w.writeObject(object); });
+    out.writeCount(objects.size());
+    for (const T* object : objects)
+        co_await out.object(object);
 }
 
 template <class T>
-void readPointers(std::vector<T*>& objects, CdrReader& in)
+CdrTask readPointers(std::vector<T*>& objects, CdrReader& in)
 {
-    in.readSequence([&](CdrReader& r) { objects.push_back(r.readObject<T>()); }, POINTER_OCTETS);
+    for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+        T* object = co_await in.object<T>();
+        objects.push_back(object);
+    }
 }
 
-// The fields every knowledge object starts with.
-void writeHead(std::int32_t type, const ParsedText* title, const std::string& reading, CdrWriter& out)
+bool isEntityType(std::int32_t type) { return type == knowledge_type::ENTITY; }
+bool isPredicativeType(std::int32_t type) { return type == knowledge_type::PREDICATIVE; }
+bool isPlainType(std::int32_t type)
 {
-    out.writeInt32(type);
-    out.writeObject(title);
-    out.writeString(reading);
+    return !isEntityType(type) && !isPredicativeType(type) && !isThesaurusType(type);
 }
 
 }  // namespace
 
 // --- Knowledge objects -------------------------------------------------------
 
-void CdrBody<KnowledgeObject>::write(const KnowledgeObject& object, CdrWriter& out)
+CdrTask CdrBody<KnowledgeObject>::writeHead(const KnowledgeObject& object, CdrWriter& out)
 {
-    writeHead(object.m_typeId, object.m_title, object.m_reading, out);
+    out.writeInt32(object.m_typeId);
+    co_await out.object(object.m_title);
+    out.writeString(object.m_reading);
 }
 
-void CdrBody<KnowledgeObject>::read(KnowledgeObject& object, CdrReader& in)
+CdrTask CdrBody<KnowledgeObject>::readHead(KnowledgeObject& object, bool (*accepts)(std::int32_t), const char* what,
+                                           CdrReader& in)
 {
     object.m_typeId = in.readInt32();
-    requireType(object.m_typeId != knowledge_type::ENTITY && object.m_typeId != knowledge_type::PREDICATIVE &&
-                    !isThesaurusType(object.m_typeId),
-                "a plain knowledge object", object.m_typeId);
-    object.m_title = in.readObject<ParsedText>();
+    requireType(accepts(object.m_typeId), what, object.m_typeId);
+    object.m_title = co_await in.object<ParsedText>();
     object.m_reading = in.readString();
+}
+
+CdrTask CdrBody<KnowledgeObject>::write(const KnowledgeObject& object, CdrWriter& out)
+{
+    co_await writeHead(object, out);
+}
+
+CdrTask CdrBody<KnowledgeObject>::read(KnowledgeObject& object, CdrReader& in)
+{
+    co_await readHead(object, isPlainType, "a plain knowledge object", in);
 }
 
 std::unique_ptr<KnowledgeObject> CdrBody<KnowledgeObject>::create()
@@ -99,46 +107,44 @@ std::unique_ptr<KnowledgeObject> CdrBody<KnowledgeObject>::create()
     return std::make_unique<KnowledgeObject>(0, nullptr);
 }
 
-void CdrBody<Entity>::write(const Entity& entity, CdrWriter& out)
+CdrTask CdrBody<Entity>::write(const Entity& entity, CdrWriter& out)
 {
-    writeHead(entity.m_typeId, entity.m_title, entity.m_reading, out);
+    co_await CdrBody<KnowledgeObject>::writeHead(entity, out);
     out.writeInt32(entity.m_flags);
-    writePointers(entity.m_thesauri, out);
+    co_await writePointers(entity.m_thesauri, out);
     for (const EntitySet& set : entity.m_sets)
-        writeEntities(set.members(), out);
-    writePointers(entity.topics(), out);
+        co_await writeEntities(set.members(), out);
+    co_await writePointers(entity.topics(), out);
 }
 
-void CdrBody<Entity>::read(Entity& entity, CdrReader& in)
+CdrTask CdrBody<Entity>::read(Entity& entity, CdrReader& in)
 {
-    entity.m_typeId = in.readInt32();
-    requireType(entity.m_typeId == knowledge_type::ENTITY, "an entity", entity.m_typeId);
-    entity.m_title = in.readObject<ParsedText>();
-    entity.m_reading = in.readString();
+    co_await CdrBody<KnowledgeObject>::readHead(entity, isEntityType, "an entity", in);
     entity.m_flags = in.readInt32();
-    readPointers(entity.m_thesauri, in);
-    for (EntitySet& set : entity.m_sets)
-        in.readSequence([&](CdrReader& r) { set.insert(r.readObject<Entity>()); }, POINTER_OCTETS);
-    readPointers(entity.topics(), in);
+    co_await readPointers(entity.m_thesauri, in);
+    for (EntitySet& set : entity.m_sets) {
+        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+            Entity* member = co_await in.object<Entity>();
+            set.insert(member);
+        }
+    }
+    co_await readPointers(entity.topics(), in);
 }
 
 std::unique_ptr<Entity> CdrBody<Entity>::create() { return std::make_unique<Entity>(nullptr, 0); }
 
-void CdrBody<Predicative>::write(const Predicative& predicative, CdrWriter& out)
+CdrTask CdrBody<Predicative>::write(const Predicative& predicative, CdrWriter& out)
 {
-    writeHead(predicative.m_typeId, predicative.m_title, predicative.m_reading, out);
-    writePointers(predicative.m_synonyms, out);
-    writePointers(predicative.m_antonyms, out);
+    co_await CdrBody<KnowledgeObject>::writeHead(predicative, out);
+    co_await writePointers(predicative.m_synonyms, out);
+    co_await writePointers(predicative.m_antonyms, out);
 }
 
-void CdrBody<Predicative>::read(Predicative& predicative, CdrReader& in)
+CdrTask CdrBody<Predicative>::read(Predicative& predicative, CdrReader& in)
 {
-    predicative.m_typeId = in.readInt32();
-    requireType(predicative.m_typeId == knowledge_type::PREDICATIVE, "a predicative", predicative.m_typeId);
-    predicative.m_title = in.readObject<ParsedText>();
-    predicative.m_reading = in.readString();
-    readPointers(predicative.m_synonyms, in);
-    readPointers(predicative.m_antonyms, in);
+    co_await CdrBody<KnowledgeObject>::readHead(predicative, isPredicativeType, "a predicative", in);
+    co_await readPointers(predicative.m_synonyms, in);
+    co_await readPointers(predicative.m_antonyms, in);
 }
 
 std::unique_ptr<Predicative> CdrBody<Predicative>::create()
@@ -146,19 +152,16 @@ std::unique_ptr<Predicative> CdrBody<Predicative>::create()
     return std::make_unique<Predicative>(knowledge_type::PREDICATIVE, nullptr);
 }
 
-void CdrBody<Thesaurus>::write(const Thesaurus& thesaurus, CdrWriter& out)
+CdrTask CdrBody<Thesaurus>::write(const Thesaurus& thesaurus, CdrWriter& out)
 {
-    writeHead(thesaurus.m_typeId, thesaurus.m_title, thesaurus.m_reading, out);
-    out.writeObject<KnowledgeObject>(thesaurus.m_representative);
+    co_await CdrBody<KnowledgeObject>::writeHead(thesaurus, out);
+    co_await out.object<KnowledgeObject>(thesaurus.m_representative);
 }
 
-void CdrBody<Thesaurus>::read(Thesaurus& thesaurus, CdrReader& in)
+CdrTask CdrBody<Thesaurus>::read(Thesaurus& thesaurus, CdrReader& in)
 {
-    thesaurus.m_typeId = in.readInt32();
-    requireType(isThesaurusType(thesaurus.m_typeId), "a thesaurus", thesaurus.m_typeId);
-    thesaurus.m_title = in.readObject<ParsedText>();
-    thesaurus.m_reading = in.readString();
-    thesaurus.m_representative = in.readObject<KnowledgeObject>();
+    co_await CdrBody<KnowledgeObject>::readHead(thesaurus, isThesaurusType, "a thesaurus", in);
+    thesaurus.m_representative = co_await in.object<KnowledgeObject>();
 }
 
 std::unique_ptr<Thesaurus> CdrBody<Thesaurus>::create()
@@ -168,18 +171,18 @@ std::unique_ptr<Thesaurus> CdrBody<Thesaurus>::create()
 
 // --- Texts and words -----------------------------------------------------------
 
-void CdrBody<ParsedText>::write(const ParsedText& text, CdrWriter& out)
+CdrTask CdrBody<ParsedText>::write(const ParsedText& text, CdrWriter& out)
 {
     out.writeString(text.m_text);
     out.writeString(text.m_inputText);
-    CdrBody<MorphemeList>::write(text.m_words, out);
+    co_await CdrBody<MorphemeList>::write(text.m_words, out);
 }
 
-void CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
+CdrTask CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
 {
     text.m_text = in.readString();
     text.m_inputText = in.readString();
-    CdrBody<MorphemeList>::read(text.m_words, in);
+    co_await CdrBody<MorphemeList>::read(text.m_words, in);
 }
 
 std::unique_ptr<ParsedText> CdrBody<ParsedText>::create()
@@ -187,80 +190,82 @@ std::unique_ptr<ParsedText> CdrBody<ParsedText>::create()
     return std::make_unique<ParsedText>(std::string(), MorphemeList(), std::string());
 }
 
-void CdrBody<Morpheme>::write(const Morpheme& word, CdrWriter& out)
+CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
 {
-    out.writeString(word.surfaceRef());
-    out.writeString(word.keyFormRef());
-    out.writeString(word.baseFormRef());
-    out.writeInt32(static_cast<std::int32_t>(word.getPosCode()));
-    out.writeInt32(static_cast<std::int32_t>(word.getOriginalPosCode()));
-    out.writeInt32(word.getConjugation());
-    out.writeString(word.readingRef());
-    if (isCurrentKnowledgeVersion())
-        out.writeObject(asEntity(word.getKnowledgeObject()));
-    out.writeInt32(static_cast<std::int32_t>(word.getFlags()));
-    out.writeInt32(static_cast<std::int32_t>(word.getAttributeWord()));
-    out.writeOctet(word.getO());
-    out.writeOctet(word.getM());
+    const bool withObjects = isCurrentKnowledgeVersion();
+    out.writeCount(words.words().size());
+    for (const Morpheme& word : words.words()) {
+        out.writeString(word.surfaceRef());
+        out.writeString(word.keyFormRef());
+        out.writeString(word.baseFormRef());
+        out.writeInt32(static_cast<std::int32_t>(word.getPosCode()));
+        out.writeInt32(static_cast<std::int32_t>(word.getOriginalPosCode()));
+        out.writeInt32(word.getConjugation());
+        out.writeString(word.readingRef());
+        if (withObjects)
+            co_await out.link<Entity, KnowledgeObject>(word.getKnowledgeObject());
+        out.writeInt32(static_cast<std::int32_t>(word.getFlags()));
+        out.writeInt32(static_cast<std::int32_t>(word.getAttributeWord()));
+        out.writeOctet(word.getO());
+        out.writeOctet(word.getM());
+    }
 }
 
-void CdrBody<Morpheme>::read(Morpheme& word, CdrReader& in)
+CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
 {
-    word.setSurface(in.readString());
-    word.setKeyForm(in.readString());
-    word.setBaseForm(in.readString());
-    word.setPosCode(static_cast<PosCode>(in.readInt32()));
-    word.setOriginalPosCode(static_cast<PosCode>(in.readInt32()));
-    word.setConjugation(in.readInt32());
-    word.setReading(in.readString());
-    if (isCurrentKnowledgeVersion())
-        word.setKnowledgeObject(in.readObject<Entity>());
-    word.setFlags(static_cast<std::uint32_t>(in.readInt32()));
-    word.setAttributeWord(static_cast<std::uint32_t>(in.readInt32()));
-    word.setO(in.readOctet());
-    word.setM(in.readOctet());
-}
-
-void CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
-{
-    out.writeSequence(words.words(), [](const Morpheme& word, CdrWriter& w) { CdrBody<Morpheme>::write(word, w); });
-}
-
-void CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
-{
+    const bool withObjects = isCurrentKnowledgeVersion();
     std::vector<Morpheme>& list = words.words();
     list.clear();
-    in.readSequence(
-        [&](CdrReader& r) {
-            Morpheme word;
-            CdrBody<Morpheme>::read(word, r);
-            list.push_back(std::move(word));
-        },
-        WORD_OCTETS);
+    const std::uint32_t count = in.readCount(WORD_OCTETS);
+    // Settling a link later needs the word where it stays.
+    list.reserve(count);
+    for (std::uint32_t k = 0; k < count; ++k) {
+        Morpheme& word = list.emplace_back();
+        word.setSurface(in.readString());
+        word.setKeyForm(in.readString());
+        word.setBaseForm(in.readString());
+        word.setPosCode(static_cast<PosCode>(in.readInt32()));
+        word.setOriginalPosCode(static_cast<PosCode>(in.readInt32()));
+        word.setConjugation(in.readInt32());
+        word.setReading(in.readString());
+        if (withObjects) {
+            const CdrLink<KnowledgeObject> bound = co_await in.link<Entity, KnowledgeObject>();
+            word.setKnowledgeObject(bound.object);
+            if (bound.later != 0)
+                in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
+                    word.setKnowledgeObject(object);
+                });
+        }
+        word.setFlags(static_cast<std::uint32_t>(in.readInt32()));
+        word.setAttributeWord(static_cast<std::uint32_t>(in.readInt32()));
+        word.setO(in.readOctet());
+        word.setM(in.readOctet());
+    }
 }
 
 // --- Topics and titles -------------------------------------------------------------
 
-void CdrBody<Topic>::write(const Topic& topic, CdrWriter& out)
+CdrTask CdrBody<Topic>::write(const Topic& topic, CdrWriter& out)
 {
-    writePointers(topic.titles().titles(), out);
+    co_await writePointers(topic.titles().titles(), out);
     out.writeInt32(topic.getReplyKinds());
-    out.writeObject(topic.getReplyTable());
+    co_await out.object(topic.getReplyTable());
 }
 
-void CdrBody<Topic>::read(Topic& topic, CdrReader& in)
+CdrTask CdrBody<Topic>::read(Topic& topic, CdrReader& in)
 {
-    readPointers(topic.titles().titles(), in);
+    co_await readPointers(topic.titles().titles(), in);
     topic.setReplyKinds(in.readInt32());
-    topic.setReplyTable(in.readObject<ReplyTable>());
+    ReplyTable* table = co_await in.object<ReplyTable>();
+    topic.setReplyTable(table);
 }
 
-void CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
+CdrTask CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
 {
     out.writeInt32(title.m_type);
     for (const MorphemeList* words :
          {&title.m_words, &title.m_xWords, &title.m_yWords, &title.m_aWords, &title.m_sWords, &title.m_oWords})
-        CdrBody<MorphemeList>::write(*words, out);
+        co_await CdrBody<MorphemeList>::write(*words, out);
     out.writeOctet(title.m_reserved);
     out.writeOctet(title.m_polarity[0]);
     out.writeOctet(title.m_polarity[1]);
@@ -269,9 +274,9 @@ void CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
     out.writeString(title.m_sourceText);
     out.writeInt32(title.m_derivation);
     out.writeInt32(title.m_flags);
-    out.writeObject(title.m_owner);
+    co_await out.object(title.m_owner);
     if (isCurrentKnowledgeVersion())
-        writeEntities(title.m_centres, out);
+        co_await writeEntities(title.m_centres, out);
     else
         out.writeSequence(title.m_centreIndex, [](const std::string& key, CdrWriter& w) { w.writeString(key); });
     out.writeString(title.m_auxText);
@@ -279,12 +284,12 @@ void CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
     out.writeBool(title.m_marked);
 }
 
-void CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
+CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
 {
     title.m_type = in.readInt32();
     for (MorphemeList* words :
          {&title.m_words, &title.m_xWords, &title.m_yWords, &title.m_aWords, &title.m_sWords, &title.m_oWords})
-        CdrBody<MorphemeList>::read(*words, in);
+        co_await CdrBody<MorphemeList>::read(*words, in);
     title.m_reserved = in.readOctet();
     title.m_polarity[0] = in.readOctet();
     title.m_polarity[1] = in.readOctet();
@@ -293,17 +298,17 @@ void CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_sourceText = in.readString();
     title.m_derivation = in.readInt32();
     title.m_flags = in.readInt32();
-    title.m_owner = in.readObject<Topic>();
+    title.m_owner = co_await in.object<Topic>();
     if (isCurrentKnowledgeVersion()) {
         // The centres as stored; their title texts form the index.
-        in.readSequence(
-            [&](CdrReader& r) {
-                Entity* centre = r.readObject<Entity>();
-                title.m_centres.push_back(centre);
-                if (centre)
-                    title.m_centreIndex.insert(centre->getTitleText());
-            },
-            POINTER_OCTETS);
+        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+            Entity* centre = co_await in.object<Entity>();
+            title.m_centres.push_back(centre);
+            if (centre) {
+                title.m_centreIndex.insert(centre->getTitleText());
+                title.m_centreTitles.insert(centre->getTitleText());
+            }
+        }
     } else {
         in.readSequence([&](CdrReader& r) { title.m_centreIndex.insert(r.readString()); }, STRING_OCTETS);
     }
@@ -316,63 +321,61 @@ std::unique_ptr<TopicTitle> CdrBody<TopicTitle>::create() { return std::make_uni
 
 // --- Reply tables ---------------------------------------------------------------------
 
-void CdrBody<ReplyTable>::write(const ReplyTable& table, CdrWriter& out)
+CdrTask CdrBody<ReplyTable>::write(const ReplyTable& table, CdrWriter& out)
 {
     out.writeCount(table.groups().size());
-    for (const auto& [letter, group] : table.groups()) {
-        out.writeInt32(letter);
-        CdrBody<ReplyEntryGroup>::write(group, out);
+    for (const ReplyTable::Groups::value_type& entry : table.groups()) {
+        out.writeInt32(entry.first);
+        co_await CdrBody<ReplyEntryGroup>::write(entry.second, out);
     }
 }
 
-void CdrBody<ReplyTable>::read(ReplyTable& table, CdrReader& in)
+CdrTask CdrBody<ReplyTable>::read(ReplyTable& table, CdrReader& in)
 {
-    in.readSequence(
-        [&](CdrReader& r) {
-            const std::int32_t letter = r.readInt32();
-            ReplyEntryGroup group;
-            CdrBody<ReplyEntryGroup>::read(group, r);
-            table.groups().emplace(letter, std::move(group));
-        },
-        GROUP_OCTETS);
+    for (std::uint32_t k = in.readCount(GROUP_OCTETS); k > 0; --k) {
+        const std::int32_t letter = in.readInt32();
+        ReplyEntryGroup group;
+        co_await CdrBody<ReplyEntryGroup>::read(group, in);
+        table.groups().emplace(letter, std::move(group));
+    }
 }
 
-void CdrBody<ReplyEntryGroup>::write(const ReplyEntryGroup& group, CdrWriter& out)
+CdrTask CdrBody<ReplyEntryGroup>::write(const ReplyEntryGroup& group, CdrWriter& out)
 {
     out.writeInt32(group.getTypeId());
-    out.writeSequence(group.entries(),
-                      [](const ReplyEntry& entry, CdrWriter& w) { CdrBody<ReplyEntry>::write(entry, w); });
+    out.writeCount(group.entries().size());
+    for (const ReplyEntry& entry : group.entries())
+        co_await CdrBody<ReplyEntry>::write(entry, out);
 }
 
-void CdrBody<ReplyEntryGroup>::read(ReplyEntryGroup& group, CdrReader& in)
+CdrTask CdrBody<ReplyEntryGroup>::read(ReplyEntryGroup& group, CdrReader& in)
 {
     group.setTypeId(in.readInt32());
-    in.readSequence(
-        [&](CdrReader& r) {
-            ReplyEntry entry;
-            CdrBody<ReplyEntry>::read(entry, r);
-            group.entries().push_back(std::move(entry));
-        },
-        ENTRY_OCTETS);
+    for (std::uint32_t k = in.readCount(ENTRY_OCTETS); k > 0; --k) {
+        ReplyEntry entry;
+        co_await CdrBody<ReplyEntry>::read(entry, in);
+        group.entries().push_back(std::move(entry));
+    }
 }
 
-void CdrBody<ReplyEntry>::write(const ReplyEntry& entry, CdrWriter& out)
+CdrTask CdrBody<ReplyEntry>::write(const ReplyEntry& entry, CdrWriter& out)
 {
     out.writeObject(entry.label());
     out.writeCount(entry.names().size());
     for (const std::string* name : entry.names())
         out.writeObject(name);
-    writePointers(entry.titleRefs(), out);
-    out.writeObject(entry.titleRef());
+    co_await writePointers(entry.titleRefs(), out);
+    co_await out.object(entry.titleRef());
     out.writeString(entry.text());
 }
 
-void CdrBody<ReplyEntry>::read(ReplyEntry& entry, CdrReader& in)
+CdrTask CdrBody<ReplyEntry>::read(ReplyEntry& entry, CdrReader& in)
 {
     entry.setLabel(in.readObject<std::string>());
     in.readSequence([&](CdrReader& r) { entry.names().insert(r.readObject<std::string>()); }, POINTER_OCTETS);
-    readPointers(entry.titleRefs(), in);
-    entry.setTitleRef(in.readObject<TopicTitle>());
+    co_await readPointers(entry.titleRefs(), in);
+    TopicTitle* title = co_await in.object<TopicTitle>();
+    entry.setTitleRef(title);
     entry.setText(in.readString());
 }
 

@@ -1,8 +1,10 @@
 // How the knowledge model moves through a knowledge-file stream: the body of
 // every stored class, field by field in its fixed order.  Objects carried
 // through pointers specialise CdrBody (numbering and back-references are the
-// codec's); records held by value (words, reply groups, reply entries) are
-// moved by their own body routines inside their holder's body.
+// codec's); records held by value (word lists, reply groups, reply entries)
+// are moved by their own body routines inside their holder's body.  Bodies
+// that meet pointers are coroutines run from the codec's work stack
+// (CdrTask.h), so a stream nests as deeply as its object graph needs.
 //
 // A knowledge file is untrusted.  Reading checks what writing guarantees:
 // - every object's type code agrees with its class (an entity carries the
@@ -10,16 +12,20 @@
 //   predicative code, and a plain object none of those), so that code which
 //   chooses its behaviour by type code always meets the class it expects;
 // - pointers declared as entities accept entities only (the codec's class
-//   check); null pointers the stream states are kept, and every walker of
-//   the loaded model skips them.
-// Writing stores only what reading accepts: a word bound to an object that
-// is no entity, and a centre or entity-set member that is no entity, are not
-// stored (the stored form holds entities there).
+//   check), except the object a word is bound to, which may be any
+//   knowledge object: an entity new to the stream is carried there, any
+//   other object by its number, also when the stream carries it only later
+//   (the number is settled once the stream has been read);
+// - null pointers the stream states are kept, and every walker of the
+//   loaded model skips them.
+// Writing stores only what reading accepts: a centre or entity-set member
+// that is no entity is not stored (the stored form holds entities there).
 #pragma once
 
 #include "analysis/Morpheme.h"
 #include "analysis/MorphemeList.h"
 #include "knowledge/CdrBody.h"
+#include "knowledge/CdrTask.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeObject.h"
 #include "knowledge/ParsedText.h"
@@ -41,85 +47,83 @@ class CdrWriter;
 
 template <>
 struct CdrBody<KnowledgeObject> {
-    static void write(const KnowledgeObject& object, CdrWriter& out);
-    static void read(KnowledgeObject& object, CdrReader& in);
+    static CdrTask write(const KnowledgeObject& object, CdrWriter& out);
+    static CdrTask read(KnowledgeObject& object, CdrReader& in);
     static std::unique_ptr<KnowledgeObject> create();
+
+    // The fields every knowledge object's body starts with; the type code
+    // read must be one that `accepts` takes (`what` names the class).
+    static CdrTask writeHead(const KnowledgeObject& object, CdrWriter& out);
+    static CdrTask readHead(KnowledgeObject& object, bool (*accepts)(std::int32_t), const char* what, CdrReader& in);
 };
 
 template <>
 struct CdrBody<Entity> {
-    static void write(const Entity& entity, CdrWriter& out);
-    static void read(Entity& entity, CdrReader& in);
+    static CdrTask write(const Entity& entity, CdrWriter& out);
+    static CdrTask read(Entity& entity, CdrReader& in);
     static std::unique_ptr<Entity> create();
 };
 
 template <>
 struct CdrBody<Predicative> {
-    static void write(const Predicative& predicative, CdrWriter& out);
-    static void read(Predicative& predicative, CdrReader& in);
+    static CdrTask write(const Predicative& predicative, CdrWriter& out);
+    static CdrTask read(Predicative& predicative, CdrReader& in);
     static std::unique_ptr<Predicative> create();
 };
 
 template <>
 struct CdrBody<Thesaurus> {
-    static void write(const Thesaurus& thesaurus, CdrWriter& out);
-    static void read(Thesaurus& thesaurus, CdrReader& in);
+    static CdrTask write(const Thesaurus& thesaurus, CdrWriter& out);
+    static CdrTask read(Thesaurus& thesaurus, CdrReader& in);
     static std::unique_ptr<Thesaurus> create();
 };
 
 template <>
 struct CdrBody<ParsedText> {
-    static void write(const ParsedText& text, CdrWriter& out);
-    static void read(ParsedText& text, CdrReader& in);
+    static CdrTask write(const ParsedText& text, CdrWriter& out);
+    static CdrTask read(ParsedText& text, CdrReader& in);
     static std::unique_ptr<ParsedText> create();
 };
 
-// Held by value.  The bound entity is carried only under the current
-// version text.
-template <>
-struct CdrBody<Morpheme> {
-    static void write(const Morpheme& word, CdrWriter& out);
-    static void read(Morpheme& word, CdrReader& in);
-};
-
-// The word vector of a list (its trailing int is not carried).
+// The word vector of a list (its trailing int is not carried).  A word's
+// bound object is carried only under the current version text.
 template <>
 struct CdrBody<MorphemeList> {
-    static void write(const MorphemeList& words, CdrWriter& out);
-    static void read(MorphemeList& words, CdrReader& in);
+    static CdrTask write(const MorphemeList& words, CdrWriter& out);
+    static CdrTask read(MorphemeList& words, CdrReader& in);
 };
 
 template <>
 struct CdrBody<Topic> {
-    static void write(const Topic& topic, CdrWriter& out);
-    static void read(Topic& topic, CdrReader& in);
+    static CdrTask write(const Topic& topic, CdrWriter& out);
+    static CdrTask read(Topic& topic, CdrReader& in);
 };
 
 // Centres are carried under the current version text, the centre index's
 // keys under any other.
 template <>
 struct CdrBody<TopicTitle> {
-    static void write(const TopicTitle& title, CdrWriter& out);
-    static void read(TopicTitle& title, CdrReader& in);
+    static CdrTask write(const TopicTitle& title, CdrWriter& out);
+    static CdrTask read(TopicTitle& title, CdrReader& in);
     static std::unique_ptr<TopicTitle> create();
 };
 
 template <>
 struct CdrBody<ReplyTable> {
-    static void write(const ReplyTable& table, CdrWriter& out);
-    static void read(ReplyTable& table, CdrReader& in);
+    static CdrTask write(const ReplyTable& table, CdrWriter& out);
+    static CdrTask read(ReplyTable& table, CdrReader& in);
 };
 
 template <>
 struct CdrBody<ReplyEntryGroup> {
-    static void write(const ReplyEntryGroup& group, CdrWriter& out);
-    static void read(ReplyEntryGroup& group, CdrReader& in);
+    static CdrTask write(const ReplyEntryGroup& group, CdrWriter& out);
+    static CdrTask read(ReplyEntryGroup& group, CdrReader& in);
 };
 
 template <>
 struct CdrBody<ReplyEntry> {
-    static void write(const ReplyEntry& entry, CdrWriter& out);
-    static void read(ReplyEntry& entry, CdrReader& in);
+    static CdrTask write(const ReplyEntry& entry, CdrWriter& out);
+    static CdrTask read(ReplyEntry& entry, CdrReader& in);
 };
 
 // A string carried through a pointer (reply labels and names).

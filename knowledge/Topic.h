@@ -5,6 +5,7 @@
 // adoptTitle, as the builders of utterance titles do.
 #pragma once
 
+#include "analysis/Vocabulary.h"
 #include "knowledge/CdrBody.h"
 #include "knowledge/StringRefSet.h"
 #include "knowledge/TopicTitleList.h"
@@ -51,12 +52,14 @@ public:
     virtual void setReplyTable(ReplyTable* table) { m_replyTable = table; }
 
     // A new title owned by this topic (the object, when given, its first
-    // centre): an S_O_A title of the three slots, subjects X and objects Y.
+    // centre): an S_O_A title of the three slots, subjects X and objects Y;
+    // without a third slot's words, the third slot is empty.
     virtual TopicTitle* addSoaTitle(KnowledgeObject* object, const MorphemeList& xWords,
-                                    const MorphemeList& yWords, const MorphemeList& aWords);
-    // A new X_A_A title owned by this topic: all the words, and as subjects.
+                                    const MorphemeList& yWords, const MorphemeList& aWords = EMPTY_WORD_LIST);
+    // A new X_A_A title owned by this topic: all the words, and as subjects
+    // (none when no words are given).
     virtual TopicTitle* addXaaTitle(KnowledgeObject* object, const std::string& sourceText,
-                                    const MorphemeList& words);
+                                    const MorphemeList& words = EMPTY_WORD_LIST);
     // The search key of a visitor's utterance: a new title owned by this
     // topic with the utterance's head words in its slots and its judgement.
     // Null, leaving the message alone, for an utterance without words.

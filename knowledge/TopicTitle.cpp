@@ -36,21 +36,17 @@ void writeConsoleText(const std::string& eucText)
 
 TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
 {
-    if (object) {
-        m_centres.push_back(object);
-        m_centreIndex.insert(object->getTitleText());
-    }
+    if (object)
+        appendCentre(object);
 }
 
 bool TopicTitle::appendCentre(KnowledgeObject* object)
 {
-    const std::string title = object->getTitleText();
-    for (const KnowledgeObject* centre : m_centres) {
-        if (centre && centre->getTitleText() == title)
-            return false;
-    }
+    std::string title = object->getTitleText();
+    if (!m_centreTitles.insert(title).second)
+        return false;
     m_centres.push_back(object);
-    m_centreIndex.insert(title);
+    m_centreIndex.insert(std::move(title));
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <unordered_map>
 #include <vector>
 
@@ -246,6 +247,9 @@ private:
     std::int32_t m_priority = 0;
     bool m_marked = false;
     std::set<std::string> m_centreIndex;  // title texts of the centres
+    // Title texts of the centres present, so that adding one is a look-up
+    // (a file of an older version fills the index before any centre).
+    std::unordered_set<std::string> m_centreTitles;
 };
 
 }  // namespace quibo

@@ -61,6 +61,9 @@ TopicTitle* Topic::addXaaTitle(KnowledgeObject* object, const std::string& sourc
     title->setSourceText(sourceText);
     title->setXWords(words);
     title->setSWords(words);
+    title->setYWords(EMPTY_WORD_LIST);
+    title->setOWords(EMPTY_WORD_LIST);
+    title->setAWords(EMPTY_WORD_LIST);
     title->setType(topic_title_type::X_A_A);
     return adoptTitle(std::move(title));
 }

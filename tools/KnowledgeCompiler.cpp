@@ -13,17 +13,33 @@
 #include "knowledge/Thesaurus.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "meaning/MeanEntry.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
-#include <sstream>
+#include <set>
 #include <vector>
 
 namespace quibo {
 namespace {
+
+// The stand-in for a character without an EUC-JP form.
+const std::string GETA = "〓";
+constexpr char32_t GETA_CODE = 0x3013;
+
+std::string toUtf8(const std::string& euc)
+{
+    return CodeConverter(euc).convert(CodeConverter::UTF8, CodeConverter::EUC);
+}
+
+std::string toEuc(const std::string& utf8)
+{
+    return CodeConverter(utf8).convert(CodeConverter::EUC, CodeConverter::UTF8);
+}
 
 std::vector<std::string> splitFields(const std::string& line, const std::string& separator)
 {
@@ -39,27 +55,117 @@ std::vector<std::string> splitFields(const std::string& line, const std::string&
     return fields;
 }
 
-std::vector<std::string> words(const std::string& line)
+[[noreturn]] void failAt(int line, const std::string& eucWhy)
 {
-    std::vector<std::string> out;
-    std::istringstream in(line);
-    for (std::string word; in >> word;)
-        out.push_back(word);
+    throw KnowledgeSourceError("line " + std::to_string(line) + ": " + toUtf8(eucWhy));
+}
+
+// --- Source text ------------------------------------------------------------------
+
+// The code points of UTF-8 text; false at the first sequence that is not
+// UTF-8 (bad lead or continuation, overlong form, surrogate, beyond U+10FFFF).
+bool decodeUtf8(const std::string& text, std::vector<char32_t>* codes)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                                         : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        if (length == 0 || at + static_cast<std::size_t>(length) > text.size())
+            return false;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[at + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < SMALLEST[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        if (codes)
+            codes->push_back(code);
+        at += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
+std::size_t countOf(const std::string& text, const std::string& piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+std::string utf8Of(char32_t code)
+{
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
     return out;
 }
 
-// One record line: its keyword, positional fields and key=value options.
+// A warning for each character of the line that EUC-JP cannot hold.
+void warnReplaced(int number, const std::string& utf8Line, std::vector<std::string>& warnings)
+{
+    std::vector<char32_t> codes;
+    decodeUtf8(utf8Line, &codes);
+    for (char32_t code : codes) {
+        if (code < 0x80 || code == GETA_CODE || toEuc(utf8Of(code)) != GETA)
+            continue;
+        char name[16];
+        std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+        warnings.push_back("line " + std::to_string(number) + ": " + name + " \"" + utf8Of(code) +
+                           "\" has no EUC-JP form and is stored as " + toUtf8(GETA));
+    }
+}
+
+// The source's lines as EUC-JP text, numbered from 1.  A leading
+// byte-order mark is dropped; text that is not UTF-8 is refused.
+std::vector<std::string> sourceLines(std::string utf8, std::vector<std::string>& warnings)
+{
+    if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        utf8.erase(0, 3);
+    const std::vector<std::string> utf8Lines = splitFields(utf8, "\n");
+    for (std::size_t k = 0; k < utf8Lines.size(); ++k) {
+        if (!decodeUtf8(utf8Lines[k], nullptr))
+            failAt(static_cast<int>(k) + 1, "the line is not UTF-8 text");
+    }
+    std::vector<std::string> lines = splitFields(toEuc(utf8), "\n");
+    // Only lines that came out with more stand-ins than they had are looked
+    // at character by character.
+    for (std::size_t k = 0; k < lines.size() && k < utf8Lines.size(); ++k) {
+        if (countOf(lines[k], GETA) > countOf(utf8Lines[k], utf8Of(GETA_CODE)))
+            warnReplaced(static_cast<int>(k) + 1, utf8Lines[k], warnings);
+    }
+    return lines;
+}
+
+// --- Records ------------------------------------------------------------------------
+
+// One record line: its keyword, positional fields and key=value options; for
+// entry lines the parts between " | ".
 struct Record {
     int line = 0;
     std::string keyword;
     std::vector<std::string> fields;
     std::map<std::string, std::string> options;
-    std::string rest;  // the line after the keyword, for entry lines
+    std::vector<std::string> parts;
 
-    [[noreturn]] void fail(const std::string& why) const
-    {
-        throw KnowledgeSourceError("line " + std::to_string(line) + ": " + why);
-    }
+    [[noreturn]] void fail(const std::string& why) const { failAt(line, why); }
     const std::string& field(std::size_t k, const char* what) const
     {
         if (k >= fields.size())
@@ -71,6 +177,7 @@ struct Record {
         auto found = options.find(key);
         return found == options.end() ? otherwise : found->second;
     }
+    bool has(const std::string& key) const { return options.count(key) != 0; }
     long number(const std::string& text, int base = 10) const
     {
         char* end = nullptr;
@@ -81,19 +188,157 @@ struct Record {
     }
 };
 
+// What each record takes: its positional fields and its keys.
+struct RecordForm {
+    const char* keyword;
+    std::size_t fields;
+    std::set<std::string> keys;
+};
+
+const RecordForm* formOf(const std::string& keyword)
+{
+    static const RecordForm FORMS[] = {
+        {"entity", 1, {"flags"}},
+        {"predicative", 1, {}},
+        {"thesaurus", 3, {}},
+        {"related", 2, {"set"}},
+        {"term", 2, {}},
+        {"term2", 2, {}},
+        {"string", 1, {}},
+        {"table", 1, {}},
+        {"group", 1, {"type"}},
+        {"topic", 1, {"table", "entities"}},
+        {"title", 1,
+         {"source", "x", "y", "a", "id", "priority", "dca", "polarity", "centres", "searchable", "complete"}},
+        {"idtitle", 3, {}},
+    };
+    for (const RecordForm& form : FORMS) {
+        if (keyword == form.keyword)
+            return &form;
+    }
+    return nullptr;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A quoted text starting at `at` (on the quote); `at` ends after the closing
+// quote, which must end the field.
+std::string quoted(const Record& record, const std::string& line, std::size_t& at)
+{
+    std::string text;
+    for (++at; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == '\\' && at + 1 < line.size() && (line[at + 1] == '"' || line[at + 1] == '\\')) {
+            text += line[++at];
+        } else if (c == '"') {
+            ++at;
+            if (at < line.size() && !isBlank(line[at]))
+                record.fail("text after a closing quote");
+            return text;
+        } else {
+            text += c;
+        }
+    }
+    record.fail("a quoted text is not closed");
+}
+
+bool isKey(const std::string& token, std::size_t equals)
+{
+    return equals != std::string::npos && equals > 0 &&
+           token.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == equals;
+}
+
+// Fields and key=value options of the rest of a line.
+void parseFields(Record& record, const std::string& rest)
+{
+    std::size_t at = 0;
+    while (true) {
+        while (at < rest.size() && isBlank(rest[at]))
+            ++at;
+        if (at >= rest.size())
+            return;
+        if (rest[at] == '"') {
+            record.fields.push_back(quoted(record, rest, at));
+            continue;
+        }
+        std::size_t end = at;
+        while (end < rest.size() && !isBlank(rest[end]) && rest[end] != '=')
+            ++end;
+        const std::string head = rest.substr(at, end - at);
+        if (end < rest.size() && rest[end] == '=' && isKey(head + "=", head.size())) {
+            at = end + 1;
+            std::string value;
+            if (at < rest.size() && rest[at] == '"') {
+                value = quoted(record, rest, at);
+            } else {
+                const std::size_t stop = rest.find_first_of(" \t", at);
+                value = rest.substr(at, stop == std::string::npos ? std::string::npos : stop - at);
+                at = stop == std::string::npos ? rest.size() : stop;
+            }
+            if (!record.options.emplace(head, std::move(value)).second)
+                record.fail("the field " + head + "= is given twice");
+            continue;
+        }
+        const std::size_t stop = rest.find_first_of(" \t", at);
+        record.fields.push_back(rest.substr(at, stop == std::string::npos ? std::string::npos : stop - at));
+        at = stop == std::string::npos ? rest.size() : stop;
+    }
+}
+
+// The parts of an entry, separated by a bar between blanks ("a | b"; "a |
+// | b" has an empty second part).  A quoted part ends at its closing quote.
+void parseParts(Record& record, const std::string& rest)
+{
+    constexpr std::size_t MOST_PARTS = 4;
+    auto isBar = [&](std::size_t at) { return rest[at] == '|' && at + 1 < rest.size() && isBlank(rest[at + 1]); };
+    std::size_t at = 0;
+    while (true) {
+        if (record.parts.size() == MOST_PARTS)
+            record.fail("an entry has at most four parts");
+        if (at < rest.size() && rest[at] == '"') {
+            record.parts.push_back(quoted(record, rest, at));
+            while (at < rest.size() && isBlank(rest[at]))
+                ++at;
+            if (at >= rest.size())
+                return;
+            if (!isBar(at))
+                record.fail("text after a closing quote");
+            at += 2;
+            continue;
+        }
+        std::size_t bar = at;
+        while (bar < rest.size() && !(isBar(bar) && (bar == at || isBlank(rest[bar - 1]))))
+            ++bar;
+        if (bar >= rest.size()) {
+            record.parts.push_back(rest.substr(at));
+            return;
+        }
+        record.parts.push_back(bar == at ? std::string() : rest.substr(at, bar - 1 - at));
+        at = bar + 2;
+    }
+}
+
 Record parseRecord(const std::string& line, int number)
 {
     Record record;
     record.line = number;
     const std::size_t space = line.find_first_of(" \t");
     record.keyword = line.substr(0, space);
-    record.rest = space == std::string::npos ? std::string() : line.substr(line.find_first_not_of(" \t", space));
-    for (const std::string& word : words(record.rest)) {
-        const std::size_t equals = word.find('=');
-        if (equals != std::string::npos && equals > 0 && word.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == equals)
-            record.options[word.substr(0, equals)] = word.substr(equals + 1);
-        else
-            record.fields.push_back(word);
+    const std::string rest =
+        space == std::string::npos ? std::string() : line.substr(line.find_first_not_of(" \t", space));
+    if (record.keyword == "entry") {
+        parseParts(record, rest);
+        return record;
+    }
+    const RecordForm* form = formOf(record.keyword);
+    if (!form)
+        record.fail("unknown record " + record.keyword);
+    parseFields(record, rest);
+    if (record.fields.size() > form->fields)
+        record.fail("the field " + record.fields[form->fields] + " is not taken (a text with blanks goes in quotes)");
+    for (const auto& option : record.options) {
+        if (!form->keys.count(option.first))
+            record.fail("the field " + option.first + "= is not taken by " + record.keyword);
     }
     return record;
 }
@@ -117,6 +362,20 @@ int thesaurusType(const Record& record, const std::string& name)
     record.fail("unknown thesaurus kind " + name);
 }
 
+// The letter of a group's kind, a number 0..11 or a letter.
+int groupLetter(const Record& record, const std::string& kind)
+{
+    if (kind.size() == 1 && (kind[0] < '0' || kind[0] > '9')) {
+        if (replyKindFlag(kind[0]) != 0)
+            return kind[0];
+    } else {
+        const int letter = replyKindLetter(static_cast<int>(record.number(kind)));
+        if (letter >= 0)
+            return letter;
+    }
+    record.fail("no reply kind " + kind);
+}
+
 // Builds one knowledge base, record by record.
 class Builder {
 public:
@@ -131,7 +390,8 @@ public:
         else if (k == "predicative") predicative(record);
         else if (k == "thesaurus") thesaurus(record);
         else if (k == "related") related(record);
-        else if (k == "term") term(record);
+        else if (k == "term") term(record, &CDictionary::addTerm);
+        else if (k == "term2") term(record, &CDictionary::addSecondTerm);
         else if (k == "string") m_dictionary->internString(record.field(0, "text"));
         else if (k == "table") table(record);
         else if (k == "group") group(record);
@@ -139,7 +399,6 @@ public:
         else if (k == "topic") topic(record);
         else if (k == "title") title(record);
         else if (k == "idtitle") idTitle(record);
-        else record.fail("unknown record " + k);
     }
 
     std::unique_ptr<CDictionary> finish()
@@ -156,12 +415,17 @@ public:
         }
         for (const PendingRefs& pending : m_pendingRefs) {
             ReplyEntry& entry = pending.table->groups()[pending.letter].entries()[pending.index];
-            for (const std::string& id : splitFields(pending.ids, ",")) {
-                auto range = m_dictionary->idMap().equal_range(id);
-                if (range.first == range.second)
-                    pending.record.fail("no title under the id " + id);
-                for (auto it = range.first; it != range.second; ++it)
-                    entry.titleRefs().push_back(it->second);
+            if (!pending.ids.empty()) {
+                for (const std::string& id : splitFields(pending.ids, ","))
+                    for (TopicTitle* title : titlesUnder(pending.record, id))
+                        entry.titleRefs().push_back(title);
+            }
+            if (!pending.ref.empty()) {
+                const std::vector<TopicTitle*> titles = titlesUnder(pending.record, pending.ref);
+                if (titles.size() != 1)
+                    pending.record.fail("the id " + pending.ref + " names " + std::to_string(titles.size()) +
+                                        " titles; an entry answers one");
+                entry.setTitleRef(titles.front());
             }
         }
         // The index build: every title finds its centres among its words and
@@ -177,39 +441,56 @@ private:
         int letter;
         std::size_t index;
         std::string ids;
+        std::string ref;
     };
+
+    std::vector<TopicTitle*> titlesUnder(const Record& record, const std::string& id) const
+    {
+        std::vector<TopicTitle*> titles;
+        auto range = m_dictionary->idMap().equal_range(id);
+        for (auto it = range.first; it != range.second; ++it)
+            titles.push_back(it->second);
+        if (titles.empty())
+            record.fail("no title under the id " + id);
+        return titles;
+    }
 
     ParsedText* parsed(const Record& record, const std::string& text)
     {
         std::string analysed;
-        MorphemeList list = m_analysis(text, analysed);
+        MorphemeList list = m_analysis(text, analysed, nullptr);
         if (analysed.empty())
             record.fail("the analyser made nothing of " + text);
         return m_dictionary->putParsedText(text, std::move(list), std::move(analysed));
     }
 
-    // A slot's words; each longest run of words that spells an entity's name
-    // becomes one word bound to that entity.
-    MorphemeList slotWords(const Record& record, const std::string& text)
+    // A title text's words, analysed and judged as a visitor's sentence;
+    // each longest run of words that spells an entity's name becomes one
+    // word bound to that entity.
+    MorphemeList titleWords(const Record& record, const std::string& text, MeanEntry* judgement = nullptr)
     {
         if (text.empty())
             return MorphemeList();
-        const std::vector<Morpheme>& analysed = parsed(record, text)->morphemes().words();
+        parsed(record, text);  // the text joins the analysed-text cache as the system would analyse it
+        std::string analysed;
+        MeanEntry ownJudgement;
+        const std::vector<Morpheme> words =
+            m_analysis(text, analysed, judgement ? judgement : &ownJudgement).words();
         std::vector<Morpheme> joined;
-        for (std::size_t at = 0; at < analysed.size();) {
+        for (std::size_t at = 0; at < words.size();) {
             std::size_t length = 0;
             std::string name;
-            for (std::size_t end = at; end < analysed.size(); ++end) {
-                name += analysed[end].surfaceRef();
+            for (std::size_t end = at; end < words.size(); ++end) {
+                name += words[end].surfaceRef();
                 if (m_dictionary->findByName(name, false))
                     length = end + 1 - at;
             }
             if (length == 0) {
-                joined.push_back(analysed[at++]);
+                joined.push_back(words[at++]);
                 continue;
             }
-            const std::vector<Morpheme> run(analysed.begin() + static_cast<std::ptrdiff_t>(at),
-                                            analysed.begin() + static_cast<std::ptrdiff_t>(at + length));
+            const std::vector<Morpheme> run(words.begin() + static_cast<std::ptrdiff_t>(at),
+                                            words.begin() + static_cast<std::ptrdiff_t>(at + length));
             std::string surface;
             std::string reading;
             for (const Morpheme& word : run) {
@@ -287,13 +568,23 @@ private:
 
     void related(const Record& record)
     {
-        entityNamed(record, record.field(0, "entity"))->addRelated(entityNamed(record, record.field(1, "relative")));
+        Entity* entity = entityNamed(record, record.field(0, "entity"));
+        Entity* member = entityNamed(record, record.field(1, "relative"));
+        const long set = record.number(record.option("set", "6"));
+        if (set < 1 || set > Entity::SET_COUNT)
+            record.fail("no entity set " + record.option("set"));
+        if (set == Entity::SET_COUNT && member == entity)
+            record.fail("an entity is not its own relative");
+        if (set == Entity::SET_COUNT)
+            entity->addRelated(member);
+        else
+            entity->entitySet(static_cast<int>(set)).insert(member);
     }
 
-    void term(const Record& record)
+    void term(const Record& record, void (CDictionary::*index)(const std::string&, KnowledgeObject*))
     {
-        m_dictionary->addTerm(parsed(record, record.field(0, "text"))->getText(),
-                              objectNamed(record, record.field(1, "object")));
+        (m_dictionary.get()->*index)(parsed(record, record.field(0, "text"))->getText(),
+                                    objectNamed(record, record.field(1, "object")));
     }
 
     void table(const Record& record)
@@ -311,9 +602,10 @@ private:
         if (!m_table)
             record.fail("a group outside a table");
         flushGroup();
-        m_kind = static_cast<int>(record.number(record.field(0, "kind")));
-        if (replyKindLetter(m_kind) < 0)
-            record.fail("no reply kind " + record.fields[0]);
+        m_letter = groupLetter(record, record.field(0, "kind"));
+        if (m_table->findGroup(m_letter))
+            record.fail("a second group of the kind " + std::string(1, static_cast<char>(m_letter)) +
+                        " in the table " + m_table->name());
         m_source = ReplySourceGroup();
         m_source.type = static_cast<int>(record.number(record.option("type", "0")));
         m_groupRecord = record;
@@ -325,14 +617,16 @@ private:
     {
         if (!m_hasGroup)
             record.fail("an entry outside a group");
-        const std::vector<std::string> parts = splitFields(record.rest, " | ");
+        const std::vector<std::string>& parts = record.parts;
         ReplySourceItem item;
         item.text = parts[0];
         if (parts.size() > 1)
             item.names = parts[1];
         item.replyTexts.push_back(parts[0]);
-        if (parts.size() > 2 && !parts[2].empty())
-            m_pendingInGroup.push_back(PendingRefs{record, nullptr, 0, m_source.items.size(), parts[2]});
+        const std::string ids = parts.size() > 2 ? parts[2] : std::string();
+        const std::string ref = parts.size() > 3 ? parts[3] : std::string();
+        if (!ids.empty() || !ref.empty())
+            m_pendingInGroup.push_back(PendingRefs{record, nullptr, 0, m_source.items.size(), ids, ref});
         m_source.items.push_back(std::move(item));
     }
 
@@ -341,15 +635,32 @@ private:
         if (!m_hasGroup)
             return;
         m_hasGroup = false;
-        const int letter = m_table->addGroup(0, m_kind, m_source, ReplyEntry(), *m_dictionary, m_table->name());
+        // A group is filled under the letter of its kind number; the letter
+        // 'a' has none, so its group is filled as 'd' and moved.
+        const bool letterA = m_letter == 'a';
+        ReplyTable scratch;
+        ReplyTable& target = letterA ? scratch : *m_table;
+        const int kind = letterA ? 0 : kindNumber(m_letter);
+        const int letter = target.addGroup(0, kind, m_source, ReplyEntry(), *m_dictionary, m_table->name());
         if (letter < 0)
             m_groupRecord.fail("a group without entries");
+        if (letterA)
+            m_table->groups()['a'] = std::move(scratch.groups()[letter]);
         for (PendingRefs& pending : m_pendingInGroup) {
             pending.table = m_table;
-            pending.letter = letter;
+            pending.letter = m_letter;
             m_pendingRefs.push_back(pending);
         }
         m_pendingInGroup.clear();
+    }
+
+    static int kindNumber(int letter)
+    {
+        for (int kind = 0; kind < REPLY_KIND_COUNT; ++kind) {
+            if (replyKindLetter(kind) == letter)
+                return kind;
+        }
+        return -1;
     }
 
     void topic(const Record& record)
@@ -387,20 +698,27 @@ private:
         if (source.empty())
             record.fail("a title without source=");
         title->setSourceText(source);
-        title->setWords(slotWords(record, source));
-        title->setXWords(slotWords(record, record.option("x")));
-        title->setYWords(slotWords(record, record.option("y")));
-        title->setAWords(slotWords(record, record.option("a")));
+        MeanEntry judgement;
+        title->setWords(titleWords(record, source, &judgement));
+        title->setXWords(titleWords(record, record.option("x")));
+        title->setYWords(titleWords(record, record.option("y")));
+        title->setAWords(titleWords(record, record.option("a")));
         // The slot words are the title's subject and object words.
         title->setSWords(title->getXWords());
         title->setOWords(title->getYWords());
-        title->setDcaBits(static_cast<std::int32_t>(record.number(record.option("dca", "0"), 16)));
-        const std::vector<std::string> polarity = splitFields(record.option("polarity", "0,0,0"), ",");
-        if (polarity.size() != 3)
-            record.fail("polarity takes three numbers");
-        title->setPolarity1(static_cast<std::uint8_t>(record.number(polarity[0], 0)));
-        title->setPolarity2(static_cast<std::uint8_t>(record.number(polarity[1], 0)));
-        title->setPolarity3(static_cast<std::uint8_t>(record.number(polarity[2], 0)));
+        title->setDcaBits(record.has("dca") ? static_cast<std::int32_t>(record.number(record.option("dca"), 16))
+                                            : judgement.getCodeBits());
+        std::uint8_t polarity[3] = {judgement.getPolarity(), judgement.getPolarityX(), judgement.getPolarityY()};
+        if (record.has("polarity")) {
+            const std::vector<std::string> stated = splitFields(record.option("polarity"), ",");
+            if (stated.size() != 3)
+                record.fail("polarity takes three numbers");
+            for (std::size_t k = 0; k < 3; ++k)
+                polarity[k] = static_cast<std::uint8_t>(record.number(stated[k], 0));
+        }
+        title->setPolarity1(polarity[0]);
+        title->setPolarity2(polarity[1]);
+        title->setPolarity3(polarity[2]);
         title->setPriority(static_cast<std::int32_t>(record.number(record.option("priority", "0"))));
         title->setSearchAble(record.option("searchable", "1") == "1");
         title->setComplete(record.option("complete", "1") == "1");
@@ -435,7 +753,7 @@ private:
     std::map<std::string, ReplyTable*> m_tables;
     ReplyTable* m_table = nullptr;
     bool m_hasGroup = false;
-    int m_kind = 0;
+    int m_letter = 0;
     ReplySourceGroup m_source;
     Record m_groupRecord;
     std::vector<PendingRefs> m_pendingInGroup;
@@ -449,27 +767,37 @@ private:
 
 KnowledgeCompiler::Analysis KnowledgeCompiler::languageAnalyzer()
 {
-    return [](const std::string& text, std::string& analysed) {
+    return [](const std::string& text, std::string& analysed, MeanEntry* judgement) {
         LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
-        return analyzer ? analyzer->analyze(text, analysed) : MorphemeList();
+        return analyzer ? analyzer->analyze(text, analysed, judgement) : MorphemeList();
     };
 }
 
 KnowledgeCompiler::KnowledgeCompiler(Analysis analysis) : m_analysis(std::move(analysis)) {}
 
-std::unique_ptr<CDictionary> KnowledgeCompiler::compile(const std::string& utf8Source) const
+KnowledgeCompiler::KnowledgeCompiler(PlainAnalysis analysis)
+    : m_analysis([plain = std::move(analysis)](const std::string& text, std::string& analysed, MeanEntry*) {
+          return plain(text, analysed);
+      })
 {
-    const std::string source = CodeConverter(utf8Source).convert(CodeConverter::EUC, CodeConverter::UTF8);
+}
+
+std::unique_ptr<CDictionary> KnowledgeCompiler::compile(const std::string& utf8Source,
+                                                        std::vector<std::string>* warnings) const
+{
+    std::vector<std::string> noted;
+    const std::vector<std::string> lines = sourceLines(utf8Source, noted);
+    if (warnings)
+        warnings->insert(warnings->end(), noted.begin(), noted.end());
     Builder builder(m_analysis);
-    int number = 0;
-    for (std::string& line : splitFields(source, "\n")) {
-        ++number;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        std::string line = lines[k];
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         const std::size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#')
             continue;
-        builder.add(parseRecord(line.substr(start), number));
+        builder.add(parseRecord(line.substr(start), static_cast<int>(k) + 1));
     }
     return builder.finish();
 }
@@ -483,12 +811,15 @@ int KnowledgeCompiler::compileFile(const std::string& sourcePath, const std::str
     }
     const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::unique_ptr<CDictionary> dictionary;
+    std::vector<std::string> warnings;
     try {
-        dictionary = compile(source);
+        dictionary = compile(source, &warnings);
     } catch (const KnowledgeSourceError& error) {
         std::cerr << sourcePath << ": " << error.what() << std::endl;
         return -1;
     }
+    for (const std::string& warning : warnings)
+        std::cerr << sourcePath << ": warning: " << warning << std::endl;
     if (saveKnowledgeFile(*dictionary, outputPath) != 0)
         return -1;
 
@@ -501,7 +832,7 @@ int KnowledgeCompiler::compileFile(const std::string& sourcePath, const std::str
     std::ifstream written(outputPath, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
     setKnowledgeVersionText(KNOWLEDGE_FILE_VERSION);
-    CdrWriter again(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter again(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     reloaded.writePayload(again);
     const auto payload = again.bytes();
     if (bytes.size() != KNOWLEDGE_HEADER_SIZE + payload.size() ||

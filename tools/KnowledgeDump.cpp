@@ -272,7 +272,7 @@ private:
 std::string dumpKnowledgeBase(const CDictionary& dictionary)
 {
     // A save numbers the objects; the dump uses those numbers.
-    CdrWriter writer(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter writer(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     dictionary.writePayload(writer);
     return Dumper(dictionary, writer).run();
 }

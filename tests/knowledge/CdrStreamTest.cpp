@@ -4,6 +4,8 @@
 #include "analysis/TimeStamp.h"
 #include "platform/Clock.h"
 
+#include "tests/support/SmallStack.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -56,18 +58,19 @@ struct CdrBody<Leaf> {
     }
 };
 
+// Nodes chain through their partners: their bodies run from the work stack.
 template <>
 struct CdrBody<Node> {
-    static void write(const Node& node, CdrWriter& out)
+    static CdrTask write(const Node& node, CdrWriter& out)
     {
         out.writeInt32(node.id);
-        out.writeObject(node.partner);
+        co_await out.object(node.partner);
         out.writeSequence(node.leaves, [](const Leaf* leaf, CdrWriter& w) { w.writeObject(leaf); });
     }
-    static void read(Node& node, CdrReader& in)
+    static CdrTask read(Node& node, CdrReader& in)
     {
         node.id = in.readInt32();
-        node.partner = in.readObject<Node>();
+        node.partner = co_await in.object<Node>();
         in.readSequence([&](CdrReader& r) { node.leaves.push_back(r.readObject<Leaf>()); });
     }
 };
@@ -521,8 +524,9 @@ TEST(CdrStreamTest, NewObjectMetThroughABasePointerIsTheBaseClass)
 }
 
 // Bytes of a chain of `depth` nodes, each the partner of the one before,
-// built without recursion.
-Bytes nodeChain(int depth)
+// built without recursion; the last one's partner is null, or object
+// `closing` when that is given.
+Bytes nodeChain(int depth, std::int32_t closing = 0)
 {
     CdrWriter out(static_cast<std::size_t>(depth) * 20 + 16);
     out.writeByteOrder();
@@ -531,57 +535,52 @@ Bytes nodeChain(int depth)
         out.writeInt32(0);
         out.writeInt32(k);
     }
-    out.writeOctet(0);
+    out.writeOctet(closing != 0 ? 1 : 0);
+    if (closing != 0)
+        out.writeInt32(closing);
     for (int k = 0; k < depth; ++k) out.writeUInt32(0);
     return bytesOf(out);
 }
 
-TEST(CdrStreamTest, NestingIsBoundedOnBothSides)
+TEST(CdrStreamTest, DepthCostsNoMachineStackAndObjectsAreBounded)
 {
-    {
-        const Bytes stream = nodeChain(10);
-        ObjectArena arena;
-        CdrReader in(stream, arena, 10);
-        in.readByteOrder();
-        Node* first = in.readObject<Node>();
-        ASSERT_NE(first, nullptr);
-        EXPECT_EQ(first->partner->partner->id, 2);
-        EXPECT_EQ(in.remaining(), 0u);
+    // 200,000 nodes, each nested in the body of the one before, both ways
+    // on a 256 KB stack.
+    constexpr int DEPTH = 200000;
+    std::vector<Node> chain(DEPTH);
+    for (int k = 0; k < DEPTH; ++k) {
+        chain[k].id = k;
+        chain[k].partner = k + 1 < DEPTH ? &chain[k + 1] : &chain[0];
     }
-    {
-        const Bytes stream = nodeChain(11);
-        ObjectArena arena;
-        CdrReader in(stream, arena, 10);
-        in.readByteOrder();
-        EXPECT_THROW(in.readObject<Node>(), CdrStreamError);
-    }
-    {
-        // The default bound itself is within the stack's reach.
-        const Bytes stream = nodeChain(CDR_MAX_OBJECT_NESTING);
-        ObjectArena arena;
-        CdrReader in(stream, arena);
-        in.readByteOrder();
-        EXPECT_NE(in.readObject<Node>(), nullptr);
-        EXPECT_EQ(arena.size(), static_cast<std::size_t>(CDR_MAX_OBJECT_NESTING));
-    }
-    {
-        // Far deeper than any stack would take, with the default bound.
-        const Bytes stream = nodeChain(200000);
-        ObjectArena arena;
-        CdrReader in(stream, arena);
-        in.readByteOrder();
-        EXPECT_THROW(in.readObject<Node>(), CdrStreamError);
-    }
-    {
-        std::vector<Node> chain(11);
-        for (std::size_t k = 0; k + 1 < chain.size(); ++k) chain[k].partner = &chain[k + 1];
-        CdrWriter out(1 << 12, 10);
+    Bytes written;
+    std::size_t nesting = 0;
+    Node* first = nullptr;
+    ObjectArena arena;
+    ASSERT_TRUE(test::runOnSmallStack([&] {
+        CdrWriter out(std::size_t{1} << 24);
         out.writeByteOrder();
-        EXPECT_THROW(out.writeObject(&chain[0]), CdrStreamError);
-        CdrWriter wide(1 << 12, 11);
-        wide.writeByteOrder();
-        EXPECT_NO_THROW(wide.writeObject(&chain[0]));
-    }
+        out.writeObject(&chain[0]);
+        written = bytesOf(out);
+        CdrReader in(written, arena);
+        in.readByteOrder();
+        first = in.readObject<Node>();
+        nesting = in.deepestNesting();
+    }));
+    EXPECT_EQ(written, nodeChain(DEPTH, 1));
+    EXPECT_EQ(nesting, static_cast<std::size_t>(DEPTH));
+    ASSERT_EQ(arena.size(), static_cast<std::size_t>(DEPTH));
+    EXPECT_EQ(first->partner->partner->id, 2);
+
+    // The bound is on objects, on both sides.
+    const Bytes eleven = nodeChain(11);
+    ObjectArena small;
+    CdrReader in(eleven, small, 10);
+    in.readByteOrder();
+    EXPECT_THROW(in.readObject<Node>(), CdrStreamError);
+    EXPECT_EQ(small.size(), 10u);
+    CdrWriter out(1 << 12, 10);
+    out.writeByteOrder();
+    EXPECT_THROW(out.writeObject(&chain[DEPTH - 11]), CdrStreamError);
 }
 
 TEST(CdrWriterTest, WritingPastTheBlockOverflowsWithBothNumbers)
@@ -624,8 +623,10 @@ TEST(CdrWriterTest, UnallocatableBlockIsReportedAndThrown)
     platform::ScopedClock pinned(fake);
     testing::internal::CaptureStdout();
     bool threw = false;
+    CdrWriter out(std::numeric_limits<std::size_t>::max());
+    out.writeByteOrder();
     try {
-        CdrWriter out(std::numeric_limits<std::size_t>::max());
+        out.reserve(std::numeric_limits<std::size_t>::max() / 2);  // the block cannot grow that far
     } catch (const std::bad_alloc&) {
         threw = true;
     }

@@ -4,11 +4,13 @@
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
 #include "knowledge/ParsedText.h"
+#include "knowledge/Predicative.h"
 #include "knowledge/ReplyTable.h"
 #include "knowledge/Thesaurus.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "tests/support/KnowledgeSamples.h"
+#include "tests/support/SmallStack.h"
 #include "tools/KnowledgeDump.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +146,68 @@ TEST_F(KnowledgeFileTest, SavingAgainAfterLoadingGivesTheSameBytes)
     CDictionary second;
     ASSERT_EQ(loadBytes(second, fileBytes(first)), 0);
     EXPECT_EQ(fileBytes(second), bytes);
+}
+
+TEST_F(KnowledgeFileTest, ConnectedBaseOfAnyDepthRoundTripsOnASmallStack)
+{
+    // Topic k's title names entity k + 1 in its slot, so each entity's body
+    // holds the next one: 3,000 topics nest about 15,000 objects deep.
+    std::string source;
+    for (int k = 0; k <= 3000; ++k)
+        source += "entity e" + std::to_string(k) + "\n";
+    for (int k = 0; k < 3000; ++k)
+        source += "topic t" + std::to_string(k) + " entities=e" + std::to_string(k) + "\ntitle X_A_N source=e" +
+                  std::to_string(k) + " x=e" + std::to_string(k + 1) + "\n";
+    const std::unique_ptr<CDictionary> chain = KnowledgeCompiler(test::oneNounAnalysis).compile(source);
+    std::string bytes;
+    std::string again;
+    CDictionary loaded;
+    int result = -1;
+    ASSERT_TRUE(test::runOnSmallStack([&] {
+        bytes = fileBytes(*chain);
+        testing::internal::CaptureStdout();
+        result = loadBytes(loaded, bytes);
+        testing::internal::GetCapturedStdout();
+        again = fileBytes(loaded);
+    }));
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(again, bytes);
+    const TopicTitle* last = loaded.topics().at("t2999")->titles().titles()[0];
+    EXPECT_EQ(last->getXWords().at(0).getKnowledgeObject(), loaded.findByName("e3000", false));
+}
+
+TEST_F(KnowledgeFileTest, WordsKeepTheirBindingToAnyKnowledgeObject)
+{
+    // A word of the predicative's own title points back at it; a topic
+    // title's words point at the predicative and the thesaurus, which the
+    // stream carries after the entity that holds the topic.
+    std::unique_ptr<CDictionary> base = compileSmall();
+    Predicative* open = base->findPredicative("開く", false);
+    Thesaurus* group = open->synonyms()[0];
+    open->getTitle()->morphemesRef().words()[0].setKnowledgeObject(open);
+    TopicTitle* title = base->topics().at("時間")->titles().titles()[0];
+    MorphemeList words = title->getYWords();
+    words.words()[0].setKnowledgeObject(open);
+    words.words().push_back(words.words()[0]);
+    words.words()[1].setKnowledgeObject(group);
+    title->setYWords(words);
+    // An object that no member carries cannot be named: that binding alone
+    // is dropped.
+    KnowledgeObject stray(knowledge_type::PREDICATIVE, nullptr);
+    MorphemeList strayWords = title->getWords();
+    strayWords.words()[0].setKnowledgeObject(&stray);
+    title->setWords(strayWords);
+
+    const std::string bytes = fileBytes(*base);
+    CDictionary loaded;
+    ASSERT_EQ(loadBytes(loaded, bytes), 0);
+    EXPECT_EQ(fileBytes(loaded), bytes);
+    Predicative* loadedOpen = loaded.findPredicative("開く", false);
+    EXPECT_EQ(loadedOpen->getTitle()->getMorphemes().at(0).getKnowledgeObject(), loadedOpen);
+    const TopicTitle* loadedTitle = loaded.topics().at("時間")->titles().titles()[0];
+    EXPECT_EQ(loadedTitle->getYWords().at(0).getKnowledgeObject(), loadedOpen);
+    EXPECT_EQ(loadedTitle->getYWords().at(1).getKnowledgeObject(), loadedOpen->synonyms()[0]);
+    EXPECT_EQ(loadedTitle->getWords().at(0).getKnowledgeObject(), nullptr);
 }
 
 TEST_F(KnowledgeFileTest, OlderVersionCarriesCentreNamesAndRestoresThem)

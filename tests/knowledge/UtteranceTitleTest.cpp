@@ -191,6 +191,13 @@ TEST(TopicTitleBuilderTest, SlotTitlesAreOwnedByTheTopicAndRemovedInOrder)
     EXPECT_EQ(keyForms(xaa->getWords()) + "/" + keyForms(xaa->getSWords()), "店/店");
     EXPECT_EQ(xaa->sourceText(), "店です");
 
+    // Without the last lists, the builders take the shared empty list.
+    TopicTitle* bare = topic.addSoaTitle(nullptr, x, y);
+    EXPECT_EQ(bare->slotText(3), "");
+    EXPECT_TRUE(topic.addXaaTitle(nullptr, "空")->getWords().empty());
+    topic.removeLastTitle();
+    topic.removeLastTitle();
+
     topic.removeTitle(xaa);
     ASSERT_EQ(topic.titleCount(), 2);
     EXPECT_EQ(topic.titles().titles()[0], soa);

@@ -65,7 +65,7 @@ inline std::string fileBytes(const CDictionary& dictionary, std::string_view ver
     std::string bytes(version.substr(0, 10));
     bytes.resize(20, '\0');
     setKnowledgeVersionText(version);
-    CdrWriter writer(CDR_WRITE_BUFFER_SIZE, KNOWLEDGE_FILE_MAX_NESTING);
+    CdrWriter writer(KNOWLEDGE_PAYLOAD_LIMIT, KNOWLEDGE_FILE_MAX_OBJECTS);
     dictionary.writePayload(writer);
     const auto payload = writer.bytes();
     bytes.append(reinterpret_cast<const char*>(payload.data()), payload.size());

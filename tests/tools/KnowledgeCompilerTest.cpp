@@ -8,12 +8,15 @@
 #include "knowledge/Thesaurus.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "meaning/MeanEntry.h"
+#include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tools/KnowledgeDump.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 #include <fstream>
 #include <unistd.h>
 
@@ -60,7 +63,7 @@ TEST(KnowledgeCompilerTest, SourceFaultsNameTheirLine)
 {
     struct Case {
         std::string source;
-        const char* message;
+        std::string message;  // messages are UTF-8
     };
     const Case cases[] = {
         {utf8(u8"entity 店\nentity 店\n"), "line 2: entity named twice"},
@@ -71,9 +74,22 @@ TEST(KnowledgeCompilerTest, SourceFaultsNameTheirLine)
         {utf8(u8"topic a\ntitle X_Q_N source=x\n"), "line 2: unknown title type"},
         {utf8(u8"title X_Y_N source=x\n"), "line 1: a title outside a topic"},
         {utf8(u8"entity 店 flags=z\n"), "line 1: not a number"},
-        {utf8(u8"table t\ngroup 0\nentry a | b | 無い\n"), "line 3: no title under the id 無い"},
+        {utf8(u8"table t\ngroup 0\nentry a | b | 無い\n"), utf8(u8"line 3: no title under the id 無い")},
         {utf8(u8"thesaurus ES 店舗 開く\npredicative 開く\n"), "line 1: no entity or predicative"},
         {utf8(u8"frobnicate\n"), "line 1: unknown record frobnicate"},
+        // Nothing is dropped without a word, and the words are UTF-8.
+        {utf8(u8"entity 店\nentity 店\n"), utf8(u8"line 2: entity named twice: 店")},
+        {utf8(u8"topic a\ntitle X_A_N source=Debian GNU/Linux\n"), "line 2: the field GNU/Linux is not taken"},
+        {utf8(u8"topic a\ntitle X_A_N source=a x=b x=c\n"), "line 2: the field x= is given twice"},
+        {utf8(u8"topic a\ntitle X_A_N sourse=a\n"), "line 2: the field sourse= is not taken by title"},
+        {utf8(u8"entity \"Red Hat\n"), "line 1: a quoted text is not closed"},
+        {utf8(u8"entity \"Red\"Hat\n"), "line 1: text after a closing quote"},
+        {"entity \xff\n", "line 1: the line is not UTF-8 text"},
+        {utf8(u8"table t\ngroup 0\nentry a\ngroup d\n"), "line 4: a second group of the kind d in the table t"},
+        {utf8(u8"table t\ngroup 0\nentry a | b | c | d | e\n"), "line 3: an entry has at most four parts"},
+        {utf8(u8"entity 店\nrelated 店 店 set=7\n"), "line 2: no entity set 7"},
+        {utf8(u8"table t\ngroup 0\nentry a | | | 店\ntopic x\ntitle X_A_N source=a id=店\ntitle X_A_N source=b id=店\n"),
+         utf8(u8"line 3: the id 店 names 2 titles")},
     };
     for (const Case& c : cases) {
         try {
@@ -83,6 +99,31 @@ TEST(KnowledgeCompilerTest, SourceFaultsNameTheirLine)
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }
+}
+
+TEST(KnowledgeCompilerTest, TextsKeepBlanksAndBarsAndReplacedCharactersAreReported)
+{
+    // A byte-order mark, quoted texts and a character EUC-JP lacks.
+    const std::string source = utf8(u8"\uFEFFentity \"Red Hat\"\n"
+                                    u8"table t\n"
+                                    u8"group 0\n"
+                                    u8"entry \"営業は | 9時\\\"から\\\"\" | 表情=笑顔\n"
+                                    u8"entry a | b\n"
+                                    u8"topic 話\n"
+                                    u8"title X_A_N source=\"Debian GNU/Linux とは何?\" x=\"Red Hat\"\n"
+                                    u8"string \U0001F600と〓\n");
+    std::vector<std::string> warnings;
+    const std::unique_ptr<CDictionary> base = KnowledgeCompiler(test::oneNounAnalysis).compile(source, &warnings);
+    EXPECT_NE(base->findByName("Red Hat", false), nullptr);
+    const auto& entries = (*base->replyTables().begin())->groups().at('d').entries();
+    EXPECT_EQ(*entries[0].label(), "営業は | 9時\"から\"");
+    EXPECT_EQ(entries[0].joinNames(), "表情=笑顔");
+    EXPECT_EQ(*entries[1].label(), "a");
+    const TopicTitle* title = base->topics().at("話")->titles().titles()[0];
+    EXPECT_EQ(title->sourceText(), "Debian GNU/Linux とは何?");
+    EXPECT_EQ(title->getXWords().at(0).getKnowledgeObject(), base->findByName("Red Hat", false));
+    EXPECT_EQ(base->stringPool().count("〓と〓"), 1u);
+    EXPECT_EQ(warnings, std::vector<std::string>{utf8(u8"line 8: U+1F600 \"\U0001F600\" has no EUC-JP form and is stored as 〓")});
 }
 
 TEST(KnowledgeCompilerTest, CompiledFileReloadsIntoTheSameDump)
@@ -109,6 +150,114 @@ TEST(KnowledgeCompilerTest, CompiledFileReloadsIntoTheSameDump)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("line 1: missing name"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder + "/bad.pdata"));
     std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace quibo
+
+namespace quibo {
+namespace {
+
+class InstalledKnowledgeCompilerTest : public test::InstalledAnalyzerTest {
+protected:
+    static std::unique_ptr<CDictionary> compile(const std::string& source)
+    {
+        return KnowledgeCompiler(KnowledgeCompiler::languageAnalyzer()).compile(source);
+    }
+};
+
+const Morpheme* wordKeyed(const MorphemeList& words, const std::string& key)
+{
+    for (const Morpheme& word : words.words())
+        if (word.keyFormRef() == key)
+            return &word;
+    return nullptr;
+}
+
+TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
+{
+    const std::unique_ptr<CDictionary> base =
+        compile(utf8(u8"entity 営業時間\npredicative 教える\ntopic 営業時間 entities=営業時間\n"
+                     u8"title X_Y_N source=営業時間を教えて x=営業時間 y=教えて\n"
+                     u8"title X_A_N source=何時から開いていますか x=何時から\n"));
+    const std::vector<TopicTitle*>& titles = base->topics().at("営業時間")->titles().titles();
+    const TopicTitle* title = titles[0];
+    const Morpheme* subject = wordKeyed(title->getWords(), "営業時間");
+    const Morpheme* verb = wordKeyed(title->getWords(), "教える");
+    ASSERT_TRUE(subject && verb);
+    EXPECT_TRUE(subject->getFlags() & Morpheme::FLAG_X);
+    EXPECT_TRUE(verb->getFlags() & Morpheme::FLAG_Y);
+    EXPECT_TRUE(title->getXWords().at(0).getFlags() & Morpheme::FLAG_X);
+    EXPECT_TRUE(title->getYWords().at(0).getFlags() & Morpheme::FLAG_Y);
+
+    std::string surfaces;
+    MeanEntry said;
+    const MorphemeList words = analyzer().analyze("営業時間を教えて", surfaces, &said);
+    // The grade bit that compares the sentence's words with the title's
+    // X and Y words fires.
+    EXPECT_NE(title->gradeMatch(words, &said) & 0x1, 0u);
+
+    // Without dca= the source's judgement gives the DCA bits.
+    MeanEntry question;
+    analyzer().analyze("何時から開いていますか", surfaces, &question);
+    EXPECT_NE(question.getCodeBits(), 0);
+    EXPECT_EQ(titles[1]->getDcaBits(), question.getCodeBits());
+}
+
+TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
+{
+    const std::unique_ptr<CDictionary> compiled =
+        compile(test::readFile(std::string(QUIBO_TEST_DATA) + "/record_forms_knowledge.txt"));
+    const std::string bytes = test::fileBytes(*compiled);
+    CDictionary base;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(test::loadBytes(base, bytes), 0);
+    testing::internal::GetCapturedStdout();
+    base.classifyEntities();
+    EXPECT_EQ(test::fileBytes(base), bytes);
+
+    Entity* shop = base.findByName("店", false);
+    Entity* station = base.findByName("駅", false);
+    Entity* time = base.findByName("時間", false);
+    Entity* guide = base.findByName("案内", false);
+    EXPECT_TRUE(shop->entitySet(1).contains(station) && shop->entitySet(2).contains(time) &&
+                shop->entitySet(3).contains(guide) && station->entitySet(4).contains(shop) &&
+                time->entitySet(5).contains(shop) && shop->entitySet(6).contains(station));
+    EXPECT_TRUE(base.getEntitySet2()->contains(guide));
+    EXPECT_EQ(base.secondTermIndex().find("道順")->second, station);
+    EXPECT_EQ(base.secondTermIndex().find("開店")->second, base.findPredicative("開く", false));
+
+    // Every kind letter, every group type; entries lead to titles and
+    // answer one.
+    const Topic* topic = base.topics().at("店");
+    const ReplyTable* table = topic->getReplyTable();
+    std::string letters;
+    for (const auto& group : table->groups())
+        letters += static_cast<char>(group.first);
+    EXPECT_EQ(letters, "acdehilnoptw");
+    EXPECT_EQ(topic->getReplyKinds(), 0xFFF);
+    EXPECT_EQ(table->findGroup('d')->getTypeId(), 1);
+    EXPECT_EQ(table->findGroup('w')->getTypeId(), 64);
+    EXPECT_EQ(table->findGroup('o')->getTypeId(), 256);
+    EXPECT_EQ(table->findGroup('t')->getTypeId(), 32);
+    const ReplyEntry& first = table->findGroup('d')->entries()[0];
+    EXPECT_EQ(first.titleRefs(), (std::vector<TopicTitle*>{base.idMap().find("時間")->second,
+                                                          base.idMap().find("駅")->second}));
+    EXPECT_EQ(first.titleRef(), base.idMap().find("店")->second);
+    EXPECT_EQ(*table->findGroup('d')->entries()[1].label(), "営業は | 午前９時から");
+    EXPECT_TRUE(table->findGroup('n')->entries()[0].names().empty());
+    EXPECT_EQ(base.topics().at("時間")->getReplyTable()->findGroup('d')->entries()[0].titleRef(),
+              base.idMap().find("時間")->second);
+
+    // Titles of every type; the A_Y_A title's centre is the flag-2 entity.
+    std::set<int> types;
+    for (const auto& named : base.topics())
+        for (const TopicTitle* title : named.second->titles().titles())
+            types.insert(title->getType());
+    EXPECT_EQ(types.size(), 6u);
+    const TopicTitle* anyAny = base.idMap().find("駅")->second;
+    EXPECT_EQ(anyAny->getType(), topic_title_type::A_Y_A);
+    EXPECT_EQ(anyAny->getCentres().front(), guide);
 }
 
 }  // namespace
