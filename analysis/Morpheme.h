@@ -151,12 +151,12 @@ public:
     virtual PosCode getOriginalPosCode() const;
     // 1 noun, 2 na-adjective, 0 otherwise (effective POS).
     virtual int getNominalKind() const;
-    virtual void setSurface(const std::string& surface);
-    virtual void setKeyForm(const std::string& keyForm);
-    virtual void setBaseForm(const std::string& baseForm);
+    virtual void setSurface(std::string surface);
+    virtual void setKeyForm(std::string keyForm);
+    virtual void setBaseForm(std::string baseForm);
     virtual void setPosCode(PosCode code);
     virtual void setOriginalPosCode(PosCode code);
-    virtual void setReading(const std::string& reading);
+    virtual void setReading(std::string reading);
     virtual void setKnowledgeObject(KnowledgeObject* object);
     virtual bool isKnowledgePair(PosCode code) const;
     virtual bool isNoun(bool effective) const;
