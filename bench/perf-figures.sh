@@ -36,7 +36,7 @@ echo "== analysis throughput"
 "$build/bench/analysis-throughput" --rounds 7 "$work/corpus.txt" 2>/dev/null
 echo
 echo "== knowledge file load"
-"$build/bench/knowledge-load" 2>/dev/null | grep -E '^(sample|generated)'
+"$build/bench/knowledge-load" --topics 10000 2>/dev/null | grep -E '^(sample|10000)'
 if $instructions; then
   echo
   echo "== instruction counts (callgrind)"
