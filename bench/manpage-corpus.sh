@@ -10,7 +10,7 @@
 # sentence is kept when it holds Japanese text and is 10 to 300 bytes long,
 # the first time it is met.  Pages are read in sorted order, so the same
 # machine always gives the same corpus.
-set -euo pipefail
+set -eu  # not pipefail: the reader stops early, and the writer then meets a closed pipe
 count=${1:-5000}
 pages=/usr/share/man/ja
 [ -d "$pages" ] || { echo "manpage-corpus: no $pages (install manpages-ja)" >&2; exit 1; }
