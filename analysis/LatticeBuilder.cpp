@@ -466,7 +466,7 @@ bool LatticeBuilder::composeReading(std::string& reading, const std::string& sur
                 if (!m_trie.entry(offset, entry)) break;
                 if (entry.classId != classId) continue;
                 std::string piece;
-                entryReading(entry.offset, piece);
+                readingOf(entry, piece);
                 reading += piece;
                 position += static_cast<std::size_t>(match.length);
                 found = true;
