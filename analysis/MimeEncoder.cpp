@@ -143,8 +143,11 @@ void MimeEncoder::openWord()
     const auto pending = m_buffer;
     const int count = m_count;
     m_count = 0;
+    const bool outer = m_replaying;
+    m_replaying = true;
     for (; i < count; ++i)
         put(pending[i]);
+    m_replaying = outer;
 }
 
 void MimeEncoder::closeWord()
@@ -215,6 +218,18 @@ void MimeEncoder::addChar(int c)
         ++m_column;
         break;
     }
+}
+
+void MimeEncoder::flushPlain()
+{
+    for (int i = 0; i < m_count; ++i) {
+        raw(m_buffer[i]);
+        if (m_buffer[i] == CR || m_buffer[i] == LF)
+            m_column = 0;
+        else
+            ++m_column;
+    }
+    m_count = 0;
 }
 
 void MimeEncoder::flushRaw(bool countColumns)
@@ -328,13 +343,7 @@ void MimeEncoder::put(int c)
                         m_column = 0;
                     }
                 }
-                for (int i = 0; i < m_count; ++i) {
-                    raw(m_buffer[i]);
-                    if (m_buffer[i] == CR || m_buffer[i] == LF)
-                        m_column = 0;
-                    else
-                        ++m_column;
-                }
+                flushPlain();
                 if (pendingWord) {
                     endBase64();
                     m_column = 0;
@@ -346,8 +355,15 @@ void MimeEncoder::put(int c)
                 if (m_column > 1 && m_column + m_count > 76 && m_buffer[0] != CR && m_buffer[0] != LF)
                     foldBeforeBuffer();
                 m_buffer[m_count++] = static_cast<unsigned char>(c);
-                if (m_count > BUFFER_LIMIT)
-                    openWord();
+                if (m_count > BUFFER_LIMIT) {
+                    // A run that came back whole from the word just opened
+                    // (an ESC closes a Q word and is buffered again) would
+                    // open the word again for ever: it goes out as it stands.
+                    if (m_replaying)
+                        flushPlain();
+                    else
+                        openWord();
+                }
             }
             return;
         }

@@ -50,6 +50,7 @@ private:
     void endBase64();
     void addChar(int c);
     void flushRaw(bool countColumns);
+    void flushPlain();  // the buffer as plain text, columns counted from line ends
     void raw(int c) { m_out.push_back(static_cast<char>(c)); }
     static bool plainInWord(int c);
 
@@ -66,6 +67,7 @@ private:
     int m_partial = 0;  // byte awaiting its base64 group
     std::array<unsigned char, BUFFER_LIMIT + 2> m_buffer{};
     int m_count = 0;
+    bool m_replaying = false;  // openWord is putting the buffered run into the word
 };
 
 }  // namespace quibo::codec

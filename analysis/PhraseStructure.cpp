@@ -111,6 +111,37 @@ bool readSegment(const PhraseSet& first, int option, std::size_t cap, std::vecto
     });
 }
 
+// The readings of one segment, read only as far as the combinations need
+// them: a visit that stops early needs only the first few of each.  When
+// more are needed the segment is read again under a larger cap; a read
+// gives the same first readings whatever its cap, so the readings already
+// combined keep their places.
+class SegmentReadings {
+public:
+    SegmentReadings(const PhraseSet* first, int option) : m_first(first), m_option(option) {}
+
+    // Reading `index` exists (it is read now when it was not yet).
+    bool has(std::size_t index)
+    {
+        while (index >= m_readings.size() && !m_whole) {
+            m_cap = m_cap == 0 ? FIRST_CAP : (m_cap > NO_LIMIT / 4 ? NO_LIMIT : m_cap * 4);
+            m_readings.clear();
+            m_whole = readSegment(*m_first, m_option, m_cap, m_readings);
+        }
+        return index < m_readings.size();
+    }
+    const MorphemeList& at(std::size_t index) const { return m_readings[index]; }
+
+private:
+    static constexpr std::size_t FIRST_CAP = 32;
+
+    const PhraseSet* m_first;
+    int m_option;
+    std::vector<MorphemeList> m_readings;
+    std::size_t m_cap = 0;
+    bool m_whole = false;
+};
+
 }  // namespace
 
 PhraseAlternatives::PhraseAlternatives(const PhraseSequence& path, int option)
@@ -226,42 +257,35 @@ void MorphemeList::forEachPhraseReading(CDictionary& dictionary, int option, int
 
     // 3. Every combination of one reading per segment, the first segment
     //    varying slowest; the sentence's own reading is not one of them.
-    //    Segments are read up to a cap, since a visit that stops early needs
-    //    only the first few readings of each.  When a capped read runs out
-    //    before the visit stops, the segments are read again under a larger
-    //    cap and the results already given are skipped.
-    std::size_t emitted = 0;
-    bool stopped = false;
-    auto combine = [&](const ListAlternatives& segments, std::size_t skip) {
-        std::size_t seen = 0;
-        return forEachCombination(segments.positions, [&](const std::vector<MorphemeList>& parts) {
-            std::vector<Morpheme> words;
-            std::int32_t level = 0;
-            for (const MorphemeList& part : parts) {
-                words.insert(words.end(), part.words().begin(), part.words().end());
-                level += part.getListNumber();
-            }
-            if (words.size() == n || seen++ < skip)
-                return true;
-            MorphemeList list(std::move(words), level);
-            ++emitted;
-            return visit(list);
-        });
-    };
-    for (std::size_t cap = 32; !stopped;) {
-        ListAlternatives segments;
-        bool whole = true;
-        for (const PhraseEdge& segment : root->getEdges()) {
-            if (!segment.node)
-                continue;
-            std::vector<MorphemeList> readings;
-            whole = readSegment(*segment.node, option, cap, readings) && whole;
-            segments.positions.push_back(std::move(readings));
+    std::vector<SegmentReadings> segments;
+    for (const PhraseEdge& segment : root->getEdges()) {
+        if (segment.node)
+            segments.push_back(SegmentReadings{segment.node, option});
+    }
+    std::vector<std::size_t> at(segments.size(), 0);
+    for (SegmentReadings& segment : segments) {
+        if (!segment.has(0))
+            return;
+    }
+    for (;;) {
+        std::vector<Morpheme> words;
+        std::int32_t level = 0;
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            const MorphemeList& part = segments[i].at(at[i]);
+            words.insert(words.end(), part.words().begin(), part.words().end());
+            level += part.getListNumber();
         }
-        stopped = !combine(segments, emitted);
-        if (whole)
-            break;
-        cap = cap > NO_LIMIT / 4 ? NO_LIMIT : cap * 4;
+        if (words.size() != n) {
+            MorphemeList list(std::move(words), level);
+            if (!visit(list))
+                return;
+        }
+        // The next combination: the last segment varies fastest.
+        std::size_t i = segments.size();
+        while (i > 0 && !segments[i - 1].has(++at[i - 1]))
+            at[--i] = 0;
+        if (i == 0)
+            return;
     }
 }
 

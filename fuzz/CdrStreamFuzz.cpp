@@ -64,9 +64,11 @@ struct CdrBody<Circle> {
     }
 };
 
+// Records nest through `next` and `links`: their body runs from the
+// reader's work stack, however deep the input nests them.
 template <>
 struct CdrBody<Record> {
-    static void read(Record& record, CdrReader& in)
+    static CdrTask read(Record& record, CdrReader& in)
     {
         record.id = in.readInt32();
         record.small = in.readInt16();
@@ -74,32 +76,39 @@ struct CdrBody<Record> {
         record.letter = in.readChar();
         record.name = in.readString();
         record.blob = in.readBytes();
-        record.next = in.readObject<Record>();
+        record.next = co_await in.object<Record>();
         in.readSequence([&](CdrReader& r) { record.shapes.push_back(r.readObject<Shape>()); });
         in.readSequence([&](CdrReader& r) { record.tags.insert(r.readString()); }, 4);
-        in.readSequence(
-            [&](CdrReader& r) {
-                std::string key = r.readString();
-                record.links.emplace(std::move(key), r.readObject<Record>());
-            },
-            5);
+        for (std::uint32_t k = in.readCount(5); k > 0; --k) {
+            std::string key = in.readString();
+            Record* linked = co_await in.object<Record>();
+            record.links.emplace(std::move(key), linked);
+        }
         record.circle = in.readObject<Circle>();
     }
 };
 
 namespace {
 
-// Touches everything reachable, so that a dangling pointer shows.
-std::size_t weigh(const Record* record, std::set<const Record*>& seen)
+// Touches everything reachable, so that a dangling pointer shows; a chain
+// of any length is walked without recursion.
+std::size_t weigh(const Record* start, std::set<const Record*>& seen)
 {
-    if (!record || !seen.insert(record).second) return 0;
-    std::size_t weight = static_cast<std::size_t>(record->id) + record->name.size() +
-                         record->blob.size() + record->tags.size();
-    for (const Shape* shape : record->shapes)
-        if (shape) weight += static_cast<std::size_t>(shape->kind);
-    if (record->circle) weight += record->circle->label.size();
-    for (const auto& link : record->links) weight += weigh(link.second, seen);
-    return weight + weigh(record->next, seen);
+    std::size_t weight = 0;
+    std::vector<const Record*> pending{start};
+    while (!pending.empty()) {
+        const Record* record = pending.back();
+        pending.pop_back();
+        if (!record || !seen.insert(record).second) continue;
+        weight += static_cast<std::size_t>(record->id) + record->name.size() + record->blob.size() +
+                  record->tags.size();
+        for (const Shape* shape : record->shapes)
+            if (shape) weight += static_cast<std::size_t>(shape->kind);
+        if (record->circle) weight += record->circle->label.size();
+        for (const auto& link : record->links) pending.push_back(link.second);
+        pending.push_back(record->next);
+    }
+    return weight;
 }
 
 }  // namespace

@@ -12,12 +12,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string folder = [] {
+    // One folder per process (afl-fuzz starts many), removed when it ends.
+    static const struct Folder {
         std::string path = std::filesystem::temp_directory_path().string() + "/dosk-fuzz-" +
                            std::to_string(::getpid());
-        std::filesystem::create_directories(path + "/dosk");
-        return path;
-    }();
+        Folder() { std::filesystem::create_directories(path + "/dosk"); }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } scratch;
+    const std::string& folder = scratch.path;
     const std::string file = folder + "/dosk/dosk.dic";
     if (FILE* out = std::fopen(file.c_str(), "wb")) {
         std::fwrite(data, 1, size, out);

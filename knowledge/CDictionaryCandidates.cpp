@@ -332,10 +332,13 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
     std::vector<std::size_t> variantEnds;  // per sentence, one past its last variant
     for (const MorphemeList& sentence : sentences) {
         MeanEntry judgement;
+        MorphemeList words = sentence;
         if (analyzer) {
             // Only the words after the last blank before the final word are
             // judged; a sentence too short to have such a word is judged
-            // whole.
+            // whole.  The candidates carry the judged words (idioms as one
+            // word, term and head flags), as an analysis with a judgement
+            // gives them.
             std::size_t from = 0;
             if (mode != 1 && sentence.size() >= 2) {
                 for (std::size_t k = sentence.size() - 1; k-- > 0;) {
@@ -345,13 +348,17 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
                     }
                 }
             }
-            MorphemeList judged(std::vector<Morpheme>(sentence.words().begin() + static_cast<long>(from),
-                                                      sentence.words().end()));
+            const auto cut = sentence.words().begin() + static_cast<long>(from);
+            MorphemeList judged(std::vector<Morpheme>(cut, sentence.words().end()));
             judgement = analyzer->matchMeaning(judged.joinSurfaces(), judged, context);
+            judged.markHeadClass();
+            std::vector<Morpheme> rewritten(sentence.words().begin(), cut);
+            rewritten.insert(rewritten.end(), judged.words().begin(), judged.words().end());
+            words = MorphemeList(std::move(rewritten), sentence.getListNumber());
         }
         judgements.push_back(std::move(judgement));
 
-        const MorphemeList merged = sentence.mergeNumerals();
+        const MorphemeList merged = words.mergeNumerals();
         extendWordThesauri(merged);
         if (analyzer) {
             for (MorphemeList& variant : analyzer->expandNumberSynonyms(merged))

@@ -185,4 +185,9 @@ std::string readRegistryString(std::string_view subKey, std::string_view name)
     return *value;
 }
 
+std::string readProductString(std::string_view name)
+{
+    return readRegistryString(PRODUCT_KEY, name);
+}
+
 }  // namespace quibo::platform

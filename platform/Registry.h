@@ -58,4 +58,8 @@ private:
 // closes the key: the stored text, or the empty text on any failure.
 std::string readRegistryString(std::string_view subKey, std::string_view name);
 
+// readRegistryString under PRODUCT_KEY, for callers whose own literals are
+// not engine text (`name` is ASCII).
+std::string readProductString(std::string_view name);
+
 }  // namespace quibo::platform

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "analysis/Vocabulary.h"
@@ -256,15 +257,22 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
         report.error = "unk.def lacks the KATAKANA, ALPHA or DEFAULT context";
         return false;
     }
-    const int katakanaClass = contexts, alphabetClass = contexts + 1, otherClass = contexts + 2;
+    // Signs get a class of their own, apart from the dictionary's 記号
+    // words: a listed word joins a run of unlisted characters only when its
+    // class is a range class, and JUMAN lists every Latin letter as 記号, so
+    // with one shared class "iPhone" would be read as a run of signs.
+    const int katakanaClass = contexts, alphabetClass = contexts + 1, signClass = contexts + 2,
+              otherClass = contexts + 3;
     source.classes.push_back({"未定義語", "未定義語,カタカナ,*,*", {15, 2, 0, 0}});
     source.classes.push_back({"未定義語", "未定義語,アルファベット,*,*", {15, 3, 0, 0}});
+    source.classes.push_back({"特殊", "特殊,記号,*,*", {1, 5, 0, 0}});
     source.classes.push_back({"未定義語", "未定義語,その他,*,*", {15, 1, 0, 0}});
     const int classCount = static_cast<int>(source.classes.size());
     std::vector<int> contextOf(static_cast<std::size_t>(classCount));
     for (int c = 0; c < contexts; ++c) contextOf[c] = c;
     contextOf[katakanaClass] = katakana.context;
     contextOf[alphabetClass] = alpha.context;
+    contextOf[signClass] = symbol.context >= 0 && symbol.context < contexts ? symbol.context : other.context;
     contextOf[otherClass] = other.context;
 
     // Connection matrix, the unknown classes copying their contexts.
@@ -301,36 +309,8 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
             source.matrix[static_cast<std::size_t>(l) * classCount + r] =
                 base[static_cast<std::size_t>(contextOf[l]) * contexts + contextOf[r]];
 
-    // Character-class ranges.
-    if (options.characterRanges) {
-        auto classOf = [&](const char* name, int fallback) {
-            auto found = contextOfName.find(name);
-            return found == contextOfName.end() ? fallback : found->second;
-        };
-        const auto numeralClass = static_cast<std::int16_t>(classOf("名詞,数詞,*,*", numeric.context));
-        const auto symbolClass = static_cast<std::int16_t>(classOf("特殊,記号,*,*", symbol.context));
-        const auto nounClass = static_cast<std::int16_t>(classOf("名詞,普通名詞,*,*", kanji.context));
-        auto add = [&](int from, int to, int classId, int cost) {
-            source.ranges.push_back({static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(to),
-                                     static_cast<std::int16_t>(classId), static_cast<std::int16_t>(cost)});
-        };
-        add(0xFF10, 0xFF19, numeralClass, numeric.cost);
-        add(0x30A1, 0x30F6, katakanaClass, katakana.cost);
-        add(0x30FC, 0x30FC, katakanaClass, katakana.cost);
-        add(0xFF21, 0xFF3A, alphabetClass, alpha.cost);
-        add(0xFF41, 0xFF5A, alphabetClass, alpha.cost);
-        const int symbols[][2] = {{0x00A7, 0x00F7}, {0x2010, 0x2312}, {0x2500, 0x254B}, {0x25A0, 0x25EF},
-                                  {0x2605, 0x266F}, {0x3001, 0x3004}, {0x3008, 0x301F}, {0x30FB, 0x30FB},
-                                  {0xFF01, 0xFF0F}, {0xFF1A, 0xFF20}, {0xFF3B, 0xFF40}, {0xFF5B, 0xFF65},
-                                  {0xFFE0, 0xFFEF}};
-        for (const auto& range : symbols) add(range[0], range[1], symbolClass, symbol.cost);
-        if (options.kanjiRange) {
-            add(0x3005, 0x3005, nounClass, kanji.cost);
-            add(0x4E00, 0x9FA0, nounClass, kanji.cost);
-        }
-    }
-
-    // The lexicon.
+    // The lexicon; its one-character brackets are kept out of the ranges.
+    std::set<int> brackets;
     for (const fs::path& file : jumanLexiconFiles(options.sourceDir)) {
         std::ifstream in(file);
         std::string line;
@@ -357,9 +337,50 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
                              [&](const auto& p) { return p.first == pos; }) != FORM_FALLBACKS.end())
                 ++report.fallbackRows;
             if (word.baseForm == word.key) word.baseForm.clear();
+            const std::string& className = source.classes[static_cast<std::size_t>(context)].name;
+            if (f[0].size() == 3 && (className.starts_with("特殊,括弧始") || className.starts_with("特殊,括弧終")))
+                brackets.insert(((f[0][0] & 0x0F) << 12) | ((f[0][1] & 0x3F) << 6) | (f[0][2] & 0x3F));
             word.classId = context;
             word.cost = std::atoi(f[3].c_str());
             source.words.push_back(std::move(word));
+        }
+    }
+
+    // Character-class ranges.  A bracket the dictionary lists lies in no
+    // range, so that it is always a word of its own: it neither starts nor
+    // joins a run of unlisted signs or letters.
+    if (options.characterRanges) {
+        auto classOf = [&](const char* name, int fallback) {
+            auto found = contextOfName.find(name);
+            return found == contextOfName.end() ? fallback : found->second;
+        };
+        const auto numeralClass = static_cast<std::int16_t>(classOf("名詞,数詞,*,*", numeric.context));
+        const auto nounClass = static_cast<std::int16_t>(classOf("名詞,普通名詞,*,*", kanji.context));
+        auto add = [&](int from, int to, int classId, int cost) {
+            source.ranges.push_back({static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(to),
+                                     static_cast<std::int16_t>(classId), static_cast<std::int16_t>(cost)});
+        };
+        add(0xFF10, 0xFF19, numeralClass, numeric.cost);
+        add(0x30A1, 0x30F6, katakanaClass, katakana.cost);
+        add(0x30FC, 0x30FC, katakanaClass, katakana.cost);
+        add(0xFF21, 0xFF3A, alphabetClass, alpha.cost);
+        add(0xFF41, 0xFF5A, alphabetClass, alpha.cost);
+        const int signs[][2] = {{0x00A7, 0x00F7}, {0x2010, 0x2312}, {0x2500, 0x254B}, {0x25A0, 0x25EF},
+                                {0x2605, 0x266F}, {0x3001, 0x3004}, {0x3008, 0x301F}, {0x30FB, 0x30FB},
+                                {0xFF01, 0xFF0F}, {0xFF1A, 0xFF20}, {0xFF3B, 0xFF40}, {0xFF5B, 0xFF65},
+                                {0xFFE0, 0xFFEF}};
+        for (const auto& range : signs) {
+            int from = range[0];
+            for (auto bracket = brackets.lower_bound(range[0]); bracket != brackets.end() && *bracket <= range[1];
+                 ++bracket) {
+                if (from < *bracket) add(from, *bracket - 1, signClass, symbol.cost);
+                from = *bracket + 1;
+            }
+            if (from <= range[1]) add(from, range[1], signClass, symbol.cost);
+        }
+        if (options.kanjiRange) {
+            add(0x3005, 0x3005, nounClass, kanji.cost);
+            add(0x4E00, 0x9FA0, nounClass, kanji.cost);
         }
     }
     return true;

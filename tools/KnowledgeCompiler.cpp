@@ -350,6 +350,13 @@ int titleType(const Record& record, const std::string& name)
         if (TopicTitle::typeName(type) == name)
             return type;
     }
+    // Other slot combinations by their code: 0x29 fills slots 1 and 2 and
+    // leaves slot 3 open ("＊").
+    if (name.rfind("0x", 0) == 0) {
+        const long code = record.number(name, 16);
+        if (code > 0 && code <= 0x3F)
+            return static_cast<int>(code);
+    }
     record.fail("unknown title type " + name);
 }
 

@@ -31,7 +31,8 @@
 //   title TYPE source=TEXT [x=TEXT] [y=TEXT] [a=TEXT] [id=NAME] [priority=N]
 //         [dca=HEX] [polarity=P1,P2,P3] [centres=E1,E2] [searchable=0|1] [complete=0|1]
 //                                         a title of the last topic; TYPE is A_Y_N,
-//                                         A_Y_A, X_A_N, X_A_A, X_Y_N or S_O_A
+//                                         A_Y_A, X_A_N, X_A_A, X_Y_N, S_O_A or a slot
+//                                         code in hexadecimal (0x29)
 //   idtitle NAME TOPIC INDEX              lists title INDEX of TOPIC under NAME
 //
 // Texts.  A field ends at the first blank (space or TAB); a text that holds

@@ -195,11 +195,16 @@ private:
     {
         std::string text = "  " + std::string(name) + " " + std::to_string(list.size()) + "\n";
         for (const Morpheme& word : list.words()) {
+            // A word is stored with its binding when the stream carries the
+            // object it is bound to.
+            const KnowledgeObject* bound = word.getKnowledgeObject();
+            if (bound && m_numbers.ref(bound) == "#0")
+                bound = nullptr;
             text += "    " + word.surfaceRef() + " key=" + word.keyFormRef() + " base=" + word.baseFormRef() +
                     " pos=" + hex(word.getPosCode()) + " original=" + hex(word.getOriginalPosCode()) +
                     " conjugation=" + hex(static_cast<std::uint32_t>(word.getConjugation())) +
                     " reading=" + word.readingRef() +
-                    " object=" + note(dynamic_cast<const Entity*>(word.getKnowledgeObject())) +
+                    " object=" + note(bound) +
                     " flags=" + hex(word.getFlags()) + " attributes=" + hex(word.getAttributeWord()) +
                     " o=" + std::to_string(word.getO()) + " m=" + std::to_string(word.getM()) + "\n";
         }

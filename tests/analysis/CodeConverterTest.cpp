@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -321,6 +322,20 @@ TEST(CodeConverterTest, MimeResultHoldsNoTabLineFeedOrCarriageReturn)
         const std::string mime = convert(sentence, CC::MIME, CC::EUC);
         EXPECT_EQ(mime.find_first_of("\t\n\r"), std::string::npos) << mime;
     }
+}
+
+// An ESC closes a Q word and is buffered again, so a run of ASCII that
+// holds one and fills the buffer came back whole from every word it opened;
+// it goes out as it stands, once.
+TEST(CodeConverterTest, AnAsciiRunWithEscapesThatFillsTheBufferEndsItsWord)
+{
+    const std::string escapes(75, '\x1b');
+    // The empty word and its fold are what nkf writes before it recurses.
+    EXPECT_EQ(convert(escapes, CC::MIME, CC::EUC), "=?US-ASCII?Q?" "?=  " + escapes);
+    const std::string mixed = "ab" + escapes.substr(0, 40) + std::string(40, 'c');
+    const std::string result = convert(mixed, CC::MIME, CC::EUC);
+    EXPECT_EQ(std::count(result.begin(), result.end(), '\x1b'), 40) << result;
+    EXPECT_EQ(std::count(result.begin(), result.end(), 'c'), 40) << result;
 }
 
 TEST(CodeConverterTest, EmbeddedNulEndsTheText)

@@ -111,7 +111,18 @@ INSTANTIATE_TEST_SUITE_P(
         SentenceCase{"HalfWidthKana", "ﾃﾚﾋﾞを２台買った",
                      "( テレビ 普通名詞 )( を 格助詞 )( ２台 数詞 )( 買った 動詞 )"},
         // Lower-case full-width Latin letters are raised.
-        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 記号 )( が 格助詞 )( 壊れた 動詞 )"}),
+        SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 固有名詞 )( が 格助詞 )( 壊れた 動詞 )"},
+        // A run of Latin letters the dictionary does not list is one word
+        // (a noun once longer than a letter), however the dictionary lists
+        // each letter; a sign between runs stays a sign.
+        SentenceCase{"LatinWordsAreNouns", "iPhoneでWi-Fiが使えますか？",
+                     "( ＩＰＨＯＮＥ 固有名詞 )( で 格助詞 )( ＷＩ 固有名詞 )( － 記号 )( ＦＩ 固有名詞 )"
+                     "( が 格助詞 )( 使え 動詞 )( ます 動詞性接尾辞 )( か 接続助詞 )( ？ 記号 )"},
+        // A bracket the dictionary lists is a word of its own, next to
+        // letters and next to signs alike.
+        SentenceCase{"BracketsStandAlone", "デフォルトは「false」か「★」です。",
+                     "( デフォルト 普通名詞 )( は 副助詞 )( 「 括弧始 )( ＦＡＬＳＥ 固有名詞 )( 」 括弧終 )"
+                     "( か 接続助詞 )( 「 括弧始 )( ★ 記号 )( 」 括弧終 )( です 判定詞 )( 。 句点 )"}),
     [](const ::testing::TestParamInfo<SentenceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageAnalyzerAnalysisTest, HeadClassesAreMarkedOnlyWhenJudgementIsAsked)

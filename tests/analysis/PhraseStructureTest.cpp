@@ -173,5 +173,28 @@ TEST_F(PhraseStructureTest, AVisitThatStopsEarlyGetsTheSameFirstLists)
     }
 }
 
+// Segments are read lazily under a cap of 32 readings; a segment above it
+// must still give every combination once, first segment slowest.
+TEST_F(PhraseStructureTest, ASegmentAboveTheReadingCapGivesEveryCombinationOnce)
+{
+    network->addSense("甲乙", sense("子"));
+    std::vector<std::string> second{"丙 丁"};
+    for (int k = 0; k < 40; ++k) {
+        second.push_back("語" + std::to_string(k));
+        network->addSense("丙丁", sense(second.back()));
+    }
+    std::vector<std::string> expected;
+    for (const std::string first : {"甲 乙", "子"}) {
+        for (const std::string& other : second) {
+            const int level = (first != "甲 乙") + (other != second[0]);
+            if (level > 0)
+                expected.push_back(first + " 的 " + other + " #" + std::to_string(level));
+        }
+    }
+    const MorphemeList words =
+        makeList({noun("甲"), noun("乙"), makeWord("的", 0x20000020), noun("丙"), noun("丁")});
+    EXPECT_EQ(readings(build(words)), expected);  // 81 lists
+}
+
 }  // namespace
 }  // namespace quibo

@@ -1,39 +1,17 @@
 #include "analysis/TimeStamp.h"
 
 #include "platform/Clock.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 
 namespace quibo {
 namespace {
 
-// Sets TZ for one test and puts the previous zone back afterwards.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ")) {
-            m_previous = old;
-        }
-        setenv("TZ", zone, 1);
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_previous) {
-            setenv("TZ", m_previous->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-    }
-
-private:
-    std::optional<std::string> m_previous;
-};
+using test::ScopedTimeZone;
 
 // 2027-03-05 07:08:09 UTC.
 constexpr std::int64_t MARCH_5_2027_070809_UTC = 1804230489LL * 1000;

@@ -48,11 +48,12 @@ public:
             }
         }
     }
-    // A member written by the test: one entry with a key, value to follow.
-    void oneEntry(int which, const std::string& key)
+    // A member written by the test: its count of entries and the first key,
+    // value to follow.
+    void oneEntry(int which, const std::string& key, std::uint32_t count = 1)
     {
         emptyUntil(which - 1);
-        out.writeCount(1);
+        out.writeCount(count);
         out.writeString(key);
         member = which + 1;
     }
@@ -228,9 +229,7 @@ TEST(HostileKnowledgeFileTest, ObjectsUnderSeveralKeysAreDestroyedOnce)
 {
     // One entity under two names, and in the term index as well.
     Payload payload;
-    payload.emptyUntil(0);
-    payload.out.writeCount(2);
-    payload.out.writeString("a");
+    payload.oneEntry(1, "a", 2);
     payload.newObject();
     payload.entityBody();
     payload.out.writeString("b");
@@ -334,9 +333,7 @@ TEST(HostileKnowledgeFileTest, OlderFilesRestoreCentresInLinearTime)
     // Hand-built: two entities list one topic, whose title's centre index
     // names both, an unknown name and the empty name.
     Payload payload;
-    payload.emptyUntil(0);
-    payload.out.writeCount(2);
-    payload.out.writeString("a");
+    payload.oneEntry(1, "a", 2);
     payload.newObject();
     payload.titledEntity("a");  // 1, its title 2
     payload.out.writeCount(1);

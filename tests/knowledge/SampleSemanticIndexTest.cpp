@@ -82,5 +82,29 @@ TEST_F(SampleSemanticIndexTest, TermsOfTheFileAreRecognisedWithoutExtension)
     EXPECT_EQ(dictionary.thesauri().size(), thesauri);
 }
 
+// The candidates carry the words as the meaning judgement leaves them:
+// the sentence's terms flagged X and Y, so that the head noun is found.
+TEST_F(SampleSemanticIndexTest, CandidatesCarryTheJudgedWords)
+{
+    const auto candidates = [&](const std::string& text) {
+        std::string surfaces;
+        const MorphemeList words = LanguageAnalyzer::instance()->analyze(text, surfaces);
+        return dictionary.semanticIndex(text, {words}, {-1}, 0);
+    };
+    const AnalyzedSentenceList hours = candidates("営業時間を教えて");
+    ASSERT_FALSE(hours.empty());
+    for (const auto& sentence : hours) {
+        std::string flags;
+        for (const Morpheme& word : sentence->words().words())
+            flags += word.surfaceRef() + ":" + std::to_string(word.getFlags() & Morpheme::HEAD_FLAGS) + " ";
+        EXPECT_EQ(flags, "営業時間:1 を:2 教えて:2 ");
+    }
+
+    const AnalyzedSentenceList price = candidates("パンの値段を教えてください");
+    ASSERT_FALSE(price.empty());
+    const KeyWordInfo found = price[0]->searchKeyWord({});
+    EXPECT_EQ(found.headSurface, "値段");
+}
+
 }  // namespace
 }  // namespace quibo

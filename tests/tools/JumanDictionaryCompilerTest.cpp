@@ -163,20 +163,25 @@ TEST(JumanDictionaryCompilerTest, MiniSourcesCompileWithClassesRangesAndFallback
         ASSERT_EQ(dictionary.state(), 0);
         const DoskClassTable& classes = dictionary.lattice().classTable();
         // Eight contexts and the unknown-word classes; その他 is the last.
-        ASSERT_EQ(classes.classCount(), 11);
+        ASSERT_EQ(classes.classCount(), 12);
         EXPECT_EQ(classes.className(8), "未定義語,カタカナ,*,*");
-        EXPECT_EQ(classes.className(10), "未定義語,その他,*,*");
+        EXPECT_EQ(classes.className(11), "未定義語,その他,*,*");
         // The katakana class copies the connections of its unk.def context (1).
         const DoskConnectionMatrix& matrix = dictionary.lattice().connectionMatrix();
         EXPECT_EQ(matrix.cost(8, 2), matrix.cost(1, 2));
         EXPECT_EQ(matrix.cost(3, 8), matrix.cost(3, 1));
-        EXPECT_EQ(matrix.cost(8, 10), matrix.cost(1, 5));
+        EXPECT_EQ(matrix.cost(8, 11), matrix.cost(1, 5));
+        // Unlisted signs have a class of their own with the connections of
+        // the listed 記号 words (5), which so join no run of signs.
+        EXPECT_EQ(classes.className(10), "特殊,記号,*,*");
+        EXPECT_EQ(classes.charClass(0xFF01), 10);
+        EXPECT_EQ(matrix.cost(10, 2), matrix.cost(5, 2));
         EXPECT_EQ(classes.charClass(0xFF11), 6);
         EXPECT_EQ(classes.charCost(0xFF11), 2000);
         EXPECT_EQ(classes.charClass(0x30A2), 8);
         EXPECT_EQ(classes.charCost(0x30A2), 3000);
-        EXPECT_EQ(classes.charClass(0x3042), 10);  // no hiragana range
-        EXPECT_EQ(classes.charClass(0x4E00), 10);  // no kanji range
+        EXPECT_EQ(classes.charClass(0x3042), 11);  // no hiragana range
+        EXPECT_EQ(classes.charClass(0x4E00), 11);  // no kanji range
 
         std::string text = "犬が走ったやった１２";
         std::vector<RawWord> words;

@@ -72,6 +72,7 @@ TEST(KnowledgeCompilerTest, SourceFaultsNameTheirLine)
         {utf8(u8"table t\ngroup 12\n"), "line 2: no reply kind 12"},
         {utf8(u8"table t\ngroup 0\ntopic a\n"), "line 2: a group without entries"},
         {utf8(u8"topic a\ntitle X_Q_N source=x\n"), "line 2: unknown title type"},
+        {utf8(u8"topic a\ntitle 0x40 source=x\n"), "line 2: unknown title type"},
         {utf8(u8"title X_Y_N source=x\n"), "line 1: a title outside a topic"},
         {utf8(u8"entity 店 flags=z\n"), "line 1: not a number"},
         {utf8(u8"table t\ngroup 0\nentry a | b | 無い\n"), utf8(u8"line 3: no title under the id 無い")},
@@ -182,8 +183,9 @@ TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
                      u8"title X_A_N source=何時から開いていますか x=何時から\n"));
     const std::vector<TopicTitle*>& titles = base->topics().at("営業時間")->titles().titles();
     const TopicTitle* title = titles[0];
-    const Morpheme* subject = wordKeyed(title->getWords(), "営業時間");
-    const Morpheme* verb = wordKeyed(title->getWords(), "教える");
+    const MorphemeList titleWords = title->getWords();
+    const Morpheme* subject = wordKeyed(titleWords, "営業時間");
+    const Morpheme* verb = wordKeyed(titleWords, "教える");
     ASSERT_TRUE(subject && verb);
     EXPECT_TRUE(subject->getFlags() & Morpheme::FLAG_X);
     EXPECT_TRUE(verb->getFlags() & Morpheme::FLAG_Y);

@@ -1,0 +1,220 @@
+// The engine's C facade as the control drives it, over the install tree and
+// its sample knowledge base.  These tests run the facade's objects in their
+// own process, so that they can fix the random sequence; the last one loads
+// liborvane.so itself.
+#include "Orvane/ChatFacade.h"
+
+#include "analysis/CodeConverter.h"
+#include "analysis/LanguageAnalyzer.h"
+#include "dialogue/ChatService.h"
+#include "dialogue/SessionLog.h"
+#include "platform/Random.h"
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <string>
+#include <vector>
+
+namespace quibo {
+namespace {
+
+// The three greetings of the sample base, in their group's order.
+const char* const GREETINGS[] = {
+    "いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。;表情=笑顔;",
+    "こんにちは！&[名前]さん、今日は何をお探しですか？;表情=笑顔;",
+    "ようこそ。営業時間、場所、パンの値段などをご案内できます。;表情=普通;",
+};
+
+std::string sjis(const std::string& euc)
+{
+    std::string out;
+    return CodeConverter().convertText(out, euc, CodeConverter::SJIS);
+}
+
+std::string busyReply() { return sjis(std::string(ChatService::BUSY_ERROR) + ";;"); }
+
+class ChatFacadeTest : public ::testing::Test {
+protected:
+    ChatFacadeTest() : m_scope(m_random) {}
+    ~ChatFacadeTest() override
+    {
+        // Every test closes what it opened; a service left over would carry
+        // into the next test.
+        EXPECT_TRUE(m_random.seeds().size() == m_services) << "services built";
+    }
+
+    // Opens without the analyser (the greeting and the empty turn need none).
+    void open(const std::string& key, const std::string& file)
+    {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(chatOpen(key.c_str(), file.c_str(), "/nowhere/juman/x", "", "10.0.0.1", 0), 0);
+        testing::internal::GetCapturedStderr();
+    }
+    std::string ask(const std::string& key, const std::string& utterance, int preAnalysed = 0)
+    {
+        std::string out = "old";
+        chatAsk(key.c_str(), sjis(utterance).c_str(), out, preAnalysed);
+        return out;
+    }
+
+    const std::string m_sample = test::sampleKnowledgePath();
+    const std::string m_key = "0112233444:;" + m_sample;
+    platform::FakeRandom m_random{{2}};
+    platform::ScopedRandom m_scope;
+    std::size_t m_services = 0;
+};
+
+TEST_F(ChatFacadeTest, SplitKnowledgeName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"0112233444:;C:\\cache\\kb.pdata", ";C:\\cache\\kb.pdata"},
+        {"0112233444:;/tmp/kb.pdata", ";/tmp/kb.pdata"},
+        {"id:;sample", ";sample"},
+        {"id:sample", "sample"},
+        {"id:", ""},
+        {"no colon", ""},
+        {"", ""},
+    };
+    for (const auto& [key, name] : cases)
+        EXPECT_EQ(splitKnowledgeName(key), name) << key;
+    EXPECT_EQ(splitKnowledgeName(nullptr), "");
+}
+
+// What the control does: open, greeting, one utterance, close.
+TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
+{
+    test::BuildInstallTree tree;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1), 0);
+    testing::internal::GetCapturedStdout();
+    m_services = 1;
+    EXPECT_TRUE(LanguageAnalyzer::isInitialized());
+    EXPECT_EQ(SessionLogRegistry::get(m_key, "", "", "")->ipAddr(), "10.0.0.1");
+
+    std::string greeting;
+    EXPECT_EQ(chatGreeting(m_key.c_str(), greeting), 0);
+    EXPECT_EQ(greeting, sjis(GREETINGS[2]));  // the sequence gives 2
+    EXPECT_EQ(greeting.find('\x1F'), std::string::npos);
+
+    EXPECT_EQ(ask(m_key, "パンはありますか"), ";;");
+    EXPECT_EQ(chatReplyText(m_key.c_str(), -1), "");
+    EXPECT_EQ(chatExtensionInfo(m_key.c_str(), -1), "");
+    EXPECT_EQ(SessionLogRegistry::get(m_key, "", "", "")->utterances().back().inSent(), "パンはありますか");
+
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+    EXPECT_FALSE(LanguageAnalyzer::isInitialized());
+    EXPECT_TRUE(SessionLogRegistry::instance().empty());
+}
+
+TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)
+{
+    const std::string other = "second:;" + m_sample;
+    open(m_key, m_sample);
+    open(other, m_sample);
+    m_services = 1;
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+    // The service is still there: asking reopens the closed key's conversation.
+    EXPECT_EQ(ask(m_key, ""), sjis(GREETINGS[2]));
+    EXPECT_EQ(chatClose(other.c_str()), 1);
+    EXPECT_EQ(ask(m_key, ""), busyReply());
+
+    // A close without an open does not hold the next service alive.
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+    open(m_key, m_sample);
+    m_services = 2;
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+    EXPECT_EQ(ask(m_key, ""), busyReply());
+}
+
+TEST_F(ChatFacadeTest, WithoutAServiceNothingCrashes)
+{
+    std::string out = "old";
+    EXPECT_EQ(chatGreeting(m_key.c_str(), out), 0);
+    EXPECT_EQ(out, sjis(std::string(ChatService::INIT_GREETING_ERROR) + ";;"));
+    EXPECT_EQ(ask(m_key, "パン"), busyReply());
+    int first = 5, second = 5;
+    std::vector<int> list = {1};
+    EXPECT_EQ(chatStart(m_key.c_str(), "営業案内", first, second, list), 0);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 0);
+    EXPECT_TRUE(list.empty());
+    out = "old";
+    EXPECT_EQ(chatFetch(m_key.c_str(), 1, 0, out), -1);
+    EXPECT_EQ(out, "old");
+    SessionLogRegistry::destroy();
+}
+
+TEST_F(ChatFacadeTest, StartHandsOutHandlesAndFetchNeedsOne)
+{
+    open(m_key, m_sample);
+    m_services = 1;
+    int first = 0, second = 0;
+    std::vector<int> list;
+    EXPECT_EQ(chatStart(m_key.c_str(), sjis("営業案内").c_str(), first, second, list), 0);
+    EXPECT_EQ(list, std::vector<int>{1});
+    EXPECT_EQ(chatStart(m_key.c_str(), "", first, second, list), 0);
+    EXPECT_EQ(first, 0);
+
+    std::string out = "old";
+    EXPECT_EQ(chatFetch(m_key.c_str(), 0, 0, out), -1);
+    EXPECT_EQ(out, "old");
+    EXPECT_EQ(chatFetch(m_key.c_str(), 1, 0, out), 0);
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+}
+
+TEST_F(ChatFacadeTest, KnowledgeThatDoesNotLoadAnswersBusy)
+{
+    test::TemporaryInstallTree folder;
+    const std::string sample = test::readFile(m_sample);
+    folder.write("truncated.pdata", sample.substr(0, sample.size() - 1));
+    folder.write("hostile.pdata", sample.substr(0, 20) + std::string(100, '\x7F'));
+    for (const char* name : {"missing.pdata", "truncated.pdata", "hostile.pdata"}) {
+        const std::string key = "id:;" + folder.path(name);
+        open(key, folder.path(name));
+        ++m_services;
+        EXPECT_EQ(SessionLogRegistry::instance().count(key), 0u) << name;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ask(key, "パン"), busyReply()) << name;
+        EXPECT_EQ(ask(key, "", 1), std::string(ChatService::PRE_ANALYSED_FAILURE)) << name;
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(chatClose(key.c_str()), 1);
+    }
+}
+
+// The deliverable itself: its entry points, its globals built on first use.
+TEST(ChatFacadeLibraryTest, LibraryAnswersThroughItsEntryPoints)
+{
+    void* library = dlopen(QUIBO_ORVANE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto open = reinterpret_cast<decltype(&chatOpen)>(dlsym(library, "chatOpen"));
+    auto greet = reinterpret_cast<decltype(&chatGreeting)>(dlsym(library, "chatGreeting"));
+    auto askIt = reinterpret_cast<decltype(&chatAsk)>(dlsym(library, "chatAsk"));
+    auto close = reinterpret_cast<decltype(&chatClose)>(dlsym(library, "chatClose"));
+    for (const char* name : {"chatStart", "chatFetch", "chatReplyText", "chatExtensionInfo", "splitKnowledgeName"})
+        EXPECT_NE(dlsym(library, name), nullptr) << name;
+    ASSERT_TRUE(open && greet && askIt && close);
+
+    const std::string sample = test::sampleKnowledgePath();
+    const std::string key = "lib:;" + sample;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(open(key.c_str(), sample.c_str(), "/nowhere/juman/x", "", "127.0.0.1", 0), 0);
+    testing::internal::GetCapturedStderr();
+    std::string greeting;
+    EXPECT_EQ(greet(key.c_str(), greeting), 0);
+    bool known = false;
+    for (const char* text : GREETINGS)
+        known = known || greeting == sjis(text);
+    EXPECT_TRUE(known) << greeting;
+    std::string reply;
+    askIt(key.c_str(), sjis("パン").c_str(), reply, 0);
+    EXPECT_EQ(reply, ";;");
+    EXPECT_EQ(close(key.c_str()), 1);
+    dlclose(library);
+}
+
+}  // namespace
+}  // namespace quibo

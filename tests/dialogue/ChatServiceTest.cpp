@@ -1,0 +1,160 @@
+#include "dialogue/ChatService.h"
+
+#include "dialogue/SessionLog.h"
+#include "knowledge/CDictionary.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quibo {
+namespace {
+
+const std::string SAMPLE_GREETING = "こんにちは！&[名前]さん、今日は何をお探しですか？;表情=笑顔;";
+
+class ChatServiceTest : public ::testing::Test {
+protected:
+    ChatServiceTest() : m_clockScope(m_clock), m_randomScope(m_random)
+    {
+        m_clock.setWallMillis(1700000000LL * 1000);
+        testing::internal::CaptureStderr();
+        service = std::make_unique<ChatService>("", 10, "", "/nowhere/juman/x", "", "", 0);
+        testing::internal::GetCapturedStderr();
+        folder.write("small.pdata", test::fileBytes(*test::compileSmall()));
+    }
+
+    std::string reply(const std::string& key, const std::string& utterance, bool preAnalysed = false)
+    {
+        return service->getReply(key, splitName(key), utterance, "127.0.0.1", preAnalysed);
+    }
+    static std::string splitName(const std::string& key) { return key.substr(key.find(':') + 1); }
+
+    platform::FakeClock m_clock;
+    platform::ScopedClock m_clockScope;
+    platform::FakeRandom m_random{{1}};
+    platform::ScopedRandom m_randomScope;
+    test::TemporaryInstallTree folder;
+    std::unique_ptr<ChatService> service;
+    const std::string sampleKey = "s:;" + test::sampleKnowledgePath();
+    const std::string smallKey = "t:;" + folder.path("small.pdata");
+    const std::string missingKey = "m:;" + folder.path("missing.pdata");
+};
+
+TEST_F(ChatServiceTest, ReplyStringsOfUtterancesAndGreetings)
+{
+    EXPECT_EQ(reply(sampleKey, ""), SAMPLE_GREETING);
+    EXPECT_EQ(reply(sampleKey, "\n"), SAMPLE_GREETING);
+    EXPECT_EQ(reply(sampleKey, "\r\n"), ";;");
+    EXPECT_EQ(reply(sampleKey, "パンはありますか"), ";;");
+    EXPECT_EQ(reply(sampleKey, "パン,パン,6,1,0,,パン", true), "\x01\x01");
+    EXPECT_EQ(reply(smallKey, ""), ";;");  // its ＣＡ発話 has no greeting title
+    std::string out;
+    EXPECT_EQ(service->getGreeting(smallKey, out), 1);
+
+    EXPECT_EQ(reply(missingKey, "パン"), std::string(ChatService::BUSY_ERROR) + ";;");
+    EXPECT_EQ(reply(missingKey, "パン", true), "\x1F\x1F\x1F\x1F\x1E\x1F");
+    EXPECT_FALSE(service->isOpen(missingKey, splitName(missingKey)));
+}
+
+TEST_F(ChatServiceTest, AnsweredTurnsComposeTheReplyTextAndEntryNames)
+{
+    ChatSession* session = service->openConversation(sampleKey, splitName(sampleKey));
+    ASSERT_NE(session, nullptr);
+    ReplyEntry entry;
+    entry.addNames("表情=笑顔;地図=x", *session->getKnowledge());
+    const std::string analysed = "今日,今日,6,1,0,,きょう;は,は,9,1,0,,は/パン,パン,6,1,0,,パン";
+    for (bool preAnalysed : {false, true}) {
+        service->runUtterance(sampleKey, "", preAnalysed ? analysed : "パン", preAnalysed);
+        session->getRequest().candidates().candidates().emplace_back();
+        session->getTurnReply().setReplyText("あります");
+        session->getTurnReply().setReplyEntry(entry);
+        EXPECT_EQ(service->composeReply(sampleKey),
+                  preAnalysed ? "あります\x01\x01表情=笑顔,地図=x" : "あります;表情=笑顔,地図=x;");
+    }
+    // The sentence text is the one the reply context names.
+    CaUtterance answered;
+    answered.recordNumber = 1;
+    session->getReplyState().setCurrentReply(answered, "あります", session->getKnowledge());
+    EXPECT_EQ(service->composeReply(sampleKey), "あります\x01パン\x01表情=笑顔,地図=x");
+    // The next utterance starts without candidates; the entry stays.
+    service->runUtterance(sampleKey, "", "パン", false);
+    EXPECT_TRUE(session->getRequest().candidates().empty());
+    EXPECT_EQ(session->getTurnReply().previousReplyText(), "あります");
+    EXPECT_EQ(session->getTurnReply().getExtensionText(), "表情=笑顔,地図=x");
+}
+
+TEST_F(ChatServiceTest, GreetingErrorsTellAFullManagerFromAFailedStart)
+{
+    std::string out;
+    EXPECT_EQ(service->getGreeting("unopened", out), 0);
+    EXPECT_EQ(out, std::string(ChatService::INIT_GREETING_ERROR) + ";;");
+    for (int i = 0; i < 10; ++i) {
+        const std::string name = std::to_string(i) + ".pdata";
+        folder.write(name, test::fileBytes(*test::compileSmall()));
+        ASSERT_TRUE(service->isOpen("k" + std::to_string(i), ";" + folder.path(name)));
+    }
+    EXPECT_EQ(service->getGreeting("unopened", out), 0);
+    EXPECT_EQ(out, std::string(ChatService::FULL_GREETING_ERROR) + ";;");
+}
+
+TEST_F(ChatServiceTest, UtterancesAreStoredAsTheirModeReadsThem)
+{
+    ASSERT_TRUE(service->runUtterance(sampleKey, splitName(sampleKey), "b;a;b", false));
+    TurnRequest& request = service->manager().find(sampleKey)->getRequest();
+    EXPECT_EQ(request.status(), TurnRequest::PLAIN);
+    EXPECT_EQ(request.sentences(), (std::set<std::string>{"a", "b"}));
+
+    ASSERT_TRUE(service->runUtterance(sampleKey, "", "今日,今日,6,1,0,,きょう;は,は,9,1,0,,は/雨,雨,6,1,0,,あめ", true));
+    EXPECT_EQ(request.status(), TurnRequest::PRE_ANALYSED);
+    EXPECT_TRUE(request.sentences().empty());
+    EXPECT_EQ(request.sentenceSurface(0), "今日は");
+    EXPECT_EQ(request.sentenceSurface(1), "雨");
+    EXPECT_EQ(request.sentenceSurface(2), "");
+    EXPECT_EQ(request.sentenceSurface(-1), "");
+}
+
+TEST_F(ChatServiceTest, EveryUtteranceIsLoggedUnderItsKey)
+{
+    reply(sampleKey, "パン");
+    reply(missingKey, "パン");
+    const SessionLog* log = SessionLogRegistry::get(sampleKey, "", "", "");
+    ASSERT_EQ(log->utterances().size(), 1u);
+    EXPECT_EQ(log->utterances()[0].inSent(), "パン");
+    EXPECT_EQ(log->ipAddr(), "127.0.0.1");
+    EXPECT_EQ(SessionLogRegistry::get(missingKey, "", "", "")->utterances().size(), 1u);
+    service->closeConversation(sampleKey);
+    EXPECT_EQ(SessionLogRegistry::instance().count(sampleKey), 0u);
+    EXPECT_EQ(service->manager().find(sampleKey), nullptr);
+}
+
+TEST_F(ChatServiceTest, StartAndFetchOnAKeyThatCannotOpen)
+{
+    std::int32_t first = 9, second = 9;
+    std::vector<std::int32_t> list = {9};
+    service->start(missingKey, splitName(missingKey), "営業案内", first, second, list);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 0);
+    EXPECT_TRUE(list.empty());
+    std::string out = "old";
+    EXPECT_EQ(service->fetch(missingKey, splitName(missingKey), 1, 0, out), 0);
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(ChatServiceTest, EachServiceSeedsTheSequenceOnceWithTheTime)
+{
+    m_clock.advance(5000);
+    service.reset();
+    testing::internal::CaptureStderr();
+    service = std::make_unique<ChatService>("", 10, "", "/nowhere/juman/x", "", "", 0);
+    testing::internal::GetCapturedStderr();
+    reply(sampleKey, "");
+    EXPECT_EQ(m_random.seeds(), (std::vector<unsigned>{1700000000u, 1700000005u}));
+}
+
+}  // namespace
+}  // namespace quibo

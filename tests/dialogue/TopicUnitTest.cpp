@@ -1,0 +1,184 @@
+#include "dialogue/TopicUnit.h"
+
+#include "knowledge/AnalyzedSentence.h"
+#include "knowledge/KnowledgeFile.h"
+#include "knowledge/Topic.h"
+#include "knowledge/TopicTitle.h"
+#include "tests/support/InstalledAnalyzer.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/Words.h"
+
+#include <gtest/gtest.h>
+
+namespace quibo {
+namespace {
+
+using test::makeList;
+using test::makeWord;
+
+// A verb carrying the conjugation-form attributes given by number.
+Morpheme verb(const std::string& text, std::initializer_list<int> attributes = {})
+{
+    Morpheme word = makeWord(text, pos::VERB);
+    std::uint32_t bits = 0;
+    for (int attribute : attributes)
+        bits |= std::uint32_t{1} << (7 + attribute);
+    word.setAttributeWord(bits);
+    return word;
+}
+
+struct CompareCase {
+    const char* name;
+    MorphemeList input;
+    MorphemeList topic;
+    std::int32_t correlation;
+    bool sameForms;
+    bool samePairForms;
+};
+
+TEST(TopicUnitTest, ComparisonFollowsTheFormRelationTable)
+{
+    const Morpheme noun = makeWord("パン", pos::COMMON_NOUN);
+    const CompareCase cases[] = {
+        {"nothing on either side", {}, {}, 2, true, false},
+        {"no related topic word", makeList({verb("食べる", {1})}), makeList({verb("行く", {1})}), 1, false, false},
+        // Only verbs, adjectives and sahen nouns are compared: the noun is not.
+        {"a noun is no predicate", makeList({noun}), makeList({noun}), 2, true, false},
+        // Attributes on one side only: code 4.
+        {"attributes against none", makeList({verb("食べる", {1})}), makeList({verb("食べる")}), 1, false, false},
+        // Row 4, column 3 is 5: the last input word ends it as unrelated,
+        // although the first alone would have given 2.
+        {"code 5 on the last word decides",
+         makeList({verb("食べる", {1}), verb("行く", {3})}), makeList({verb("食べる", {1}), verb("行く", {4})}), 0,
+         false, false},
+        // Codes 1 (the diagonal) and 3 (row 7, column 1): the strongest wins.
+        {"codes 1 and 3", makeList({verb("食べる", {1}), verb("行く", {1})}),
+         makeList({verb("食べる", {1}), verb("行く", {7})}), 2, false, false},
+        {"a topic word left over", makeList({verb("食べる", {1})}), makeList({verb("食べる", {1}), verb("行く", {1})}),
+         2, false, true},
+        {"every word paired alike", makeList({verb("行く", {2}), verb("食べる", {1})}),
+         makeList({verb("食べる", {1}), verb("行く", {2})}), 2, true, true},
+    };
+    for (const CompareCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TopicTitle title(nullptr, nullptr);
+        title.setWords(c.topic);
+        TopicUnit unit;
+        unit.evaluateWith(c.input, &title, false);
+        EXPECT_EQ(unit.getCorrelation(), c.correlation);
+        EXPECT_EQ(unit.isKatsuyoukeiSame(), c.sameForms);
+        EXPECT_EQ(unit.isYougenPairKatsuyoukeiSame(), c.samePairForms);
+    }
+}
+
+TEST(TopicUnitTest, WordPairsHoldTheLastRelatedPairOnly)
+{
+    TopicTitle title(nullptr, nullptr);
+    title.setWords(makeList({verb("食べる"), verb("行く")}));
+    TopicUnit unit;
+    unit.kind() = TopicUnit::KIND_HIT;
+    unit.setHit(&title, 3);
+    unit.evaluate(makeList({verb("行く", {1}), verb("食べる")}), false);
+    // The walk goes from the last input word to the first: 行く is compared
+    // last, and its attributes face none on the topic side.
+    const std::vector<WordPair> pairs = unit.getWordPairs();
+    ASSERT_EQ(pairs.size(), 1u);
+    EXPECT_EQ(pairs[0].inputWord, "行く");
+    EXPECT_EQ(pairs[0].code, 4);
+
+    // Cached: an unforced second evaluation changes nothing.
+    unit.evaluate(makeList({verb("走る")}), false);
+    EXPECT_EQ(unit.getWordPairs().size(), 1u);
+    unit.evaluate(makeList({verb("走る")}), true);
+    EXPECT_TRUE(unit.getWordPairs().empty());
+}
+
+TEST(TopicUnitTest, UnevaluatedQueriesSaySoAndAnswerTheDefaults)
+{
+    TopicUnit unit;
+    unit.kind() = TopicUnit::KIND_ONE;  // no kind-1 target: evaluate leaves it alone
+    unit.evaluate(makeList({verb("行く")}), true);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(unit.getCorrelation(), 0);
+    EXPECT_FALSE(unit.isKatsuyoukeiSame());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error! Call TopicUnit::evaluate() before calling TopicUnit::getCorrelation()\n"
+              "Error! Call TopicUnit::evaluate() before calling TopicUnit::isKatsuyoukeiSame()\n");
+}
+
+TEST(TopicUnitTest, KindDecidesHitValueAndCoding)
+{
+    TopicTitle hit(nullptr, nullptr);
+    TopicTitle third(nullptr, nullptr);
+    TopicUnit unit;
+    unit.setHit(&hit, 2);
+    unit.setKind3Target(&third);
+    unit.kind() = TopicUnit::KIND_ONE;
+    EXPECT_EQ(unit.getHitValue(), TopicUnit::NO_HIT);
+
+    // A kind-3 unit is coded from its kind-1 target, which it lacks.
+    AnalyzedSentence sentence("行く", makeList({verb("行く")}));
+    unit.kind() = TopicUnit::KIND_THREE;
+    unit.matchCode() = match_code::DIRECT;
+    unit.computeMatchCode(&sentence, 0);
+    EXPECT_EQ(unit.matchCode(), match_code::NONE);
+}
+
+// The turn's input words (the knowledge base's reading of the utterance)
+// against titles of the sample base.  Neither side carries conjugation-form
+// attributes there (titles are compiled without meaning judgement, and the
+// reading's words keep none), so a related predicate pair always has code 1.
+class SampleTopicUnitTest : public test::InstalledAnalyzerTest {
+protected:
+    TopicTitle* titleOf(const std::string& source) const
+    {
+        for (const auto& [name, topic] : dictionary.topics())
+            for (TopicTitle* title : topic->titles().titles())
+                if (title->sourceText() == source)
+                    return title;
+        return nullptr;
+    }
+
+    CDictionary dictionary;
+};
+
+TEST_F(SampleTopicUnitTest, UtterancesAgainstSampleTitles)
+{
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    const struct {
+        const char* utterance;
+        const char* title;
+        std::int32_t correlation;
+        bool sameForms;
+        bool samePairForms;
+    } cases[] = {
+        // 教える pairs with 教える; the term 営業時間 is read as a sahen noun
+        // in the utterance and has no partner among the title's predicates.
+        {"営業時間を教えてください", "営業時間を教えて", 2, false, true},
+        // Colloquial 開いてます still gives the title's one predicate 開く.
+        {"お店は何時まで開いてますか", "何時まで開いていますか", 2, true, true},
+        // Predicates on both sides (予約, 教える), none related.
+        {"パンを予約したいです", "営業時間を教えて", 1, false, false},
+        // No predicate on either side.
+        {"定休日はいつですか", "定休日はいつですか", 2, true, false},
+        // 行く and 教える pair off one to one.
+        {"駅からの行き方を教えて", "駅から行き方を教えて", 2, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utterance);
+        TopicTitle* title = titleOf(c.title);
+        ASSERT_TRUE(title);
+        const AnalyzedSentenceList sentences = dictionary.analyseText(c.utterance, {-1}, 0);
+        ASSERT_EQ(sentences.size(), 1u);
+        TopicUnit unit;
+        unit.kind() = TopicUnit::KIND_HIT;
+        unit.setHit(title, 3);
+        unit.evaluate(sentences[0]->wordList(false), false);
+        EXPECT_EQ(unit.getCorrelation(), c.correlation);
+        EXPECT_EQ(unit.isKatsuyoukeiSame(), c.sameForms);
+        EXPECT_EQ(unit.isYougenPairKatsuyoukeiSame(), c.samePairForms);
+    }
+}
+
+}  // namespace
+}  // namespace quibo

@@ -1,0 +1,188 @@
+#include "reply/DialogueHistory.h"
+
+#include "dialogue/ReplyState.h"
+#include "knowledge/KnowledgeFile.h"
+#include "knowledge/TopicTitle.h"
+#include "tests/support/KnowledgeSamples.h"
+
+#include <gtest/gtest.h>
+
+namespace quibo {
+namespace {
+
+std::vector<ReplyRecord> recordsFor(TopicTitle* target, std::int32_t matchCode, std::int32_t groupType)
+{
+    ReplyRecord record;
+    ReplyUnit unit;
+    unit.target = target;
+    unit.matchCode = matchCode;
+    unit.groupType = groupType;
+    record.units.push_back(unit);
+    return {record};
+}
+
+std::vector<std::int32_t> kinds(const DialogueHistory& history)
+{
+    return {history.kindWords().begin(), history.kindWords().end()};
+}
+
+template <class Entry>
+std::vector<TopicTitle*> targets(const HistoryStack<Entry>& part)
+{
+    std::vector<TopicTitle*> found;
+    for (const Entry& entry : part.entries())
+        found.push_back(entry.target);
+    return found;
+}
+
+// A reply state whose last reply named the given expression ids.
+void replyWithIds(ReplyState& state, std::vector<std::int32_t> ids)
+{
+    CaUtterance utterance;
+    utterance.expressionIds = std::move(ids);
+    state.setCurrentReply(utterance, "", nullptr);
+}
+
+class DialogueHistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+        address = titleWithId("住所");
+        hours = titleWithId("営業時間");
+        closed = titleWithId("定休日");
+    }
+    TopicTitle* titleWithId(const std::string& id) const
+    {
+        auto found = dictionary.idMap().find(id);
+        return found == dictionary.idMap().end() ? nullptr : found->second;
+    }
+
+    CDictionary dictionary;
+    TopicTitle* address = nullptr;  // 'd': one reply
+    TopicTitle* hours = nullptr;    // 'd': one reply; 'i': 営業時間表_0, _1; 'n': one reply leading to 定休日
+    TopicTitle* closed = nullptr;
+    DialogueHistory history;
+    ReplyState state;
+    std::vector<TopicRecord> loaded;
+};
+
+// One conversation over five turns, its stacks worked out by hand.
+TEST_F(DialogueHistoryTest, FiveTurnsOfOneConversation)
+{
+    ASSERT_TRUE(address && hours && closed);
+
+    // 1. A reply of group type 128 opens a state of kind 2 for 住所: the
+    // first state of all, so the record is marked.
+    std::vector<ReplyRecord> replies = recordsFor(address, 'd', 128);
+    EXPECT_EQ(history.update(replies, state, 0), 2);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+    EXPECT_EQ(replies[0].replyFlags, ReplyRecord::FLAG_FIRST_STATE);
+    history.loadTopicRecords(loaded);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].firstNumber, 0x10000000);
+    EXPECT_EQ(loaded[0].source, address);
+
+    // 2. An indexed group (64) after a reply that named id 1: of 営業時間's two
+    // indexed replies only 営業時間表_1 stays, in a state of kind 1 on top.
+    // Taking that last reply closes the state and its kind word.
+    replyWithIds(state, {1});
+    replies = recordsFor(hours, 'i', 64);
+    EXPECT_EQ(history.update(replies, state, 0), 1);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2, 1}));
+    EXPECT_EQ(history.partA().replyCount(), 1);
+    EXPECT_EQ(replies[0].replyFlags, 0u);  // not the only state
+    const TopicRecord taken = history.lookUp(0);
+    EXPECT_EQ(taken.firstNumber, 0x10000000);
+    EXPECT_EQ(taken.entry.text(), "営業時間表_1");
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+
+    // 3. Group type 256 opens a state of kind 16 in part B; the position 3
+    // is held to the one 'n' reply, which leads to 定休日.
+    replies = recordsFor(hours, 'n', 256);
+    EXPECT_EQ(history.update(replies, state, 3), 16);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2, 16}));
+    EXPECT_EQ(history.partB().newestValue(), 0);
+    EXPECT_EQ(history.partB().singleTarget(), hours);
+    history.loadTopicRecords(loaded);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].firstNumber, 0x20000000);
+    EXPECT_EQ(loaded[0].focus, closed);
+    EXPECT_EQ(loaded[0].entry.text(), "営業時間表_0");
+
+    // 4. 住所 again: its state and kind word return to the top; leaving
+    // family 0x30 for 0x7 closes the state of kind 16 below it.
+    replies = recordsFor(address, 'd', 128);
+    EXPECT_EQ(history.update(replies, state, 0), 2);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_TRUE(history.partB().entries().empty());
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+
+    // 5. The reset command rewinds the newest state; a record with flag word
+    // 1 then records nothing, and nothing is left to load or look up.
+    EXPECT_EQ(history.rewind(0, 0, 0), 0);
+    EXPECT_EQ(history.currentKind(), 0);
+    replies = recordsFor(address, 'd', 128);
+    replies[0].flagWord = 1;
+    EXPECT_EQ(history.update(replies, state, 0), DialogueHistory::NOTHING_RECORDED);
+    EXPECT_TRUE(history.kindWords().empty());
+    EXPECT_EQ(history.lookUp(0).firstNumber, 0);
+    EXPECT_EQ(history.rewind(0, 0, 0), -1);
+}
+
+TEST_F(DialogueHistoryTest, IndexedGroupWithoutNamedRepliesOpensWhole)
+{
+    // No reply context: no id names a reply, so the group opens as kind 2
+    // with both replies.
+    std::vector<ReplyRecord> replies = recordsFor(hours, 'i', 64);
+    EXPECT_EQ(history.update(replies, state, 0), 2);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(history.partA().replyCount(), 2);
+
+    replies = recordsFor(hours, 'd', 1000);  // no such group type
+    EXPECT_EQ(history.update(replies, state, 0), DialogueHistory::NOTHING_RECORDED);
+    EXPECT_EQ(history.partA().entries().size(), 1u);
+}
+
+TEST_F(DialogueHistoryTest, ResetClosesOnlyWhatLinesUpWithItsKindWords)
+{
+    std::vector<ReplyRecord> replies = recordsFor(address, 'd', 32);
+    ASSERT_EQ(history.update(replies, state, 0), 4);
+    replyWithIds(state, {0});
+    replies = recordsFor(hours, 'i', 64);
+    ASSERT_EQ(history.update(replies, state, 0), 1);
+    ASSERT_EQ(kinds(history), (std::vector<std::int32_t>{4, 1}));
+
+    // rewind(1, 0, 0) closes the newest; rewind(4, 1, 1) then reaches past
+    // the one state and the one kind word left.
+    history.reset();
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{4}));
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+}
+
+TEST_F(DialogueHistoryTest, StaleDepthsAndPositionsChangeNothing)
+{
+    std::vector<ReplyRecord> replies = recordsFor(hours, 'i', 128);
+    ASSERT_EQ(history.update(replies, state, 0), 2);
+    for (std::int32_t index : {-1, 2, 0x10000000}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(history.lookUp(index).firstNumber, 0);
+        EXPECT_EQ(history.removeKindAt(index), 1);
+        EXPECT_EQ(history.rewind(2, index, index), 1);
+    }
+    history.reactivate(0xf, 5);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(history.partA().replyCount(), 2);
+
+    // A title without replies opens no state of kind 16, nor its kind word.
+    TopicTitle bare(nullptr, nullptr);
+    replies = recordsFor(&bare, 'd', 256);
+    EXPECT_EQ(history.update(replies, state, 0), DialogueHistory::NOTHING_RECORDED);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(history.removeKindAt(0), 0);
+}
+
+}  // namespace
+}  // namespace quibo
