@@ -455,17 +455,13 @@ CorrelPairs CandidateSelector::buildWordPairs(const MorphemeList& input, const M
 
 SelectionList CandidateSelector::filterHitValue(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && !candidate->hasHitValueSix(entry.unit);
-    });
+    return entriesWhose(list, [](const Candidate& candidate, int unit) { return !candidate.hasHitValueSix(unit); });
 }
 
 SelectionList CandidateSelector::filterReplyKind(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && (entry.unit < 0 || candidate->getReplyKind(entry.unit) != EXIT_REPLY_KIND);
+    return entriesWhose(list, [](const Candidate& candidate, int unit) {
+        return unit < 0 || candidate.getReplyKind(unit) != EXIT_REPLY_KIND;
     });
 }
 
@@ -494,10 +490,7 @@ SelectionList CandidateSelector::filterTopicHitValue(const SelectionList& list) 
 
 SelectionList CandidateSelector::filterTitleMatch(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && candidate->isFullTitleMatch(entry.unit);
-    });
+    return entriesWhose(list, [](const Candidate& candidate, int unit) { return candidate.isFullTitleMatch(unit); });
 }
 
 SelectionList CandidateSelector::filterEquivalentWords(const SelectionList& list) const
@@ -521,9 +514,8 @@ SelectionList CandidateSelector::filterEquivalentWords(const SelectionList& list
 
 SelectionList CandidateSelector::filterWordMatch(const SelectionList& list, bool strict) const
 {
-    return entriesWhere(list, [this, strict](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && candidate->isFullWordMatch(entry.unit, strict);
+    return entriesWhose(list, [strict](const Candidate& candidate, int unit) {
+        return candidate.isFullWordMatch(unit, strict);
     });
 }
 
@@ -577,34 +569,26 @@ SelectionList CandidateSelector::filterUnitScore(const SelectionList& list) cons
 
 SelectionList CandidateSelector::dropUncorrelated(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && !candidate->isUnitUncorrelated(entry.unit);
-    });
+    return entriesWhose(list, [](const Candidate& candidate, int unit) { return !candidate.isUnitUncorrelated(unit); });
 }
 
 SelectionList CandidateSelector::keepStrongCorrelation(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && candidate->hasStrongCorrelation(entry.unit);
+    return entriesWhose(list, [](const Candidate& candidate, int unit) {
+        return candidate.hasStrongCorrelation(unit);
     });
 }
 
 SelectionList CandidateSelector::keepYougenPairSame(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && candidate->isYougenPairKatsuyoukeiSame(entry.unit);
+    return entriesWhose(list, [](const Candidate& candidate, int unit) {
+        return candidate.isYougenPairKatsuyoukeiSame(unit);
     });
 }
 
 SelectionList CandidateSelector::keepKatsuyoukeiSame(const SelectionList& list) const
 {
-    return entriesWhere(list, [this](const SelectionEntry& entry) {
-        const Candidate* candidate = candidateOf(entry);
-        return candidate && candidate->isKatsuyoukeiSame(entry.unit);
-    });
+    return entriesWhose(list, [](const Candidate& candidate, int unit) { return candidate.isKatsuyoukeiSame(unit); });
 }
 
 SelectionList CandidateSelector::filterUnitStatus(const SelectionList& list) const
@@ -720,6 +704,15 @@ Candidate* CandidateSelector::candidateOf(const SelectionEntry& entry) const
     if (entry.candidate < 0 || entry.candidate >= static_cast<std::int32_t>(candidates.size()))
         return nullptr;
     return &candidates[static_cast<std::size_t>(entry.candidate)];
+}
+
+SelectionList CandidateSelector::entriesWhose(const SelectionList& list,
+                                              const std::function<bool(const Candidate&, int)>& test) const
+{
+    return entriesWhere(list, [this, &test](const SelectionEntry& entry) {
+        const Candidate* candidate = candidateOf(entry);
+        return candidate && test(*candidate, entry.unit);
+    });
 }
 
 const TopicTitle* CandidateSelector::unitTargetOf(const SelectionEntry& entry) const

@@ -12,6 +12,7 @@
 #include "dialogue/UtteranceRecord.h"
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -115,6 +116,8 @@ private:
     SelectionEntry chooseWithoutUnits(SelectionList& list, SessionLog& log);
     SelectionEntry chooseByUnits(SelectionList& list) const;
     Candidate* candidateOf(const SelectionEntry& entry) const;
+    // The entries whose candidate exists and passes the test with their unit.
+    SelectionList entriesWhose(const SelectionList& list, const std::function<bool(const Candidate&, int)>& test) const;
     // The entry's unit's live target; null for an entry without a unit.
     const TopicTitle* unitTargetOf(const SelectionEntry& entry) const;
     bool firstCandidateHasFlag(std::int32_t mask) const;

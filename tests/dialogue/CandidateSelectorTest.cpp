@@ -108,7 +108,8 @@ protected:
         return unit;
     }
 
-    const UtteranceRecord& newest() { return SessionLogRegistry::get(session.getKey(), "", "", "")->utterances().back(); }
+    SessionLog& log() { return *SessionLogRegistry::get(session.getKey(), "", "", ""); }
+    const UtteranceRecord& newest() { return log().utterances().back(); }
 
     static std::vector<std::pair<int, int>> pairsOf(const SelectionList& list)
     {
@@ -233,7 +234,7 @@ TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
     // Nothing listed: nothing chosen, nothing logged.
     add(sentence(makeList({noun("パン")})));
     EXPECT_EQ(selector.selectCandidate(nullptr), SelectionEntry());
-    EXPECT_TRUE(SessionLogRegistry::get(session.getKey(), "", "", "")->utterances().empty());
+    EXPECT_TRUE(log().utterances().empty());
 
     session.getRequest().reset();
     // A nameless kind-1 target is logged by its hit title's name and parts.
@@ -247,10 +248,10 @@ TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
     first.topicUnits() = {unit};
     // A unit-less candidate without a focus title still has its entry.
     add(sentence(makeList({noun("駅")})), 8);
-    SessionLogRegistry::get(session.getKey(), "", "", "")->addCond(5, &first, -1);
+    log().addCond(5, &first, -1);
 
     SelectionList list = selector.buildEntries();
-    selector.logEntries(list, *SessionLogRegistry::get(session.getKey(), "", "", ""));
+    selector.logEntries(list, log());
     EXPECT_EQ(list, (SelectionList{{0, 0, 1}, {1, -1, 2}}));
     const std::vector<CandEntry>& cands = newest().cands();
     ASSERT_EQ(cands.size(), 2u);
@@ -350,7 +351,9 @@ TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
          {{1, 0}, {2, 0}}},
         {"same content words",
          [&] {
-             add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8).topicUnits() = {hitUnit(title(bread)), hitUnit(title(makeList({noun("駅"), noun("パン")})))};
+             const MorphemeList both = makeList({noun("駅"), noun("パン")});
+             add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8).topicUnits() = {
+                 hitUnit(title(bread)), hitUnit(title(both))};
          },
          {{0, 1}}},
         // Shared focus and sentence features keep the candidate alone.
@@ -370,7 +373,7 @@ TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
         SCOPED_TRACE(c.name);
         session.getRequest().reset();
         c.build();
-        EXPECT_EQ(pairsOf(selector.runFilters(*SessionLogRegistry::get(session.getKey(), "", "", ""))), c.left);
+        EXPECT_EQ(pairsOf(selector.runFilters(log())), c.left);
     }
 }
 
