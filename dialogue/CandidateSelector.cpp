@@ -12,6 +12,7 @@
 
 #include "dialogue/Candidate.h"
 #include "dialogue/ChatSession.h"
+#include "dialogue/DcaHandler.h"
 #include "dialogue/RuleManager.h"
 #include "dialogue/SessionLog.h"
 #include "dialogue/TopicUnit.h"
@@ -190,10 +191,12 @@ void CandidateSelector::judgeDca(Candidate& candidate, std::uint32_t& limit, CDi
     }
 }
 
-int CandidateSelector::applyHandler(std::uint64_t, Candidate&, CDictionary*)
+int CandidateSelector::applyHandler(std::uint64_t value, Candidate& candidate, CDictionary* knowledge)
 {
-    // The DCA handler family is not built yet: no value has a handler.
-    return -1;
+    const std::unique_ptr<DcaHandler> handler = makeDcaHandler(value, m_conversation);
+    if (!handler)
+        return -1;
+    return handler->apply(&candidate, knowledge) ? 1 : 0;
 }
 
 void CandidateSelector::collectAttributes(const Candidate& candidate, std::set<int>& attributes)

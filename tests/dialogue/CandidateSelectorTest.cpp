@@ -3,8 +3,13 @@
 #include "dialogue/ChatSession.h"
 #include "dialogue/SessionLog.h"
 #include "knowledge/AnalyzedSentence.h"
+#include "knowledge/CDictionary.h"
+#include "knowledge/KnowledgeFile.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "reply/CaFeatures.h"
+#include "tests/support/InstalledAnalyzer.h"
+#include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
@@ -477,6 +482,62 @@ TEST_F(CandidateSelectorTest, UnitlessEntriesChooseByFocusTitle)
     ASSERT_EQ(cands.size(), 3u);
     EXPECT_EQ(cands[0].word_pairs.size(), 1u);
     EXPECT_TRUE(cands[1].word_pairs.empty());
+}
+
+
+// First questions over the sample base, collected and judged as a plain turn
+// without remembered context does it.
+class SampleCandidateSelectorTest : public test::InstalledAnalyzerTest {
+protected:
+    // The name of the topic that owns the title.
+    std::string topicOf(const TopicTitle* title) const
+    {
+        for (const auto& [name, topic] : dictionary.topics())
+            if (title && topic == title->getOwner())
+                return name;
+        return "";
+    }
+
+    CDictionary dictionary;
+};
+
+TEST_F(SampleCandidateSelectorTest, FirstQuestionsChooseTheirTopic)
+{
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    CaFeatures::initExpressionBits();
+    const struct {
+        const char* utterance;
+        const char* topic;
+    } cases[] = {
+        {"営業時間を教えてください", "営業時間"},
+        {"駐車場はありますか", "駐車場"},
+        {"お休みはいつですか", "定休日"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utterance);
+        ChatSession session(c.utterance, "sample", &dictionary);
+        TurnRequest& request = session.getRequest();
+        request.setStatus(TurnRequest::PLAIN);
+        request.sentences().insert(c.utterance);
+        SessionLog* log = SessionLogRegistry::get(session.getKey(), "", "", "");
+        log->addUtterance(c.utterance);
+        CaFeatures::collectCandidates(dictionary, request, {}, nullptr, log, "", MorphemeList());
+        for (Candidate& candidate : request.candidates().candidates()) {
+            MorphemeList scratch;
+            candidate.setMatchCode(CaFeatures::matchCode(candidate.getWordList(), candidate.getContext(), scratch));
+            CaFeatures::applyRuleFilter(
+                CaFeatures::computeFeatureBits(candidate, 0, session.getReplyState(), dictionary), candidate.dcaValues());
+        }
+
+        CandidateSelector selector(session);
+        const SelectionEntry chosen = selector.evaluateCandidates(&dictionary);
+        ASSERT_GE(chosen.candidate, 0);
+        ASSERT_GE(chosen.unit, 0);
+        EXPECT_EQ(topicOf(request.candidates()[chosen.candidate].getUnitTarget(chosen.unit)), c.topic);
+        EXPECT_EQ(log->getCandCount(-1), static_cast<int>(selector.buildEntries().size()));
+        EXPECT_EQ(log->getCandId(chosen.logEntry - 1, -1), chosen.logEntry - 1);
+        SessionLogRegistry::remove(session.getKey());
+    }
 }
 
 }  // namespace
