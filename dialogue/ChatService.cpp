@@ -193,19 +193,4 @@ int ChatService::fetch(const std::string& key, const std::string& knowledgeName,
     return fetchTurn(key, *session, session->startTitle(first), second, out);
 }
 
-int ChatService::processTurn(std::string /*key*/, ChatSession& /*session*/)
-{
-    // The turn pipeline is not built yet: no candidate is collected.
-    return 0;
-}
-
-int ChatService::fetchTurn(const std::string& /*key*/, ChatSession& /*session*/, TopicTitle* /*title*/,
-                           std::int32_t /*index*/, std::string& out)
-{
-    // The fetch step comes with the turn pipeline; until then nothing is
-    // fetched.
-    out.clear();
-    return 0;
-}
-
 }  // namespace quibo

@@ -11,6 +11,7 @@
 //   errors                   "error: " text ";;", or in pre-analysed mode 1F 1F 1F 1F 1E 1F
 #pragma once
 
+#include "dialogue/CandidateSelector.h"
 #include "dialogue/ChatManager.h"
 
 #include <cstdint>
@@ -73,11 +74,32 @@ public:
     int fetch(const std::string& key, const std::string& knowledgeName, std::int32_t first, std::int32_t second,
               std::string& out);
 
-    // The turn of one prepared utterance.
+    // --- The turn of one prepared utterance (ChatServiceTurn.cpp) ---------------
+    // The reset command, the collection passes over the context pieces, the
+    // reply selection and the history update; the reply context's entry,
+    // match code and source go into the turn reply.  Always 0.
     int processTurn(std::string key, ChatSession& session);
-    // The fetch step: the stored utterance `index` of the title.
+    // Collection passes until one chooses a candidate and a unit: plain
+    // input (status 1), or pre-analysed input (any other status), whose
+    // candidates without DCA values are pruned.
+    SelectionEntry runPlainTurn(ChatSession& session);
+    SelectionEntry runAnalysedTurn(ChatSession& session);
+    // The input of 100 bytes or more, which is answered without the
+    // remembered context.
+    static bool isLongInput(const TurnRequest& request);
+    // A non-empty command equal to the text.
+    static bool isResetCommand(const std::string& command, const std::string& text);
+    // Forgets the dialogue state and what the replies remembered.
+    static void resetDialogue(ChatSession& session);
+    // The fetch step: the stored utterance `index` of the title, answered
+    // as the title's reply of the form chooseFetchCode picks.  Always 0.
     int fetchTurn(const std::string& key, ChatSession& session, TopicTitle* title, std::int32_t index,
                   std::string& out);
+    // 'd' when the title answers in it; else 'i' while its indexed group
+    // holds the index, else 'n'; and the type id of that group.  A null
+    // title leaves both alone.
+    static void chooseFetchCode(const TopicTitle* title, std::int32_t index, std::int32_t& code,
+                                std::int32_t& typeId);
 
     std::int32_t status() const { return m_status; }
     const std::string& creationText() const { return m_creationText; }

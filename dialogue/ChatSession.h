@@ -20,7 +20,6 @@
 namespace quibo {
 
 class CDictionary;
-class KnowledgeObject;
 class TopicTitle;
 
 class TurnRequest {
@@ -72,16 +71,17 @@ public:
     std::string getExtensionText() const { return m_replyEntry.joinNames(); }
     void setReplyText(const std::string& text) { m_replyText = text; }
     void setReplyEntry(const ReplyEntry& entry) { m_replyEntry = entry; }
-    void setFocus(KnowledgeObject* focus) { m_focus = focus; }
+    // The title the reply came from.
+    void setFocus(TopicTitle* focus) { m_focus = focus; }
     void setMatchCode(std::int32_t code) { m_matchCode = code; }
-    KnowledgeObject* focus() const { return m_focus; }
+    TopicTitle* focus() const { return m_focus; }
     std::int32_t matchCode() const { return m_matchCode; }
 
 private:
     std::string m_replyText;
     std::string m_previousReplyText;
     ReplyEntry m_replyEntry;
-    KnowledgeObject* m_focus = nullptr;  // borrowed from the knowledge base
+    TopicTitle* m_focus = nullptr;  // borrowed from the knowledge base
     std::int32_t m_matchCode = 'z';
 };
 

@@ -1,0 +1,544 @@
+#include "dialogue/CandidateSelector.h"
+
+#include "dialogue/ChatSession.h"
+#include "dialogue/SessionLog.h"
+#include "knowledge/AnalyzedSentence.h"
+#include "knowledge/CDictionary.h"
+#include "knowledge/KnowledgeFile.h"
+#include "knowledge/Topic.h"
+#include "knowledge/TopicTitle.h"
+#include "reply/CaFeatures.h"
+#include "tests/support/InstalledAnalyzer.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/Words.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace quibo {
+namespace {
+
+using test::makeList;
+using test::makeWord;
+
+constexpr std::int32_t ACCEPTS_D = 0x1;
+
+Morpheme verb(const std::string& text, int attribute)
+{
+    Morpheme word = makeWord(text, pos::VERB);
+    word.setAttributeWord(std::uint32_t{1} << (7 + attribute));
+    return word;
+}
+
+Morpheme noun(const std::string& text, std::uint32_t flags = 0)
+{
+    return makeWord(text, pos::COMMON_NOUN, flags);
+}
+
+// A sentence whose judgement the test sets.
+class JudgedSentence : public AnalyzedSentence {
+public:
+    explicit JudgedSentence(const MorphemeList& words) : AnalyzedSentence(words.getText(), words) {}
+    const MeanEntry& judgement() const override { return entry; }
+    MeanEntry entry;
+};
+
+// Succeeds with the values it is given, stamping the flag word as a handler
+// does; every other value has no handler.
+class ScriptedSelector : public CandidateSelector {
+public:
+    using CandidateSelector::CandidateSelector;
+    std::map<std::uint64_t, std::int32_t> stamps;  // value -> flag word; 0: the handler fails
+    std::vector<std::uint64_t> tried;
+
+protected:
+    int applyHandler(std::uint64_t value, Candidate& candidate, CDictionary*) override
+    {
+        const auto found = stamps.find(value);
+        if (found == stamps.end())
+            return -1;
+        tried.push_back(value);
+        if (found->second == 0)
+            return 0;
+        candidate.flagWord() = found->second;
+        return 1;
+    }
+};
+
+class CandidateSelectorTest : public testing::Test {
+protected:
+    void TearDown() override { SessionLogRegistry::remove(session.getKey()); }
+
+    TopicTitle* title(const MorphemeList& words, std::int32_t replyKinds = ACCEPTS_D, const std::string& name = "")
+    {
+        topics.push_back(std::make_unique<Topic>());
+        topics.back()->setReplyKinds(replyKinds);
+        titles.push_back(std::make_unique<TopicTitle>(topics.back().get(), nullptr));
+        TopicTitle* made = titles.back().get();
+        made->setType(topic_title_type::X_A_N);
+        made->setWords(words);
+        made->setXWords(words);
+        made->setSWords(words);
+        made->setSourceText(name);
+        return made;
+    }
+
+    // An active sentence (it may hold a context).
+    static std::shared_ptr<JudgedSentence> sentence(const MorphemeList& words)
+    {
+        auto made = std::make_shared<JudgedSentence>(words);
+        made->setFlag2(true);
+        return made;
+    }
+
+    Candidate& add(std::shared_ptr<AnalyzedSentence> of, std::int32_t flagWord = 0, TopicTitle* focus = nullptr)
+    {
+        Candidate candidate;
+        candidate.setKnowledge(std::move(of));
+        candidate.flagWord() = flagWord;
+        TopicRecord record;
+        record.focus = focus;
+        candidate.setTopicRecord(record);
+        std::vector<Candidate>& all = session.getRequest().candidates().candidates();
+        all.push_back(candidate);
+        return all.back();
+    }
+
+    static TopicUnit hitUnit(TopicTitle* target, std::int32_t hitValue = 3)
+    {
+        TopicUnit unit;
+        unit.kind() = TopicUnit::KIND_HIT;
+        unit.setHit(target, hitValue);
+        return unit;
+    }
+
+    SessionLog& log() { return *SessionLogRegistry::get(session.getKey(), "", "", ""); }
+    const UtteranceRecord& newest() { return log().utterances().back(); }
+
+    static std::vector<std::pair<int, int>> pairsOf(const SelectionList& list)
+    {
+        std::vector<std::pair<int, int>> pairs;
+        for (const SelectionEntry& entry : list)
+            pairs.emplace_back(entry.candidate, entry.unit);
+        return pairs;
+    }
+
+    std::vector<std::unique_ptr<Topic>> topics;
+    std::vector<std::unique_ptr<TopicTitle>> titles;
+    ChatSession session{"candidate-selector-test", "", nullptr};
+    ScriptedSelector selector{session};
+};
+
+TEST_F(CandidateSelectorTest, PriorityLimitRunsAcrossTheCandidates)
+{
+    const struct {
+        const char* name;
+        std::vector<std::vector<std::uint64_t>> lists;
+        std::map<std::uint64_t, std::int32_t> stamps;
+        std::vector<std::uint64_t> tried;
+        std::uint32_t limit;
+    } cases[] = {
+        // A later candidate may still reach a better level ...
+        {"better level later", {{0x2000}, {0x18}}, {{0x2000, 0x2000}, {0x18, 8}}, {0x2000, 0x18}, 1},
+        // ... but never try a worse one.
+        {"worse level later", {{0x18}, {0x2000}}, {{0x2000, 0x2000}, {0x18, 8}}, {0x18}, 1},
+        // 0x6 and 0x100 are ranked but have no handler: the limit stays open.
+        {"value without handler", {{0x6, 0x100}, {0x2000}}, {{0x2000, 0x2000}}, {0x2000}, 6},
+        {"failure tries the next value", {{0x18, 0x2000}}, {{0x2000, 0x2000}, {0x18, 0}}, {0x18, 0x2000}, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedSelector scripted(session);
+        scripted.stamps = c.stamps;
+        std::uint32_t limit = 99;
+        for (const auto& values : c.lists) {
+            Candidate candidate;
+            candidate.dcaValues() = values;
+            scripted.judgeDca(candidate, limit, nullptr);
+        }
+        EXPECT_EQ(scripted.tried, c.tried);
+        EXPECT_EQ(limit, c.limit);
+    }
+}
+
+TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
+{
+    const MorphemeList bread = makeList({noun("パン")});
+    TopicTitle* answers = title(bread);
+    TopicTitle* silent = title(bread, 0);
+    selector.stamps = {{0x18, 8}, {0x2000000, 0x2000000}};
+
+    Candidate& inactive = add(std::make_shared<JudgedSentence>(bread));
+    inactive.topicUnits() = {hitUnit(answers)};
+    // Flag 8 codes every unit 'd'; only a target that answers in 'd' keeps
+    // its unit, and the flag word stays even when none does.
+    Candidate& direct = add(sentence(bread));
+    direct.dcaValues() = {0x18};
+    direct.topicUnits() = {hitUnit(answers), hitUnit(silent)};
+    Candidate& unanswered = add(sentence(bread));
+    unanswered.dcaValues() = {0x18};
+    unanswered.topicUnits() = {hitUnit(silent)};
+    Candidate& open = add(sentence(bread));
+    auto markedSentence = sentence(bread);
+    markedSentence->setMark(true);
+    Candidate& marked = add(markedSentence);
+    selector.evaluateCandidates(nullptr);
+
+    EXPECT_EQ(inactive.hitLevel(), 1);
+    EXPECT_EQ(inactive.topicUnits()[0].getStatus(), TopicUnit::NOT_JUDGED);
+    ASSERT_EQ(direct.topicUnits().size(), 1u);
+    EXPECT_EQ(direct.topicUnits()[0].getStatus(), 2);
+    EXPECT_EQ(direct.topicUnits()[0].matchCode(), match_code::DIRECT);
+    EXPECT_TRUE(unanswered.topicUnits().empty());
+    EXPECT_EQ(unanswered.flagWord(), 8);
+    EXPECT_EQ(unanswered.hitLevel(), 0);
+    EXPECT_EQ(open.hitLevel(), 3);
+    EXPECT_EQ(marked.hitLevel(), 4);
+
+    // Hit level 2 needs more than three units left under flag 0x2000000; a
+    // title marked like the sentence answers in 'd'.
+    for (const std::size_t units : {3u, 4u}) {
+        session.getRequest().reset();
+        auto judged = sentence(bread);
+        judged->entry.setPolarities(0x40, 0, 0);
+        Candidate& many = add(judged);
+        many.dcaValues() = {0x2000000};
+        for (std::size_t i = 0; i < units; ++i) {
+            TopicTitle* alike = title(bread, ACCEPTS_D, "題" + std::to_string(i));
+            alike->setPolarity1(0x40);
+            many.topicUnits().push_back(hitUnit(alike));
+        }
+        selector.evaluateCandidates(nullptr);
+        EXPECT_EQ(many.topicUnits().size(), units);
+        EXPECT_EQ(many.hitLevel(), units == 4 ? 2 : 0);
+    }
+}
+
+TEST_F(CandidateSelectorTest, UncorrelatedUnitIsRejectedOnlyBesideOthers)
+{
+    // Row 3, column 1 of the form relations is 5: unrelated forms.
+    TopicTitle* other = title(makeList({verb("食べる", 3)}));
+    Candidate& candidate = add(sentence(makeList({verb("食べる", 1)})));
+    std::set<int> attributes;
+    CandidateSelector::collectAttributes(candidate, attributes);
+    EXPECT_EQ(attributes, std::set<int>{1});
+
+    candidate.topicUnits() = {hitUnit(other)};
+    CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], attributes);
+    EXPECT_EQ(candidate.topicUnits()[0].getCorrelation(), 0);
+    EXPECT_EQ(candidate.topicUnits()[0].getStatus(), 1);  // the rule check: no rule feature
+
+    candidate.topicUnits() = {hitUnit(other), hitUnit(other)};
+    CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], attributes);
+    EXPECT_EQ(candidate.topicUnits()[0].getStatus(), 3);
+}
+
+TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
+{
+    // Nothing listed: nothing chosen, nothing logged.
+    add(sentence(makeList({noun("パン")})));
+    EXPECT_EQ(selector.selectCandidate(nullptr), SelectionEntry());
+    EXPECT_TRUE(log().utterances().empty());
+
+    session.getRequest().reset();
+    // A nameless kind-1 target is logged by its hit title's name and parts.
+    TopicTitle* shop = title(makeList({noun("店")}), ACCEPTS_D, "店舗");
+    TopicTitle* nameless = title(makeList({noun("パン")}));
+    nameless->setAuxText("補足");
+    Candidate& first = add(sentence(makeList({noun("パン"), noun("駅")})), 0x2000);
+    TopicUnit unit = hitUnit(shop);
+    unit.kind() = TopicUnit::KIND_ONE;
+    unit.setKind1Target(nameless);
+    first.topicUnits() = {unit};
+    // A unit-less candidate without a focus title still has its entry.
+    add(sentence(makeList({noun("駅")})), 8);
+    log().addCond(5, &first, -1);
+
+    SelectionList list = selector.buildEntries();
+    selector.logEntries(list, log());
+    EXPECT_EQ(list, (SelectionList{{0, 0, 1}, {1, -1, 2}}));
+    const std::vector<CandEntry>& cands = newest().cands();
+    ASSERT_EQ(cands.size(), 2u);
+    EXPECT_EQ(cands[0].cand_sent, "店舗(パン;＊;ＮＵＬＬ)");
+    EXPECT_EQ(cands[0].cand_note, "補足");
+    EXPECT_EQ(cands[0].cond_id, 5);
+    EXPECT_EQ(cands[0].search_proc_no, 6);
+    EXPECT_EQ(cands[0].hit_level, 7);  // a kind-1 unit has no hit
+    EXPECT_EQ(cands[0].correls, (CorrelPairs{{"パン", "パン"}, {"駅", "\xA1\xDD"}}));
+    EXPECT_EQ(cands[1].cand_id, 1);
+    EXPECT_EQ(cands[1].cond_id, -1);
+    EXPECT_EQ(cands[1].cand_sent, "");
+    EXPECT_EQ(cands[1].form, "");  // 'z'
+    EXPECT_EQ(cands[1].search_proc_no, 1);
+    EXPECT_EQ(cands[1].hit_level, 7);
+    EXPECT_EQ(cands[1].correls, (CorrelPairs{{"駅", "\xA1\xDD"}}));
+}
+
+TEST_F(CandidateSelectorTest, WordPairTextsAreReadInTheListsAsGiven)
+{
+    // r is joined in front of s.  Taking p out first must not cost s its
+    // affix: a position names a place in the list as given.
+    std::vector<Morpheme> topic = {noun("p"), noun("q"), noun("r"), noun("s")};
+    for (std::size_t i = 0; i < topic.size(); ++i)
+        topic[i].setO(static_cast<std::uint8_t>(i));
+    topic[2].setM(Morpheme::LINK_TO_NEXT);
+    EXPECT_EQ(CandidateSelector::buildWordPairs(makeList({noun("s"), noun("p"), noun("x")}), MorphemeList(topic)),
+              (CorrelPairs{{"p", "p"}, {"s", "rs"}, {"x", "\xA1\xDD"}, {"\xA1\xDD", "r"}, {"\xA1\xDD", "q"}}));
+}
+
+// Each step on a list where it decides and on one it must leave alone.
+TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
+{
+    const MorphemeList bread = makeList({noun("パン")});
+    const MorphemeList station = makeList({noun("駅")});
+    struct Case {
+        const char* name;
+        std::function<void()> build;
+        std::vector<std::pair<int, int>> left;
+    };
+    const Case cases[] = {
+        {"hit value 6 goes",
+         [&] { add(sentence(bread), 8).topicUnits() = {hitUnit(title(station), 6), hitUnit(title(station), 3)}; },
+         {{0, 1}}},
+        {"hit value 6 everywhere stays",
+         [&] { add(sentence(bread), 8).topicUnits() = {hitUnit(title(station), 6), hitUnit(title(station), 6)}; },
+         {{0, 0}, {0, 1}}},
+        {"exit reply kind goes",
+         [&] {
+             TopicUnit exit;
+             exit.kind() = TopicUnit::KIND_THREE;
+             exit.setKind3Target(title(station));
+             add(sentence(bread), 8).topicUnits() = {exit, hitUnit(title(station))};
+         },
+         {{0, 1}}},
+        {"best priority level",
+         [&] {
+             add(sentence(bread), 0x2000).topicUnits() = {hitUnit(title(station))};
+             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
+         },
+         {{1, 0}}},
+        {"best topic hit value",
+         [&] {
+             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
+             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
+             session.getRequest().candidates()[1].setHitValue(5);
+         },
+         {{1, 0}}},
+        {"topic hit values above 7 stay",
+         [&] {
+             for (int i = 0; i < 2; ++i)
+                 add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
+             for (Candidate& candidate : session.getRequest().candidates().candidates())
+                 candidate.setHitValue(8);
+         },
+         {{0, 0}, {1, 0}}},
+        // The focus words are equivalent for both entries, but the
+        // whole-title match decides first.
+        {"full title match first",
+         [&] { add(sentence(bread), 8, title(bread)).topicUnits() = {hitUnit(title(station)), hitUnit(title(bread))}; },
+         {{0, 1}}},
+        // The first candidate's flag opens the equivalence test though its
+        // own entry went with its priority.
+        {"equivalent focus words",
+         [&] {
+             add(sentence(bread), static_cast<std::int32_t>(0x80000000));
+             add(sentence(bread), 8, title(station)).topicUnits() = {hitUnit(title(station))};
+             add(sentence(station), 8, title(station)).topicUnits() = {hitUnit(title(bread))};
+         },
+         {{2, 0}}},
+        {"equivalence needs the first candidate's flag",
+         [&] {
+             add(sentence(bread));
+             add(sentence(bread), 8, title(station)).topicUnits() = {hitUnit(title(station))};
+             add(sentence(station), 8, title(station)).topicUnits() = {hitUnit(title(bread))};
+         },
+         {{1, 0}, {2, 0}}},
+        {"same content words",
+         [&] {
+             const MorphemeList both = makeList({noun("駅"), noun("パン")});
+             add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8).topicUnits() = {
+                 hitUnit(title(bread)), hitUnit(title(both))};
+         },
+         {{0, 1}}},
+        // Shared focus and sentence features keep the candidate alone.
+        {"shared feature",
+         [&] {
+             auto featured = sentence(bread);
+             featured->entry.setCodeBits(0x400000);
+             TopicTitle* focus = title(station);
+             focus->setDcaBits(0x400000);
+             const auto flag = static_cast<std::int32_t>(0x80000000);
+             add(featured, flag, focus).topicUnits() = {hitUnit(title(station))};
+             add(sentence(bread), flag, title(station)).topicUnits() = {hitUnit(title(station))};
+         },
+         {{0, -1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.getRequest().reset();
+        c.build();
+        EXPECT_EQ(pairsOf(selector.runFilters(log())), c.left);
+    }
+}
+
+TEST_F(CandidateSelectorTest, UnitStepsPreferTheCloserTopic)
+{
+    const MorphemeList input = makeList({verb("食べる", 1), verb("行く", 1)});
+    TopicTitle* unrelated = title(makeList({verb("食べる", 1), verb("行く", 3)}));   // correlation 0
+    TopicTitle* none = title(makeList({verb("走る", 1)}));                          // 1
+    TopicTitle* otherForm = title(makeList({verb("食べる", 1), verb("行く", 2)}));  // 2, pairs differ
+    TopicTitle* extra = title(makeList({verb("食べる", 1), verb("行く", 1), verb("走る", 1)}));  // 2, a word over
+    TopicTitle* same = title(input);                                                 // 2, all alike
+    struct Unit {
+        TopicTitle* target;
+        std::int32_t score;
+        std::int32_t status;
+    };
+    const struct {
+        const char* name;
+        Unit a;
+        Unit b;
+        std::vector<std::pair<int, int>> left;
+    } cases[] = {
+        {"unit score", {same, 5, 1}, {same, 3, 1}, {{0, 1}}},
+        {"correlation 0 goes", {unrelated, 3, 1}, {none, 3, 1}, {{0, 1}}},
+        {"strong correlation", {none, 3, 1}, {otherForm, 3, 1}, {{0, 1}}},
+        {"predicate pairs alike", {otherForm, 3, 1}, {extra, 3, 1}, {{0, 1}}},
+        {"every predicate alike", {extra, 3, 1}, {same, 3, 1}, {{0, 1}}},
+        {"smallest status", {same, 3, 1}, {same, 3, 0}, {{0, 1}}},
+        {"nothing decides", {same, 3, 1}, {same, 3, 1}, {{0, 0}, {0, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.getRequest().reset();
+        Candidate& candidate = add(sentence(input));
+        for (const Unit& u : {c.a, c.b}) {
+            TopicUnit unit = hitUnit(u.target);
+            unit.evaluate(input, false);
+            unit.setStatus(u.status);
+            unit.score() = u.score;
+            candidate.topicUnits().push_back(unit);
+        }
+        SelectionList list = {{0, 0, 0}, {0, 1, 0}};
+        selector.narrowByUnits(list);
+        EXPECT_EQ(pairsOf(list), c.left);
+    }
+}
+
+TEST_F(CandidateSelectorTest, CoveredTitlesAndBestPick)
+{
+    const Morpheme optional = noun("たち", Morpheme::FLAG_I);
+    auto input = sentence(makeList({noun("パン")}));
+    input->setList2(makeList({noun("パン"), noun("を"), optional}));
+    Candidate& candidate = add(input);
+    TopicTitle* plain = title(makeList({noun("パン"), noun("屋")}));
+    TopicTitle* covered = title(makeList({noun("パン"), optional}));
+    TopicTitle* uncovered = title(makeList({noun("駅"), noun("ら", Morpheme::FLAG_N)}));
+    TopicTitle* shorter = title(makeList({noun("パン")}));
+    TopicTitle* plainToo = title(makeList({noun("パン"), noun("店")}));
+    candidate.topicUnits() = {hitUnit(plain), hitUnit(covered), hitUnit(uncovered), hitUnit(shorter), hitUnit(plainToo)};
+
+    SelectionList list = {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}};
+    selector.filterCoveredTitles(list);
+    EXPECT_EQ(pairsOf(list), (std::vector<std::pair<int, int>>{{0, 1}}));
+    list = {{0, 2, 0}};
+    selector.filterCoveredTitles(list);
+    EXPECT_EQ(pairsOf(list), (std::vector<std::pair<int, int>>{{0, 2}}));
+
+    // More matching words win; among equals fewer title words, then the
+    // earlier entry; an entry without a unit never wins.
+    EXPECT_EQ(selector.pickBest({{0, 2, 0}, {0, 1, 0}}), (SelectionEntry{0, 1, 0}));
+    EXPECT_EQ(selector.pickBest({{0, -1, 0}, {0, 0, 0}, {0, 3, 0}}), (SelectionEntry{0, 3, 0}));
+    EXPECT_EQ(selector.pickBest({{0, 4, 0}, {0, 0, 0}}), (SelectionEntry{0, 4, 0}));
+    EXPECT_EQ(selector.pickBest({{0, -1, 0}, {0, -1, 0}}), SelectionEntry());
+    EXPECT_EQ(selector.pickBest({{0, 0, 0}}), SelectionEntry());
+}
+
+TEST_F(CandidateSelectorTest, UnitlessEntriesChooseByFocusTitle)
+{
+    const MorphemeList eat = makeList({verb("食べる", 1)});
+    TopicTitle* focus = title(eat);
+    add(sentence(eat), 8, focus);
+    add(sentence(eat), 8, focus);
+    // The same title twice: the later entry goes.
+    EXPECT_EQ(selector.selectCandidate(nullptr), (SelectionEntry{0, -1, 1}));
+    EXPECT_EQ(session.getRequest().manyCandidates(), 0);
+    EXPECT_EQ(session.getRequest().candidates()[1].topicLevel(), 0);
+
+    // Different titles at the same level: no choice.  The second candidate
+    // has no predicate, so its scratch comparison finds no pair to log; its
+    // own unit is not touched.
+    SessionLogRegistry::remove(session.getKey());
+    session.getRequest().reset();
+    add(sentence(eat), 8, focus);
+    Candidate& nouns = add(sentence(makeList({noun("パン")})), 8, title(makeList({noun("パン")})));
+    add(sentence(eat), 8, title(eat)).topicUnits() = {hitUnit(focus)};
+    EXPECT_EQ(selector.selectCandidate(nullptr), SelectionEntry());
+    EXPECT_EQ(session.getRequest().manyCandidates(), 1);
+    EXPECT_EQ(nouns.topicLevel(), 0);
+    EXPECT_FALSE(session.getRequest().candidates()[2].topicUnits()[0].isEvaluated());
+    const std::vector<CandEntry>& cands = newest().cands();
+    ASSERT_EQ(cands.size(), 3u);
+    EXPECT_EQ(cands[0].word_pairs.size(), 1u);
+    EXPECT_TRUE(cands[1].word_pairs.empty());
+}
+
+
+// First questions over the sample base, collected and judged as a plain turn
+// without remembered context does it.
+class SampleCandidateSelectorTest : public test::InstalledAnalyzerTest {
+protected:
+    // The name of the topic that owns the title.
+    std::string topicOf(const TopicTitle* title) const
+    {
+        for (const auto& [name, topic] : dictionary.topics())
+            if (title && topic == title->getOwner())
+                return name;
+        return "";
+    }
+
+    CDictionary dictionary;
+};
+
+TEST_F(SampleCandidateSelectorTest, FirstQuestionsChooseTheirTopic)
+{
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    CaFeatures::initExpressionBits();
+    const struct {
+        const char* utterance;
+        const char* topic;
+    } cases[] = {
+        {"営業時間を教えてください", "営業時間"},
+        {"駐車場はありますか", "駐車場"},
+        {"お休みはいつですか", "定休日"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utterance);
+        ChatSession session(c.utterance, "sample", &dictionary);
+        TurnRequest& request = session.getRequest();
+        request.setStatus(TurnRequest::PLAIN);
+        request.sentences().insert(c.utterance);
+        SessionLog* log = SessionLogRegistry::get(session.getKey(), "", "", "");
+        log->addUtterance(c.utterance);
+        CaFeatures::collectCandidates(dictionary, request, {}, nullptr, log, "", MorphemeList());
+        for (Candidate& candidate : request.candidates().candidates()) {
+            MorphemeList scratch;
+            candidate.setMatchCode(CaFeatures::matchCode(candidate.getWordList(), candidate.getContext(), scratch));
+            CaFeatures::applyRuleFilter(
+                CaFeatures::computeFeatureBits(candidate, 0, session.getReplyState(), dictionary), candidate.dcaValues());
+        }
+
+        CandidateSelector selector(session);
+        const SelectionEntry chosen = selector.evaluateCandidates(&dictionary);
+        ASSERT_GE(chosen.candidate, 0);
+        ASSERT_GE(chosen.unit, 0);
+        EXPECT_EQ(topicOf(request.candidates()[chosen.candidate].getUnitTarget(chosen.unit)), c.topic);
+        EXPECT_EQ(log->getCandCount(-1), static_cast<int>(selector.buildEntries().size()));
+        EXPECT_EQ(log->getCandId(chosen.logEntry - 1, -1), chosen.logEntry - 1);
+        SessionLogRegistry::remove(session.getKey());
+    }
+}
+
+}  // namespace
+}  // namespace quibo
