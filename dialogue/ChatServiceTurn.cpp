@@ -9,6 +9,7 @@
 #include "knowledge/ReplyEntryGroup.h"
 #include "knowledge/TopicTitle.h"
 #include "reply/CaFeatures.h"
+#include "reply/CaUtteranceGenerator.h"
 #include "reply/ReplySelector.h"
 
 namespace quibo {
@@ -127,8 +128,8 @@ int ChatService::processTurn(std::string /*key*/, ChatSession& session)
 
     std::vector<ReplyRecord> records = ReplySelector::select(session, result);
     session.getHistory().update(records, session.getReplyState(), 0);
-    // The reply text of the turn comes from the CA utterance generator, over
-    // these records; until it runs, the text stays empty.
+    session.getTurnReply().setReplyText(
+        CaUtteranceGenerator(session).generate(records, session.getHistory(), session.getReplyState(), true));
 
     if (const ReplyContext* context = session.getReplyState().getReplyContext()) {
         TurnReply& reply = session.getTurnReply();
@@ -203,9 +204,7 @@ int ChatService::fetchTurn(const std::string& /*key*/, ChatSession& session, Top
     record.hitLevel = 0;
     std::vector<ReplyRecord> records{record};
     session.getHistory().update(records, session.getReplyState(), index);
-    // The stored utterance itself comes from the CA utterance generator;
-    // until it runs, the text is empty.
-    out.clear();
+    out = CaUtteranceGenerator(session).fetchUtterance(records.front(), session.getReplyState(), index);
     session.getTurnReply().setReplyText(out);
     return 0;
 }

@@ -129,10 +129,14 @@ std::string CaUtteranceGenerator::generate(std::vector<ReplyRecord> records, Dia
     }
     state.setRecentKeys(recentKeys);
 
+    // The reply selector hands over one record; when the candidate selector
+    // ended with several equally good candidates, that record says so, and
+    // the engine asks back as it does over several records.
     CaUtterance utterance;
     if (needsComposition(records))
-        utterance = records.size() == 1 ? composeFromRecord(records.front(), history, state)
-                                        : askBack(records, history, state);
+        utterance = records.size() == 1 && !records.front().manyCandidates
+                        ? composeFromRecord(records.front(), history, state)
+                        : askBack(records, history, state);
     else
         utterance = buildCaUtterance(records.front(), history, state, focusText);
     if (utterance.visitorText.empty())
