@@ -84,6 +84,12 @@ public:
     // candidates without DCA values are pruned.
     SelectionEntry runPlainTurn(ChatSession& session);
     SelectionEntry runAnalysedTurn(ChatSession& session);
+    // The match code, feature word and DCA values of every candidate of a
+    // pass.  Over a context piece of plain input (its word count above 0), a
+    // sentence of more than ten content words is left as collected; the
+    // candidates of pre-analysed input left without a DCA value are pruned.
+    static void judgeCandidates(ChatSession& session, std::int32_t kind, std::int32_t pieceWordCount,
+                                bool analysed);
     // The input of 100 bytes or more, which is answered without the
     // remembered context.
     static bool isLongInput(const TurnRequest& request);

@@ -58,7 +58,7 @@ SelectionEntry runPasses(ChatSession& session, const std::vector<Piece>& pieces,
         return result;
     TurnRequest& request = session.getRequest();
     CandidateList& candidates = request.candidates();
-    ReplyState& state = session.getReplyState();
+    const ReplyState& state = session.getReplyState();
 
     std::vector<TopicRecord> records;
     records.reserve(TOPIC_RECORD_ROOM);
@@ -80,20 +80,7 @@ SelectionEntry runPasses(ChatSession& session, const std::vector<Piece>& pieces,
         if (kind & COLLECT_ONLY_KIND)
             continue;
 
-        for (Candidate& candidate : candidates.candidates()) {
-            const AnalyzedSentence* sentence = candidate.getKnowledge();
-            if (!analysed && piece.wordCount > 0 && sentence &&
-                sentence->selectWords(false).size() > CONTEXT_SENTENCE_WORDS)
-                continue;
-            const MorphemeList scratch;
-            candidate.setMatchCode(
-                CaFeatures::matchCode(sentence ? sentence->wordList(true) : MorphemeList(), candidate.getContext(),
-                                      scratch));
-            const std::uint64_t bits = CaFeatures::computeFeatureBits(candidate, kind, state, *knowledge);
-            CaFeatures::applyRuleFilter(bits, candidate.dcaValues());
-        }
-        if (analysed)
-            CaFeatures::pruneCandidates(candidates.candidates());
+        ChatService::judgeCandidates(session, kind, piece.wordCount, analysed);
 
         if (pieces.size() > 1 && p == 0 && !candidates.anyHasDcaValue(CONTEXT_FREE_DCA))
             continue;
@@ -138,6 +125,28 @@ int ChatService::processTurn(std::string /*key*/, ChatSession& session)
         reply.setFocus(context->getSource());
     }
     return 0;
+}
+
+void ChatService::judgeCandidates(ChatSession& session, std::int32_t kind, std::int32_t pieceWordCount,
+                                  bool analysed)
+{
+    CDictionary* knowledge = session.getKnowledge();
+    std::vector<Candidate>& candidates = session.getRequest().candidates().candidates();
+    if (!knowledge)
+        return;
+    for (Candidate& candidate : candidates) {
+        const AnalyzedSentence* sentence = candidate.getKnowledge();
+        if (!analysed && pieceWordCount > 0 && sentence && sentence->selectWords(false).size() > CONTEXT_SENTENCE_WORDS)
+            continue;
+        const MorphemeList scratch;
+        candidate.setMatchCode(CaFeatures::matchCode(sentence ? sentence->wordList(true) : MorphemeList(),
+                                                     candidate.getContext(), scratch));
+        const std::uint64_t bits =
+            CaFeatures::computeFeatureBits(candidate, kind, session.getReplyState(), *knowledge);
+        CaFeatures::applyRuleFilter(bits, candidate.dcaValues());
+    }
+    if (analysed)
+        CaFeatures::pruneCandidates(candidates);
 }
 
 SelectionEntry ChatService::runPlainTurn(ChatSession& session)

@@ -1,6 +1,7 @@
 #include "dialogue/RuleManager.h"
 
 #include <climits>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -75,10 +76,12 @@ bool bandContains(const TimeBand& band, std::pair<std::int32_t, std::int32_t> ti
 
 RuleManager* RuleManager::instance()
 {
-    static RuleManager* s_instance = nullptr;
+    // Held here, so that the tables go with the process or with the library
+    // that holds them, when a host unloads it.
+    static std::unique_ptr<RuleManager> s_instance;
     if (!s_instance)
-        s_instance = new (std::nothrow) RuleManager();
-    return s_instance;
+        s_instance.reset(new (std::nothrow) RuleManager());
+    return s_instance.get();
 }
 
 RuleManager::RuleManager() { build(); }

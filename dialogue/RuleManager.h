@@ -44,7 +44,8 @@ using TimeBandMap = std::multimap<std::string, TimeBand>;
 class RuleManager {
 public:
     // The process's instance, built on first use; null only when it cannot
-    // be allocated (the next call tries again).  Never freed.
+    // be allocated (the next call tries again).  Freed at exit, or when the
+    // library that holds it is unloaded.
     static RuleManager* instance();
 
     // The OR of the keys of the groups that hold a pattern x matches.

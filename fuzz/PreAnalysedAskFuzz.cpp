@@ -35,6 +35,8 @@ bool openKeeper()
     if (!std::freopen("/dev/null", "w", stdout))
         return false;
     open(KEEPER);
+    // Closed before the engine's process-wide objects go, as a host would.
+    std::atexit([] { chatClose(KEEPER.c_str()); });
     return true;
 }
 

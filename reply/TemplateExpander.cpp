@@ -71,6 +71,23 @@ std::string currentTimeBand()
     return bands.empty() ? std::string() : bands.rbegin()->first;
 }
 
+// The C locale, freed with the process or the library that holds it.
+class CLocale {
+public:
+    CLocale() : m_locale(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0))) {}
+    ~CLocale()
+    {
+        if (m_locale)
+            freelocale(m_locale);
+    }
+    CLocale(const CLocale&) = delete;
+    CLocale& operator=(const CLocale&) = delete;
+    locale_t get() const { return m_locale; }
+
+private:
+    locale_t m_locale;
+};
+
 // A work text in which the bytes of inserted values are marked, so that a
 // variable is looked for only in what came from the template.
 class WorkText {
@@ -160,10 +177,10 @@ std::string formatLocalTime(const char* format)
     if (localtime_r(&wall, &local) == nullptr)
         return {};
     // Weekday names in English whatever locale the host process set.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    static const CLocale cLocale;
     char buffer[64] = {};
-    const std::size_t length = cLocale ? strftime_l(buffer, sizeof buffer, format, &local, cLocale)
-                                       : std::strftime(buffer, sizeof buffer, format, &local);
+    const std::size_t length = cLocale.get() ? strftime_l(buffer, sizeof buffer, format, &local, cLocale.get())
+                                             : std::strftime(buffer, sizeof buffer, format, &local);
     std::string_view result(buffer, length);
     while (!result.empty() && result.front() == ' ')
         result.remove_prefix(1);

@@ -21,8 +21,10 @@ namespace {
 
 using test::makeList;
 using test::makeWord;
+using Pairs = std::vector<std::pair<int, int>>;
 
 constexpr std::int32_t ACCEPTS_D = 0x1;
+const std::string FILLER = "\xA1\xDD";  // the full-width minus
 
 Morpheme verb(const std::string& text, int attribute)
 {
@@ -36,16 +38,29 @@ Morpheme noun(const std::string& text, std::uint32_t flags = 0)
     return makeWord(text, pos::COMMON_NOUN, flags);
 }
 
-// A sentence whose judgement the test sets.
+// An active sentence (it may hold a context) whose judgement the test sets.
 class JudgedSentence : public AnalyzedSentence {
 public:
-    explicit JudgedSentence(const MorphemeList& words) : AnalyzedSentence(words.getText(), words) {}
+    explicit JudgedSentence(const MorphemeList& words) : AnalyzedSentence(words.getText(), words) { setFlag2(true); }
     const MeanEntry& judgement() const override { return entry; }
     MeanEntry entry;
 };
 
-// Succeeds with the values it is given, stamping the flag word as a handler
-// does; every other value has no handler.
+std::shared_ptr<JudgedSentence> sentence(const MorphemeList& words)
+{
+    return std::make_shared<JudgedSentence>(words);
+}
+
+TopicUnit hitUnit(TopicTitle* target, std::int32_t hitValue = 3)
+{
+    TopicUnit unit;
+    unit.kind() = TopicUnit::KIND_HIT;
+    unit.setHit(target, hitValue);
+    return unit;
+}
+
+// Handlers succeed (stamping the flag word) or fail as scripted; every other
+// value has no handler.
 class ScriptedSelector : public CandidateSelector {
 public:
     using CandidateSelector::CandidateSelector;
@@ -59,10 +74,9 @@ protected:
         if (found == stamps.end())
             return -1;
         tried.push_back(value);
-        if (found->second == 0)
-            return 0;
-        candidate.flagWord() = found->second;
-        return 1;
+        if (found->second != 0)
+            candidate.flagWord() = found->second;
+        return found->second != 0;
     }
 };
 
@@ -84,15 +98,8 @@ protected:
         return made;
     }
 
-    // An active sentence (it may hold a context).
-    static std::shared_ptr<JudgedSentence> sentence(const MorphemeList& words)
-    {
-        auto made = std::make_shared<JudgedSentence>(words);
-        made->setFlag2(true);
-        return made;
-    }
-
-    Candidate& add(std::shared_ptr<AnalyzedSentence> of, std::int32_t flagWord = 0, TopicTitle* focus = nullptr)
+    Candidate& add(std::shared_ptr<AnalyzedSentence> of, std::int32_t flagWord, TopicTitle* focus = nullptr,
+                   std::vector<TopicUnit> units = {})
     {
         Candidate candidate;
         candidate.setKnowledge(std::move(of));
@@ -100,30 +107,25 @@ protected:
         TopicRecord record;
         record.focus = focus;
         candidate.setTopicRecord(record);
+        candidate.topicUnits() = std::move(units);
         std::vector<Candidate>& all = session.getRequest().candidates().candidates();
         all.push_back(candidate);
         return all.back();
     }
 
-    static TopicUnit hitUnit(TopicTitle* target, std::int32_t hitValue = 3)
-    {
-        TopicUnit unit;
-        unit.kind() = TopicUnit::KIND_HIT;
-        unit.setHit(target, hitValue);
-        return unit;
-    }
-
     SessionLog& log() { return *SessionLogRegistry::get(session.getKey(), "", "", ""); }
-    const UtteranceRecord& newest() { return log().utterances().back(); }
+    const std::vector<CandEntry>& logged() { return log().utterances().back().cands(); }
 
-    static std::vector<std::pair<int, int>> pairsOf(const SelectionList& list)
+    static Pairs pairsOf(const SelectionList& list)
     {
-        std::vector<std::pair<int, int>> pairs;
+        Pairs pairs;
         for (const SelectionEntry& entry : list)
             pairs.emplace_back(entry.candidate, entry.unit);
         return pairs;
     }
 
+    const MorphemeList bread = makeList({noun("パン")});
+    const MorphemeList station = makeList({noun("駅")});
     std::vector<std::unique_ptr<Topic>> topics;
     std::vector<std::unique_ptr<TopicTitle>> titles;
     ChatSession session{"candidate-selector-test", "", nullptr};
@@ -139,9 +141,8 @@ TEST_F(CandidateSelectorTest, PriorityLimitRunsAcrossTheCandidates)
         std::vector<std::uint64_t> tried;
         std::uint32_t limit;
     } cases[] = {
-        // A later candidate may still reach a better level ...
+        // A later candidate may still reach a better level, never a worse one.
         {"better level later", {{0x2000}, {0x18}}, {{0x2000, 0x2000}, {0x18, 8}}, {0x2000, 0x18}, 1},
-        // ... but never try a worse one.
         {"worse level later", {{0x18}, {0x2000}}, {{0x2000, 0x2000}, {0x18, 8}}, {0x18}, 1},
         // 0x6 and 0x100 are ranked but have no handler: the limit stays open.
         {"value without handler", {{0x6, 0x100}, {0x2000}}, {{0x2000, 0x2000}}, {0x2000}, 6},
@@ -164,25 +165,21 @@ TEST_F(CandidateSelectorTest, PriorityLimitRunsAcrossTheCandidates)
 
 TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
 {
-    const MorphemeList bread = makeList({noun("パン")});
     TopicTitle* answers = title(bread);
     TopicTitle* silent = title(bread, 0);
     selector.stamps = {{0x18, 8}, {0x2000000, 0x2000000}};
-
-    Candidate& inactive = add(std::make_shared<JudgedSentence>(bread));
-    inactive.topicUnits() = {hitUnit(answers)};
-    // Flag 8 codes every unit 'd'; only a target that answers in 'd' keeps
-    // its unit, and the flag word stays even when none does.
-    Candidate& direct = add(sentence(bread));
-    direct.dcaValues() = {0x18};
-    direct.topicUnits() = {hitUnit(answers), hitUnit(silent)};
-    Candidate& unanswered = add(sentence(bread));
-    unanswered.dcaValues() = {0x18};
-    unanswered.topicUnits() = {hitUnit(silent)};
-    Candidate& open = add(sentence(bread));
+    auto asleep = sentence(bread);
+    asleep->setFlag2(false);
+    Candidate& inactive = add(asleep, 0, nullptr, {hitUnit(answers)});
+    // Flag 8 codes every unit 'd': only a target answering in 'd' keeps its
+    // unit, and the flag word stays even when none does.
+    Candidate& direct = add(sentence(bread), 0, nullptr, {hitUnit(answers), hitUnit(silent)});
+    Candidate& unanswered = add(sentence(bread), 0, nullptr, {hitUnit(silent)});
+    direct.dcaValues() = unanswered.dcaValues() = {0x18};
+    Candidate& open = add(sentence(bread), 0);
     auto markedSentence = sentence(bread);
     markedSentence->setMark(true);
-    Candidate& marked = add(markedSentence);
+    Candidate& marked = add(markedSentence, 0);
     selector.evaluateCandidates(nullptr);
 
     EXPECT_EQ(inactive.hitLevel(), 1);
@@ -202,12 +199,11 @@ TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
         session.getRequest().reset();
         auto judged = sentence(bread);
         judged->entry.setPolarities(0x40, 0, 0);
-        Candidate& many = add(judged);
+        Candidate& many = add(judged, 0);
         many.dcaValues() = {0x2000000};
         for (std::size_t i = 0; i < units; ++i) {
-            TopicTitle* alike = title(bread, ACCEPTS_D, "題" + std::to_string(i));
-            alike->setPolarity1(0x40);
-            many.topicUnits().push_back(hitUnit(alike));
+            many.topicUnits().push_back(hitUnit(title(bread, ACCEPTS_D, "題" + std::to_string(i))));
+            many.topicUnits().back().getHit().title->setPolarity1(0x40);
         }
         selector.evaluateCandidates(nullptr);
         EXPECT_EQ(many.topicUnits().size(), units);
@@ -219,12 +215,10 @@ TEST_F(CandidateSelectorTest, UncorrelatedUnitIsRejectedOnlyBesideOthers)
 {
     // Row 3, column 1 of the form relations is 5: unrelated forms.
     TopicTitle* other = title(makeList({verb("食べる", 3)}));
-    Candidate& candidate = add(sentence(makeList({verb("食べる", 1)})));
+    Candidate& candidate = add(sentence(makeList({verb("食べる", 1)})), 0, nullptr, {hitUnit(other)});
     std::set<int> attributes;
     CandidateSelector::collectAttributes(candidate, attributes);
     EXPECT_EQ(attributes, std::set<int>{1});
-
-    candidate.topicUnits() = {hitUnit(other)};
     CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], attributes);
     EXPECT_EQ(candidate.topicUnits()[0].getCorrelation(), 0);
     EXPECT_EQ(candidate.topicUnits()[0].getStatus(), 1);  // the rule check: no rule feature
@@ -237,42 +231,39 @@ TEST_F(CandidateSelectorTest, UncorrelatedUnitIsRejectedOnlyBesideOthers)
 TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
 {
     // Nothing listed: nothing chosen, nothing logged.
-    add(sentence(makeList({noun("パン")})));
+    add(sentence(bread), 0);
     EXPECT_EQ(selector.selectCandidate(nullptr), SelectionEntry());
     EXPECT_TRUE(log().utterances().empty());
 
     session.getRequest().reset();
     // A nameless kind-1 target is logged by its hit title's name and parts.
-    TopicTitle* shop = title(makeList({noun("店")}), ACCEPTS_D, "店舗");
-    TopicTitle* nameless = title(makeList({noun("パン")}));
+    TopicTitle* nameless = title(bread);
     nameless->setAuxText("補足");
-    Candidate& first = add(sentence(makeList({noun("パン"), noun("駅")})), 0x2000);
-    TopicUnit unit = hitUnit(shop);
+    TopicUnit unit = hitUnit(title(makeList({noun("店")}), ACCEPTS_D, "店舗"));
     unit.kind() = TopicUnit::KIND_ONE;
     unit.setKind1Target(nameless);
-    first.topicUnits() = {unit};
+    Candidate& first = add(sentence(makeList({noun("パン"), noun("駅")})), 0x2000, nullptr, {unit});
     // A unit-less candidate without a focus title still has its entry.
-    add(sentence(makeList({noun("駅")})), 8);
+    add(sentence(station), 8);
     log().addCond(5, &first, -1);
 
     SelectionList list = selector.buildEntries();
     selector.logEntries(list, log());
     EXPECT_EQ(list, (SelectionList{{0, 0, 1}, {1, -1, 2}}));
-    const std::vector<CandEntry>& cands = newest().cands();
-    ASSERT_EQ(cands.size(), 2u);
-    EXPECT_EQ(cands[0].cand_sent, "店舗(パン;＊;ＮＵＬＬ)");
-    EXPECT_EQ(cands[0].cand_note, "補足");
-    EXPECT_EQ(cands[0].cond_id, 5);
-    EXPECT_EQ(cands[0].search_proc_no, 6);
-    EXPECT_EQ(cands[0].hit_level, 7);  // a kind-1 unit has no hit
-    EXPECT_EQ(cands[0].correls, (CorrelPairs{{"パン", "パン"}, {"駅", "\xA1\xDD"}}));
-    EXPECT_EQ(cands[1].cand_id, 1);
-    EXPECT_EQ(cands[1].cond_id, -1);
-    EXPECT_EQ(cands[1].cand_sent, "");
-    EXPECT_EQ(cands[1].form, "");  // 'z'
-    EXPECT_EQ(cands[1].search_proc_no, 1);
-    EXPECT_EQ(cands[1].hit_level, 7);
-    EXPECT_EQ(cands[1].correls, (CorrelPairs{{"駅", "\xA1\xDD"}}));
+    ASSERT_EQ(logged().size(), 2u);
+    const CandEntry& named = logged()[0];
+    EXPECT_EQ(named.cand_sent, "店舗(パン;＊;ＮＵＬＬ)");
+    EXPECT_EQ(named.cand_note, "補足");
+    EXPECT_EQ(named.cond_id, 5);
+    EXPECT_EQ(named.search_proc_no, 6);
+    EXPECT_EQ(named.hit_level, 7);  // a kind-1 unit has no hit
+    EXPECT_EQ(named.correls, (CorrelPairs{{"パン", "パン"}, {"駅", FILLER}}));
+    const CandEntry& bare = logged()[1];
+    EXPECT_EQ(bare.cand_id, 1);
+    EXPECT_EQ(bare.cand_sent, "");
+    EXPECT_EQ(bare.form, "");  // 'z'
+    EXPECT_EQ(bare.search_proc_no, 1);
+    EXPECT_EQ(bare.correls, (CorrelPairs{{"駅", FILLER}}));
 }
 
 TEST_F(CandidateSelectorTest, WordPairTextsAreReadInTheListsAsGiven)
@@ -284,81 +275,57 @@ TEST_F(CandidateSelectorTest, WordPairTextsAreReadInTheListsAsGiven)
         topic[i].setO(static_cast<std::uint8_t>(i));
     topic[2].setM(Morpheme::LINK_TO_NEXT);
     EXPECT_EQ(CandidateSelector::buildWordPairs(makeList({noun("s"), noun("p"), noun("x")}), MorphemeList(topic)),
-              (CorrelPairs{{"p", "p"}, {"s", "rs"}, {"x", "\xA1\xDD"}, {"\xA1\xDD", "r"}, {"\xA1\xDD", "q"}}));
+              (CorrelPairs{{"p", "p"}, {"s", "rs"}, {"x", FILLER}, {FILLER, "r"}, {FILLER, "q"}}));
 }
 
-// Each step on a list where it decides and on one it must leave alone.
+// Each step on a list where it decides; the last list is one where none may.
 TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
 {
-    const MorphemeList bread = makeList({noun("パン")});
-    const MorphemeList station = makeList({noun("駅")});
-    struct Case {
+    const auto flag80000000 = static_cast<std::int32_t>(0x80000000);
+    const struct {
         const char* name;
         std::function<void()> build;
-        std::vector<std::pair<int, int>> left;
-    };
-    const Case cases[] = {
+        Pairs left;
+    } cases[] = {
         {"hit value 6 goes",
-         [&] { add(sentence(bread), 8).topicUnits() = {hitUnit(title(station), 6), hitUnit(title(station), 3)}; },
-         {{0, 1}}},
-        {"hit value 6 everywhere stays",
-         [&] { add(sentence(bread), 8).topicUnits() = {hitUnit(title(station), 6), hitUnit(title(station), 6)}; },
-         {{0, 0}, {0, 1}}},
+         [&] { add(sentence(bread), 8, nullptr, {hitUnit(title(station), 6), hitUnit(title(station))}); }, {{0, 1}}},
         {"exit reply kind goes",
          [&] {
              TopicUnit exit;
              exit.kind() = TopicUnit::KIND_THREE;
              exit.setKind3Target(title(station));
-             add(sentence(bread), 8).topicUnits() = {exit, hitUnit(title(station))};
+             add(sentence(bread), 8, nullptr, {exit, hitUnit(title(station))});
          },
          {{0, 1}}},
         {"best priority level",
          [&] {
-             add(sentence(bread), 0x2000).topicUnits() = {hitUnit(title(station))};
-             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
+             add(sentence(bread), 0x2000, nullptr, {hitUnit(title(station))});
+             add(sentence(bread), 8, nullptr, {hitUnit(title(station))});
          },
          {{1, 0}}},
         {"best topic hit value",
          [&] {
-             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
-             add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
-             session.getRequest().candidates()[1].setHitValue(5);
+             add(sentence(bread), 8, nullptr, {hitUnit(title(station))});
+             add(sentence(bread), 8, nullptr, {hitUnit(title(station))}).setHitValue(5);
          },
          {{1, 0}}},
-        {"topic hit values above 7 stay",
-         [&] {
-             for (int i = 0; i < 2; ++i)
-                 add(sentence(bread), 8).topicUnits() = {hitUnit(title(station))};
-             for (Candidate& candidate : session.getRequest().candidates().candidates())
-                 candidate.setHitValue(8);
-         },
-         {{0, 0}, {1, 0}}},
         // The focus words are equivalent for both entries, but the
         // whole-title match decides first.
         {"full title match first",
-         [&] { add(sentence(bread), 8, title(bread)).topicUnits() = {hitUnit(title(station)), hitUnit(title(bread))}; },
-         {{0, 1}}},
+         [&] { add(sentence(bread), 8, title(bread), {hitUnit(title(station)), hitUnit(title(bread))}); }, {{0, 1}}},
         // The first candidate's flag opens the equivalence test though its
         // own entry went with its priority.
         {"equivalent focus words",
          [&] {
-             add(sentence(bread), static_cast<std::int32_t>(0x80000000));
-             add(sentence(bread), 8, title(station)).topicUnits() = {hitUnit(title(station))};
-             add(sentence(station), 8, title(station)).topicUnits() = {hitUnit(title(bread))};
+             add(sentence(bread), flag80000000);
+             add(sentence(bread), 8, title(station), {hitUnit(title(station))});
+             add(sentence(station), 8, title(station), {hitUnit(title(bread))});
          },
          {{2, 0}}},
-        {"equivalence needs the first candidate's flag",
-         [&] {
-             add(sentence(bread));
-             add(sentence(bread), 8, title(station)).topicUnits() = {hitUnit(title(station))};
-             add(sentence(station), 8, title(station)).topicUnits() = {hitUnit(title(bread))};
-         },
-         {{1, 0}, {2, 0}}},
         {"same content words",
          [&] {
-             const MorphemeList both = makeList({noun("駅"), noun("パン")});
-             add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8).topicUnits() = {
-                 hitUnit(title(bread)), hitUnit(title(both))};
+             add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8, nullptr,
+                 {hitUnit(title(bread)), hitUnit(title(makeList({noun("駅"), noun("パン")})))});
          },
          {{0, 1}}},
         // Shared focus and sentence features keep the candidate alone.
@@ -368,13 +335,21 @@ TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
              featured->entry.setCodeBits(0x400000);
              TopicTitle* focus = title(station);
              focus->setDcaBits(0x400000);
-             const auto flag = static_cast<std::int32_t>(0x80000000);
-             add(featured, flag, focus).topicUnits() = {hitUnit(title(station))};
-             add(sentence(bread), flag, title(station)).topicUnits() = {hitUnit(title(station))};
+             add(featured, flag80000000, focus, {hitUnit(title(station))});
+             add(sentence(bread), flag80000000, title(station), {hitUnit(title(station))});
          },
          {{0, -1}}},
+        // Every hit value 6, every topic hit value above 7, a first
+        // candidate without the flag, no word match.
+        {"nothing decides",
+         [&] {
+             add(sentence(bread), 0);
+             for (int i = 0; i < 2; ++i)
+                 add(sentence(bread), 8, title(bread), {hitUnit(title(station), 6)}).setHitValue(8);
+         },
+         {{1, 0}, {2, 0}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         session.getRequest().reset();
         c.build();
@@ -388,7 +363,7 @@ TEST_F(CandidateSelectorTest, UnitStepsPreferTheCloserTopic)
     TopicTitle* unrelated = title(makeList({verb("食べる", 1), verb("行く", 3)}));   // correlation 0
     TopicTitle* none = title(makeList({verb("走る", 1)}));                          // 1
     TopicTitle* otherForm = title(makeList({verb("食べる", 1), verb("行く", 2)}));  // 2, pairs differ
-    TopicTitle* extra = title(makeList({verb("食べる", 1), verb("行く", 1), verb("走る", 1)}));  // 2, a word over
+    TopicTitle* extra = title(makeList({verb("食べる", 1), verb("行く", 1), verb("走る", 1)}));  // 2, one over
     TopicTitle* same = title(input);                                                 // 2, all alike
     struct Unit {
         TopicTitle* target;
@@ -399,7 +374,7 @@ TEST_F(CandidateSelectorTest, UnitStepsPreferTheCloserTopic)
         const char* name;
         Unit a;
         Unit b;
-        std::vector<std::pair<int, int>> left;
+        Pairs left;
     } cases[] = {
         {"unit score", {same, 5, 1}, {same, 3, 1}, {{0, 1}}},
         {"correlation 0 goes", {unrelated, 3, 1}, {none, 3, 1}, {{0, 1}}},
@@ -412,13 +387,12 @@ TEST_F(CandidateSelectorTest, UnitStepsPreferTheCloserTopic)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         session.getRequest().reset();
-        Candidate& candidate = add(sentence(input));
+        Candidate& candidate = add(sentence(input), 0);
         for (const Unit& u : {c.a, c.b}) {
-            TopicUnit unit = hitUnit(u.target);
-            unit.evaluate(input, false);
-            unit.setStatus(u.status);
-            unit.score() = u.score;
-            candidate.topicUnits().push_back(unit);
+            candidate.topicUnits().push_back(hitUnit(u.target));
+            candidate.topicUnits().back().evaluate(input, false);
+            candidate.topicUnits().back().setStatus(u.status);
+            candidate.topicUnits().back().score() = u.score;
         }
         SelectionList list = {{0, 0, 0}, {0, 1, 0}};
         selector.narrowByUnits(list);
@@ -429,22 +403,21 @@ TEST_F(CandidateSelectorTest, UnitStepsPreferTheCloserTopic)
 TEST_F(CandidateSelectorTest, CoveredTitlesAndBestPick)
 {
     const Morpheme optional = noun("たち", Morpheme::FLAG_I);
-    auto input = sentence(makeList({noun("パン")}));
+    auto input = sentence(bread);
     input->setList2(makeList({noun("パン"), noun("を"), optional}));
-    Candidate& candidate = add(input);
-    TopicTitle* plain = title(makeList({noun("パン"), noun("屋")}));
-    TopicTitle* covered = title(makeList({noun("パン"), optional}));
-    TopicTitle* uncovered = title(makeList({noun("駅"), noun("ら", Morpheme::FLAG_N)}));
-    TopicTitle* shorter = title(makeList({noun("パン")}));
-    TopicTitle* plainToo = title(makeList({noun("パン"), noun("店")}));
-    candidate.topicUnits() = {hitUnit(plain), hitUnit(covered), hitUnit(uncovered), hitUnit(shorter), hitUnit(plainToo)};
+    add(input, 0, nullptr,
+        {hitUnit(title(makeList({noun("パン"), noun("屋")}))), hitUnit(title(makeList({noun("パン"), optional}))),
+         hitUnit(title(makeList({noun("駅"), noun("ら", Morpheme::FLAG_N)}))), hitUnit(title(bread)),
+         hitUnit(title(makeList({noun("パン"), noun("店")})))});
 
+    // Units 0 and 1 cover their flagged words; 1 covers more.  Unit 2
+    // alone covers nothing and stays.
     SelectionList list = {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}};
     selector.filterCoveredTitles(list);
-    EXPECT_EQ(pairsOf(list), (std::vector<std::pair<int, int>>{{0, 1}}));
+    EXPECT_EQ(pairsOf(list), (Pairs{{0, 1}}));
     list = {{0, 2, 0}};
     selector.filterCoveredTitles(list);
-    EXPECT_EQ(pairsOf(list), (std::vector<std::pair<int, int>>{{0, 2}}));
+    EXPECT_EQ(pairsOf(list), (Pairs{{0, 2}}));
 
     // More matching words win; among equals fewer title words, then the
     // earlier entry; an entry without a unit never wins.
@@ -467,29 +440,25 @@ TEST_F(CandidateSelectorTest, UnitlessEntriesChooseByFocusTitle)
     EXPECT_EQ(session.getRequest().candidates()[1].topicLevel(), 0);
 
     // Different titles at the same level: no choice.  The second candidate
-    // has no predicate, so its scratch comparison finds no pair to log; its
-    // own unit is not touched.
+    // has no predicate, so its comparison finds no pair to log; the third
+    // one's own unit is not touched.
     SessionLogRegistry::remove(session.getKey());
     session.getRequest().reset();
     add(sentence(eat), 8, focus);
-    Candidate& nouns = add(sentence(makeList({noun("パン")})), 8, title(makeList({noun("パン")})));
-    add(sentence(eat), 8, title(eat)).topicUnits() = {hitUnit(focus)};
+    add(sentence(bread), 8, title(bread));
+    Candidate& withUnit = add(sentence(eat), 8, title(eat), {hitUnit(focus)});
     EXPECT_EQ(selector.selectCandidate(nullptr), SelectionEntry());
     EXPECT_EQ(session.getRequest().manyCandidates(), 1);
-    EXPECT_EQ(nouns.topicLevel(), 0);
-    EXPECT_FALSE(session.getRequest().candidates()[2].topicUnits()[0].isEvaluated());
-    const std::vector<CandEntry>& cands = newest().cands();
-    ASSERT_EQ(cands.size(), 3u);
-    EXPECT_EQ(cands[0].word_pairs.size(), 1u);
-    EXPECT_TRUE(cands[1].word_pairs.empty());
+    EXPECT_FALSE(withUnit.topicUnits()[0].isEvaluated());
+    ASSERT_EQ(logged().size(), 3u);
+    EXPECT_EQ(logged()[0].word_pairs.size(), 1u);
+    EXPECT_TRUE(logged()[1].word_pairs.empty());
 }
-
 
 // First questions over the sample base, collected and judged as a plain turn
 // without remembered context does it.
 class SampleCandidateSelectorTest : public test::InstalledAnalyzerTest {
 protected:
-    // The name of the topic that owns the title.
     std::string topicOf(const TopicTitle* title) const
     {
         for (const auto& [name, topic] : dictionary.topics())

@@ -144,12 +144,19 @@ TEST_F(DcaHandlerTest, EachHandlerAcceptsWhatItsMethodTiesAndRefusesTheRest)
     EXPECT_FALSE(DcaHandler80000(nullptr).apply(&named, base.get()));
 }
 
-TEST_F(DcaHandlerTest, EntityNamesAreSearchedAfterTheVisitorsWords)
+TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
 {
     Candidate candidate = candidateOf("時間");
     ASSERT_TRUE(DcaHandler4000().apply(&candidate, base.get()));
     EXPECT_EQ(keyForms(candidate.topicUnits().at(0).getWordList()), "時間 全般");
     EXPECT_EQ(candidate.topicUnits()[0].getWordList().at(1).getO(), 127);
+
+    // The weather title is found, but 雨 pairs with none of its words: no
+    // unit is left, so the search is no success (its hits' stamp stays).
+    Candidate unmatched = candidateOf("天気・晴れ・雨");
+    EXPECT_FALSE(DcaHandler80000(&session).apply(&unmatched, base.get()));
+    EXPECT_EQ(unmatched.flagWord(), 0x80000);
+    EXPECT_TRUE(unmatched.topicUnits().empty());
 
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
