@@ -1,8 +1,8 @@
 // reply-time: how long the engine takes from a question to its reply,
 // through the engine's C facade as the control calls it (chatAsk), in one
 // conversation: over the sample knowledge base with a visitor's questions,
-// and over a generated, connected base of 10,000 topics (see
-// GeneratedKnowledge.h) with questions about its products.  Prints the
+// and over a generated, connected base of 10,000 topics (the answering shop
+// of GeneratedKnowledge.h) with questions about its products.  Prints the
 // median and the 99th percentile per reply.
 //
 //   reply-time [--rounds N] [--topics N]
@@ -38,15 +38,19 @@ std::string sjis(const std::string& euc)
     return CodeConverter().convertText(out, euc, CodeConverter::SJIS);
 }
 
-// Asks every question `rounds` times in one conversation; the time of each
-// reply in milliseconds, sorted.
-std::vector<double> timeReplies(const std::string& file, const std::vector<std::string>& questions, int rounds)
+struct Timing {
+    std::vector<double> millis;  // per reply, sorted
+    std::size_t answered = 0;    // replies with a text
+};
+
+// Asks every question `rounds` times in one conversation.
+Timing timeReplies(const std::string& file, const std::vector<std::string>& questions, int rounds)
 {
     const std::string key = "bench:;" + file;
     std::vector<std::string> asked;
     for (const std::string& question : questions)
         asked.push_back(sjis(question));
-    std::vector<double> times;
+    Timing timing;
     quietly([&] {
         chatOpen(key.c_str(), file.c_str(), (ROOT + "juman/win_.jumanrc20").c_str(), "", "127.0.0.1", 1);
         std::string reply;
@@ -55,25 +59,27 @@ std::vector<double> timeReplies(const std::string& file, const std::vector<std::
             for (const std::string& question : asked) {
                 const double start = nowMillis();
                 chatAsk(key.c_str(), question.c_str(), reply, 0);
-                times.push_back(nowMillis() - start);
+                timing.millis.push_back(nowMillis() - start);
+                timing.answered += reply.find(';') != 0 ? 1 : 0;
             }
         }
         chatClose(key.c_str());
     });
-    std::sort(times.begin(), times.end());
-    return times;
+    std::sort(timing.millis.begin(), timing.millis.end());
+    return timing;
 }
 
-void report(const char* name, const std::vector<double>& times)
+void report(const char* name, const Timing& timing)
 {
+    const std::vector<double>& times = timing.millis;
     if (times.empty()) {
         std::printf("%s: no replies\n", name);
         return;
     }
     const double median = times[times.size() / 2];
     const double p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
-    std::printf("%s: %zu replies, median %.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n", name, times.size(),
-                median, p99, times.back());
+    std::printf("%s: %zu replies (%zu with a text), median %.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n",
+                name, times.size(), timing.answered, median, p99, times.back());
 }
 
 std::vector<std::string> productQuestions(int topics)
@@ -102,6 +108,9 @@ int main(int argc, char** argv)
             topics = std::max(1, std::atoi(argv[k + 1]));
     }
     setenv("QUIBO_REGISTRY", (ROOT + "registry").c_str(), 0);
+    // The engine's console lines would interleave with the figures.
+    if (std::freopen("/dev/null", "w", stderr) == nullptr)
+        return 1;
 
     const std::vector<std::string> visitor = {
         "営業時間を教えてください",
@@ -122,7 +131,7 @@ int main(int argc, char** argv)
     int started = -1;
     quietly([&] { started = LanguageAnalyzer::instance()->init(ROOT + "juman/rc", true); });
     if (started != 0) {
-        std::fprintf(stderr, "reply-time: the analyser does not start (%d)\n", started);
+        std::printf("reply-time: the analyser does not start (%d)\n", started);
         return 1;
     }
     const std::string path = "/tmp/quibo-reply-time-" + std::to_string(topics) + ".pdata";
@@ -130,13 +139,13 @@ int main(int argc, char** argv)
     quietly([&] {
         try {
             const std::unique_ptr<CDictionary> generated =
-                KnowledgeCompiler(KnowledgeCompiler::languageAnalyzer()).compile(bench::connectedSource(topics));
+                KnowledgeCompiler(KnowledgeCompiler::languageAnalyzer()).compile(bench::connectedSource(topics, true));
             saved = saveKnowledgeFile(*generated, path);
         } catch (const std::exception&) {
         }
     });
     if (saved != 0) {
-        std::fprintf(stderr, "reply-time: the generated base does not compile\n");
+        std::printf("reply-time: the generated base does not compile\n");
         return 1;
     }
     const std::string name = std::to_string(topics) + " topics";

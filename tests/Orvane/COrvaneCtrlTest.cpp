@@ -55,8 +55,8 @@ TEST_F(COrvaneCtrlTest, APageConversesAndFreesWhatItIsHandedOut)
     m_control.IfreeReplyBstr();
 
     m_control.IsetUserQuestion(test::sjis(u8"営業時間を教えてください").c_str());
-    EXPECT_EQ(text(m_control.IgetReplyInfo()), u"");
-    EXPECT_EQ(text(m_control.IgetExtensionInfo(test::sjis(u8"表情").c_str())), u"");
+    EXPECT_EQ(text(m_control.IgetReplyInfo()), u"平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？");
+    EXPECT_EQ(text(m_control.IgetExtensionInfo(test::sjis(u8"表情").c_str())), u"普通");
     EXPECT_EQ(text(m_control.IgetErrorMessage()), u"");
     EXPECT_EQ(m_clock.elapsedMillis(), 0);
 }

@@ -62,13 +62,18 @@ TEST_F(ChatBridgeDialogTest, ConversationOverTheSampleBase)
     EXPECT_EQ(m_dialog.waitReply(), greeting.substr(0, greeting.find('\x1F')));
     EXPECT_EQ(m_dialog.extensionText(), sjis(u8"表情,笑顔"));
     EXPECT_EQ(m_dialog.extensionValue(sjis(u8"表情")), sjis(u8"笑顔"));
-    for (const char8_t* question : {u8"営業時間を教えてください", u8"土日は？"}) {
+    // The follow-up leans on the offer the first reply made.
+    const std::pair<const char8_t*, const char8_t*> turns[] = {
+        {u8"営業時間を教えてください", u8"平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？"},
+        {u8"土日は？", u8"土日は午前８時から午後６時までです。"},
+    };
+    for (const auto& [question, reply] : turns) {
         ask(sjis(question));
         EXPECT_FALSE(m_dialog.ready());
-        EXPECT_EQ(m_dialog.waitReply(), "");
-        EXPECT_EQ(m_dialog.extensionValue(sjis(u8"表情")), "");
+        EXPECT_EQ(m_dialog.waitReply(), sjis(reply));
+        EXPECT_EQ(m_dialog.extensionValue(sjis(u8"表情")), sjis(u8"普通"));
     }
-    // The empty turn's replies came at once, not by the time-out.
+    // The replies came at once, not by the time-out.
     EXPECT_EQ(m_clock.elapsedMillis(), 0);
     m_dialog.stopSession();
     EXPECT_FALSE(m_dialog.running());

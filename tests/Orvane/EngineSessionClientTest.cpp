@@ -78,13 +78,13 @@ TEST_F(EngineSessionClientTest, ASessionOverTheSampleBase)
     EXPECT_EQ(m_client.greeting(greeting), 0);
     EXPECT_EQ(greeting, test::firstSampleGreeting());
 
-    // The empty turn stores no reply text and no extension: a lone 0x1F.
+    // The reply text and the extension text, joined by 0x1F.
     m_client.ask(test::sjis(u8"営業時間を教えてください"));
     // Questions that come out empty or too long are not asked at all.
     m_client.ask(test::sjis(u8"  \t　\x01"));
     m_client.ask(std::string(1025, '\xA0'));
     deliver();
-    EXPECT_EQ(m_receiver.replies, std::vector<std::string>{"\x1F"});
+    EXPECT_EQ(m_receiver.replies, std::vector<std::string>{test::sjis(u8"平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？\x1F表情,普通")});
 
     m_client.close(1);
     deliver();

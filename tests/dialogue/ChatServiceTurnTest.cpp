@@ -110,7 +110,6 @@ protected:
 TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
 {
     talkOver(s_folder->path("pass.pdata"));
-    remember("営業時間");
     const std::string parking = "駐車場はありますか。";
     struct Case {
         std::string utterance;
@@ -133,6 +132,10 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.utterance);
+        // A reply that is no conversation act forgets the remembered
+        // utterances: each case starts from "営業時間" alone.
+        session().getReplyState().clearUtterances();
+        remember("営業時間");
         ask(c.utterance, c.preAnalysed);
         EXPECT_EQ(log().getCondCount(-1), c.passes);
         EXPECT_EQ(log().utterances().back().result().answered_sent, c.answered);
@@ -147,6 +150,8 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
     record.units[0].groupType = 32;
     std::vector<ReplyRecord> records{record};
     ASSERT_EQ(session().getHistory().update(records, session().getReplyState(), 0), 4);
+    session().getReplyState().clearUtterances();
+    remember("営業時間");
     ask("駅");
     EXPECT_EQ(log().getCondCount(-1), 3 * static_cast<int>(session().getRequest().candidates().size()));
     for (const Candidate& candidate : session().getRequest().candidates().candidates())
@@ -209,11 +214,15 @@ TEST_F(ChatServiceTurnTest, ThreeScriptedTurnsOverTheSampleBase)
     EXPECT_EQ(candidates[0].getText(), "教えて");
     EXPECT_EQ(candidates[0].topicUnits()[0].getTarget(), hours);
     EXPECT_EQ(log().utterances().back().result().answered_sent, "営業時間、");
-    EXPECT_EQ(session().getReplyState().recentSentences().size(), 1u);
+    // The topic's reply is no conversation act: the remembered utterance is
+    // forgotten with it.
+    EXPECT_TRUE(session().getReplyState().recentSentences().empty());
 
-    // Pre-analysed, the creation text is an utterance like any other.
-    ask(RESET + "," + RESET + ",6,1,0,,りせっと", true);
-    EXPECT_EQ(session().getReplyState().recentSentences().size(), 1u);
+    // Pre-analysed, the creation text is an utterance like any other: it is
+    // answered, where the plain reset command below is not.
+    remember("営業時間");
+    EXPECT_NE(ask(RESET + "," + RESET + ",6,1,0,,りせっと", true), "\x01\x01");
+    remember("営業時間");
 
     // 3. The reset command forgets the remembered utterance; the turn ends
     // there, without candidates or reply.
@@ -271,7 +280,8 @@ TEST_F(ChatServiceTurnTest, FetchChoosesDirectElseIndexedWhileTheIndexHoldsElseN
     const DialogueHistory& history = session().getHistory();
     std::string out = "old";
     EXPECT_EQ(s_service->fetchTurn(m_key, session(), indexed, 1, out), 0);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(out, "土曜は十時です。");
+    EXPECT_EQ(session().getTurnReply().getReplyText(), out);
     EXPECT_EQ(history.kindWords(), std::deque<std::int32_t>{2});
     ASSERT_EQ(history.partA().entries().size(), 1u);
     EXPECT_EQ(history.partA().entries()[0].target, indexed);

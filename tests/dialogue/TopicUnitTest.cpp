@@ -163,7 +163,7 @@ TEST_F(SampleTopicUnitTest, UtterancesAgainstSampleTitles)
         // No selected word on either side: 2, nothing left over, no pair.
         {"定休日はいつですか", "定休日はいつですか", 2, true, false},
         // 行く and 教える pair off one to one, each with the same attribute.
-        {"駅からの行き方を教えて", "駅から行き方を教えて", 2, true, true},
+        {"駅からの行き方を教えて", "駅からの行き方を教えて", 2, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.utterance);

@@ -293,7 +293,7 @@ TEST_F(KnowledgeFileTest, SampleBaseLoadsAndSavesBackIdentically)
     // What a newcomer would look for is there.
     ASSERT_NE(sample.findByName("ＣＡ発話", false), nullptr);
     ASSERT_NE(sample.findByName("回答不能", false), nullptr);
-    const Topic* greeting = sample.topics().at("呼びかけ");
+    const Topic* greeting = sample.topics().at("ＣＡ呼びかけ");
     ASSERT_NE(greeting->getReplyTable(), nullptr);
     EXPECT_GE(greeting->getReplyTable()->findGroup('d')->entries().size(), 3u);
     const ReplyTable* hours = sample.topics().at("営業時間")->getReplyTable();
@@ -303,7 +303,7 @@ TEST_F(KnowledgeFileTest, SampleBaseLoadsAndSavesBackIdentically)
     const std::string dump = dumpKnowledgeBase(sample);
     EXPECT_EQ(dumpKnowledgeBase(sample), dump);
     EXPECT_NE(dump.find("  営業時間 -> #"), std::string::npos);
-    EXPECT_NE(dump.find("&[名前]"), std::string::npos);
+    EXPECT_NE(dump.find("&[利用者発話]"), std::string::npos);
 }
 
 TEST_F(KnowledgeFileTest, TwoProcessesCompileTheSameBytes)

@@ -61,9 +61,9 @@ TEST_F(SampleSemanticIndexTest, AWordTheFileLacksReachesItsEntityThroughTheNetwo
 
 TEST_F(SampleSemanticIndexTest, LoadingClassifiesTheEntitiesByTheirFlagBits)
 {
-    // The sample's things of the shop carry bit 1, its conversation
-    // entities bit 4, its general talk bit 8.
-    EXPECT_TRUE(dictionary.getEntitySet1()->contains(dictionary.findByName("住所", false)));
+    // The sample's greeting words carry bit 1, its conversation entities
+    // bit 4, its general talk bit 8.
+    EXPECT_TRUE(dictionary.getEntitySet1()->contains(dictionary.findByName("こんにちは", false)));
     EXPECT_TRUE(dictionary.getEntitySet4()->contains(dictionary.findByName("ＣＡ発話", false)));
     EXPECT_TRUE(dictionary.getEntitySet8()->contains(dictionary.findByName("補完談話", false)));
     EXPECT_FALSE(dictionary.getEntitySet1()->contains(dictionary.findByName("補完談話", false)));

@@ -73,9 +73,9 @@ TEST_F(InstalledJudgementTest, RealQuestionsAreJudgedAsTheRulesSay)
         // The bare request "ください" lies inside those spans and gives way.
         {"パソコンの使い方を教えてください", "方法:方法[使い;方] 説明:説明依頼[教えてください] 説明:説明依頼[教えて;ください]",
          "パソコン", "の使い方を教えてください", 1 << 22 | 1 << 11},
-        // "は" splits topic from comment; the comment asks, politely, how it is.
-        {"明日の天気はどうですか", "X:主題[は] 様態:様子[どう] 丁寧:丁寧[です] 質問:疑問の助詞[か]", "明日の天気",
-         "どうですか", 1 << 14 | 1 << 3},
+        // "は" splits topic from comment; the comment asks how it is, and
+        // "ですか" asks whether it is so.
+        {"明日の天気はどうですか", "X:主題[は] 様態:様子[どう] 疑問:是非[ですか]", "明日の天気", "どうですか", 0},
         {"こんにちは", "挨拶:出会い[こんにちは]", "", "こんにちは", 1 << 0},
     };
     for (const Question& question : questions) {

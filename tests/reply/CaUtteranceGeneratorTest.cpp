@@ -5,7 +5,9 @@
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"
 #include "platform/Random.h"
+#include "knowledge/KnowledgeFile.h"
 #include "tests/support/InMemorySemanticNetwork.h"
+#include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
 
@@ -229,6 +231,29 @@ TEST_F(CaUtteranceGeneratorTest, FetchPagesThroughIndexedThenNextReplies)
     EXPECT_EQ(generator.fetchUtterance(pages, session->getReplyState(), 5), "");
     EXPECT_EQ(generator.fetchUtterance(record(0), session->getReplyState(), 0), "");
     EXPECT_EQ(session->getReplyState().getReplyContext()->getReplyEntry().text(), "頁表_1");
+}
+
+// Over the sample base and the installed analyser: a visitor who repeats the
+// engine's last reply is answered by the parrot group.
+class SampleCaUtteranceTest : public test::InstalledAnalyzerTest {};
+
+TEST_F(SampleCaUtteranceTest, RepeatingTheLastReplyIsAnsweredByTheParrot)
+{
+    CDictionary knowledge;
+    ASSERT_EQ(loadKnowledgeFile(knowledge, test::sampleKnowledgePath()), 0);
+    ChatSession session("parrot", "sample", &knowledge);
+    const std::string said = "定休日は水曜日です";
+    session.getReplyState().setCurrentReply(CaUtterance(), said, &knowledge);
+
+    ReplyRecord echo;
+    echo.text = said;
+    std::string surfaces;
+    MeanEntry judgement;
+    echo.words = analyzer().analyze(said, surfaces, &judgement);
+    const std::string reply =
+        CaUtteranceGenerator(session).generate({echo}, session.getHistory(), session.getReplyState(), false);
+    EXPECT_EQ(reply, "はい、おっしゃる通りです。");
+    SessionLogRegistry::destroy();
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// How well the engine answers a visitor of the sample base, through the C
+// facade as the control calls it: conversations of plain, polite and
+// colloquial questions, synonyms and kana spellings, follow-ups, a
+// reservation, and subjects the desk does not handle.  Each question names
+// the reply table its answer must come from (the entry id the session log
+// records); the share answered so is reported, and every miss printed.
+//
+// The last block of each topic's questions was written after the base, as
+// visitors would put them; the base then gained the titles they needed.
+#include "Orvane/ChatFacade.h"
+
+#include "analysis/CodeConverter.h"
+#include "dialogue/SessionLog.h"
+#include "platform/Clock.h"
+#include "platform/IconvText.h"
+#include "platform/Random.h"
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/ScopedTimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quibo {
+namespace {
+
+struct Turn {
+    const char* question;
+    const char* table;  // where the reply must come from
+};
+using Conversation = std::vector<Turn>;
+
+const std::vector<Conversation> CONVERSATIONS = {
+    {{"営業時間を教えてください", "営業時間表"}, {"土日は？", "土日営業表"}, {"定休日はいつですか", "定休日表"}},
+    {{"何時まで開いてますか", "営業時間表"}, {"はい", "営業時間表"}, {"何時から開いていますか", "営業時間表"}},
+    {{"営業時間は？", "営業時間表"}, {"お願いします", "土日営業表"}, {"お店は何時からですか", "営業時間表"}},
+    {{"えいぎょう時間を教えて", "営業時間表"}},
+    {{"お休みはいつですか", "定休日表"},
+     {"休みの日はいつ？", "定休日表"},
+     {"定休日を教えて", "定休日表"},
+     {"水曜日は休みですか", "定休日表"}},
+    {{"お店の場所を教えて", "住所表"},
+     {"住所を教えてください", "住所表"},
+     {"お店はどこにありますか", "住所表"},
+     {"最寄り駅はどこですか", "駅表"},
+     {"駅からの行き方を教えて", "駅表"},
+     {"駐車場はありますか", "駐車場表"},
+     {"車を停める場所はありますか", "駐車場表"}},
+    {{"どんなパンがありますか", "パン表"},
+     {"おすすめは何ですか", "パン表"},
+     {"パンの値段を教えて", "値段表"},
+     {"食パンはいくらですか", "食パン表"},
+     {"クロワッサンはいくら？", "クロワッサン表"},
+     {"メロンパンの値段は？", "メロンパン表"},
+     {"料金を知りたい", "値段表"}},
+    // A reservation: the choice of bread is asked back when it is not clear.
+    {{"パンを予約したい", "予約表"},
+     {"パンです", "聞き返し表"},
+     {"食パンです", "食パン予約表"},
+     {"明日の朝です", "予約表"},
+     {"山田です", "予約表"},
+     {"ありがとうございます", "感謝表"}},
+    {{"電話番号を教えて", "電話表"}, {"カードは使えますか", "支払い表"}, {"電子マネーで払えますか", "支払い表"}},
+    {{"こんにちは", "挨拶表"}, {"今日は何日ですか", "日付表"}, {"今何時ですか", "時刻表"}, {"さようなら", "別れ表"}},
+    // Subjects the desk declines, questions and remarks it holds no topic
+    // for, abuse, a filler and a knowledge check.
+    {{"明日の天気はどうですか", "回答不能表"},
+     {"政治についてどう思いますか", "回答不能表"},
+     {"好きな食べ物は何ですか", "自立語確認表"},
+     {"猫を飼っています", "自立語反射表"},
+     {"ばかやろう", "自立語黙り表"},
+     {"えっと", "特殊語表"},
+     {"犬は動物ですか", "階層正表"}},
+    // Written after the base.
+    {{"何時に開店しますか", "営業時間表"}},
+    {{"閉店は何時ですか", "営業時間表"}},
+    {{"日曜日もやってますか", "土日営業表"}},
+    {{"水曜日は営業してますか", "定休日表"}},
+    {{"駐車場ある？", "駐車場表"}, {"駅から近いですか", "駅表"}, {"場所はどこ？", "住所表"}},
+    {{"食パンの値段は？", "食パン表"}, {"クロワッサンっていくらですか", "クロワッサン表"}, {"予約できますか", "予約表"}},
+    {{"クレジットカード使える？", "支払い表"}, {"電話番号は？", "電話表"}},
+    {{"こんばんは", "挨拶表"}, {"ありがとう", "感謝表"}, {"今日は何曜日ですか", "日付表"}},
+    {{"株価を教えて", "回答不能表"}, {"趣味は何ですか", "自立語確認表"}, {"昨日映画を見ました", "自立語反射表"}},
+};
+
+std::string sjis(const std::string& euc)
+{
+    std::string out;
+    return CodeConverter().convertText(out, euc, CodeConverter::SJIS);
+}
+
+std::string utf8(const std::string& euc) { return platform::convertWithIconv("UTF-8", "EUC-JP-MS", euc); }
+
+// The reply table of the newest reply: its entry id less the number.
+std::string answeredTable(const std::string& key)
+{
+    const std::string id = SessionLogRegistry::get(key, "", "", "")->utterances().back().result().srv;
+    return id.substr(0, id.rfind('_'));
+}
+
+TEST(AnswerQualityTest, NineInTenQuestionsOfTheSampleBaseAreAnsweredAsExpected)
+{
+    test::BuildInstallTree tree;
+    test::ScopedTimeZone zone("JST-9");
+    platform::FakeClock clock;
+    clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST
+    platform::ScopedClock scopedClock(clock);
+    platform::FakeRandom draws{{0}};
+    platform::ScopedRandom scopedDraws(draws);
+    const std::string sample = test::sampleKnowledgePath();
+    // One open key keeps the service, and its analyser, for every
+    // conversation.
+    const std::string keeper = "keeper:;" + sample;
+    testing::internal::CaptureStdout();
+    chatOpen(keeper.c_str(), sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "", 1);
+    testing::internal::GetCapturedStdout();
+
+    int asked = 0;
+    int answered = 0;
+    for (std::size_t c = 0; c < CONVERSATIONS.size(); ++c) {
+        const std::string key = "visitor" + std::to_string(c) + ":;" + sample;
+        chatOpen(key.c_str(), sample.c_str(), "", "", "", 1);
+        for (const Turn& turn : CONVERSATIONS[c]) {
+            std::string reply;
+            chatAsk(key.c_str(), sjis(turn.question).c_str(), reply, 0);
+            ++asked;
+            const std::string table = answeredTable(key);
+            if (table == turn.table)
+                ++answered;
+            else
+                std::printf("missed: %s -> %s, expected %s\n", utf8(turn.question).c_str(), utf8(table).c_str(),
+                            utf8(turn.table).c_str());
+        }
+        chatClose(key.c_str());
+    }
+    chatClose(keeper.c_str());
+    std::printf("answered as expected: %d of %d\n", answered, asked);
+    EXPECT_GE(asked, 40);
+    EXPECT_GE(answered * 10, asked * 9);
+}
+
+}  // namespace
+}  // namespace quibo
