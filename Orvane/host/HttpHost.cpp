@@ -10,6 +10,7 @@ namespace {
 // Request threads mostly wait for the engine thread; enough of them that
 // twenty pages with their keep-alive connections are answered at once.
 constexpr std::size_t REQUEST_THREADS = 32;
+constexpr std::size_t KEEP_ALIVE_REQUESTS = 10000;
 
 }  // namespace
 
@@ -18,6 +19,7 @@ struct HttpHost::Impl {
     PackageServer& server;
     httplib::Server http;
     std::thread listener;
+    int listening = -1;
 };
 
 HttpHost::HttpHost(PackageServer& server) : m_impl(std::make_unique<Impl>(server))
@@ -25,6 +27,18 @@ HttpHost::HttpHost(PackageServer& server) : m_impl(std::make_unique<Impl>(server
     httplib::Server& http = m_impl->http;
     http.new_task_queue = [] { return new httplib::ThreadPool(REQUEST_THREADS); };
     http.set_payload_max_length(server.limits().maxBody);
+    // Answers are small and each waits for the one before it: Nagle's delay
+    // would hold many of them back for a delayed acknowledgement.
+    http.set_tcp_nodelay(true);
+    // A page's connection stays for its whole chat: connecting anew after a
+    // few requests makes the pages' connections queue up.
+    http.set_keep_alive_max_count(KEEP_ALIVE_REQUESTS);
+    // Without SO_REUSEPORT a port already in use is refused, not shared.
+    http.set_socket_options([impl = m_impl.get()](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        impl->listening = socket;
+    });
     const auto handler = [&server](const httplib::Request& request, httplib::Response& response) {
         const HostResponse answer = server.respond(
             {request.method, request.target, request.get_header_value("Host"),
@@ -58,6 +72,10 @@ int HttpHost::start(int port)
     if (bound <= 0) {
         return -1;
     }
+    // The library listens with a backlog of 5, which twenty pages opening
+    // their connections at once overflow (each dropped one waits a second
+    // to try again); listening again only enlarges the queue.
+    ::listen(m_impl->listening, SOMAXCONN);
     m_impl->server.setPort(bound);
     m_impl->listener = std::thread([&http] { http.listen_after_bind(); });
     // A stop before the loop runs would be missed: start returns once it
