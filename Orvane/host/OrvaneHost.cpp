@@ -186,6 +186,8 @@ int serveFolder(const HostOptions& options, std::ostream& out, std::ostream& err
     sigaddset(&endSignals, SIGINT);
     sigaddset(&endSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    // A browser that drops a connection must not end the host.
+    signal(SIGPIPE, SIG_IGN);
 
     std::string error;
     const std::unique_ptr<platform::InProcessServer> library = platform::InProcessServer::load(ORVANE_PROGID, error);

@@ -15,13 +15,24 @@ HostResponse refusal(int status, const char* reason) { return {status, "text/pla
 PackageServer::PackageServer(const std::string& folder, const OrvaneClassObject& api, ServerLimits limits)
     : m_folder(folder), m_limits(limits), m_pool(std::make_unique<ControlPool>(api, limits.pool))
 {
-    m_engine = std::make_unique<EngineThread>([this] { m_pool->destroyIdle(); }, limits.idleCheckMillis);
+    m_engine = std::make_unique<EngineThread>(
+        [this] {
+            if (m_pool) {
+                m_pool->destroyIdle();
+            }
+        },
+        limits.idleCheckMillis);
 }
 
 PackageServer::~PackageServer()
 {
     m_engine->run([this] { m_pool.reset(); });
     m_engine.reset();
+}
+
+std::size_t PackageServer::controlCount()
+{
+    return m_engine->run([this] { return m_pool->size(); });
 }
 
 HostResponse PackageServer::respond(const HostRequest& request)

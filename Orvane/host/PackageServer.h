@@ -56,12 +56,7 @@ public:
     void setPort(int port) { m_port = port; }
 
     HostResponse respond(const HostRequest& request);
-    // Runs `job` on the engine thread (tests look at the pool there).
-    template <typename Job>
-    auto onEngine(Job job)
-    {
-        return m_engine->run([this, &job] { return job(*m_pool); });
-    }
+    std::size_t controlCount();
 
 private:
     HostResponse file(const HostRequest& request) const;

@@ -109,7 +109,7 @@ TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
     for (int page = 0; page < PAGES; ++page) {
         EXPECT_EQ(failures[page], "") << "page " << page;
     }
-    EXPECT_EQ(m_server->onEngine([](ControlPool& pool) { return pool.size(); }), 0u);
+    EXPECT_EQ(m_server->controlCount(), 0u);
 }
 
 }  // namespace

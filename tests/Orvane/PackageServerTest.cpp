@@ -84,7 +84,7 @@ TEST_F(PackageServerTest, APageDrivesItsOwnControlThroughTheEightMethods)
 
     EXPECT_EQ(call(*server, first, "release").status, 200);
     EXPECT_EQ(call(*server, first, "IgetReplyInfo").status, 404);
-    EXPECT_EQ(server->onEngine([](ControlPool& pool) { return pool.size(); }), 1u);
+    EXPECT_EQ(server->controlCount(), 1u);
 }
 
 TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
