@@ -6,6 +6,7 @@
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -72,43 +73,34 @@ TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
         utf8(u8"ようこそ。営業時間、場所、パンの値段などをご案内できます。"),
     };
     const std::string knowledge = "http://127.0.0.1:" + std::to_string(m_port) + "/sample.pdata";
-    constexpr int PAGES = 20;
-    std::vector<std::string> failures(PAGES);
+    std::vector<std::string> failures(20);
     std::vector<std::thread> pages;
-    for (int page = 0; page < PAGES; ++page) {
-        pages.emplace_back([&, page] {
+    for (std::string& failure : failures) {
+        pages.emplace_back([&] {
             httplib::Client c = client();
-            std::string& failure = failures[page];
-            const auto call = [&](const std::string& handle, const std::string& method, const std::string& body) {
+            std::string handle;
+            const auto call = [&](const std::string& method, const std::string& body = "") {
                 const httplib::Result result = c.Post("/orvane/" + method, {{"X-Orvane-Handle", handle}}, body,
                                                       "text/plain; charset=UTF-8");
-                if (status(result) != 200) {
-                    failure += method + " answered " + std::to_string(status(result)) + "; ";
-                }
+                failure += status(result) == 200 ? "" : method + " " + std::to_string(status(result)) + "; ";
                 return result ? result->body : std::string();
             };
-            const std::string handle = call("", "create", "");
-            if (call(handle, "Iinitialize", knowledge) != "1") {
-                failure += "not initialised; ";
-            }
-            const std::string greeting = call(handle, "IgetReplyInfo", "");
-            if (std::find(greetings.begin(), greetings.end(), greeting) == greetings.end()) {
-                failure += "greeting " + greeting + "; ";
-            }
+            handle = call("create");
+            failure += call("Iinitialize", knowledge) == "1" ? "" : "not started; ";
+            const std::string greeting = call("IgetReplyInfo");
+            failure += std::count(greetings.begin(), greetings.end(), greeting) ? "" : "greeting " + greeting;
             for (int turn = 0; turn < 3; ++turn) {
-                call(handle, "IfreeReplyBstr", "");
-                call(handle, "IsetUserQuestion", utf8(u8"営業時間を教えて"));
-                call(handle, "IgetReplyInfo", "");
+                call("IfreeReplyBstr");
+                call("IsetUserQuestion", utf8(u8"営業時間を教えて"));
+                call("IgetReplyInfo");
             }
-            call(handle, "release", "");
+            call("release");
         });
     }
     for (std::thread& page : pages) {
         page.join();
     }
-    for (int page = 0; page < PAGES; ++page) {
-        EXPECT_EQ(failures[page], "") << "page " << page;
-    }
+    EXPECT_THAT(failures, testing::Each(""));
     EXPECT_EQ(m_server->controlCount(), 0u);
 }
 

@@ -1,8 +1,7 @@
 // Debian's Chromium, headless, as a browser a test drives like a person:
-// it shows pages, runs scripts, types into the focused field, clicks and
-// takes screenshots.  It speaks the DevTools protocol over the pipe that
-// --remote-debugging-pipe gives it (file descriptors 3 and 4, messages ended
-// by NUL), so no driver program and no port is needed.
+// it shows pages, runs scripts, types, clicks and takes screenshots.  It
+// speaks the DevTools protocol over the pipe --remote-debugging-pipe gives
+// it (descriptors 3 and 4, messages ended by NUL): no driver, no port.
 #pragma once
 
 #include "pagemaker/PageBuilder.h"
@@ -23,8 +22,6 @@ namespace quibo::test {
 
 class HeadlessChromium : public pagemaker::Browser {
 public:
-    static constexpr const char* PROGRAM = "/usr/bin/chromium";
-
     HeadlessChromium()
     {
         int commands[2];
@@ -36,13 +33,12 @@ public:
         m_pid = fork();
         if (m_pid == 0) {
             // Out of the way first: either end may already be 3 or 4.
-            const int in = fcntl(commands[0], F_DUPFD, 10);
-            const int out = fcntl(answers[1], F_DUPFD, 10);
-            dup2(in, 3);
-            dup2(out, 4);
-            execl(PROGRAM, PROGRAM, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                  "--window-size=800,600", "--remote-debugging-pipe", profile.c_str(), "about:blank", nullptr);
+            dup2(fcntl(commands[0], F_DUPFD, 10), 3);
+            dup2(fcntl(answers[1], F_DUPFD, 10), 4);
+            execl("/usr/bin/chromium", "chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking", "--disable-component-update",
+                  "--disable-sync", "--window-size=800,600", "--remote-debugging-pipe", profile.c_str(),
+                  "about:blank", nullptr);
             _exit(127);
         }
         close(commands[0]);
@@ -54,27 +50,25 @@ public:
     }
     ~HeadlessChromium() override
     {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
         close(m_to);
         close(m_from);
     }
 
-    void navigate(const std::string& url) override { onPage("Page.navigate", {{"url", url}}); }
+    void navigate(const std::string& url) override { command("Page.navigate", {{"url", url}}, m_session); }
     void runScript(const std::string& script) override { evaluate(script); }
 
-    // The value of `expression` in the page (JSON null when it has none).
     nlohmann::json evaluate(const std::string& expression)
     {
-        return onPage("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}})["result"]
-            .value("value", nlohmann::json());
+        const nlohmann::json result =
+            command("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}}, m_session);
+        return result["result"].value("value", nlohmann::json());
     }
-    // Waits up to `millis` for `expression` to be true in the page.
-    bool waitFor(const std::string& expression, int millis = 20000)
+    // Whether `expression` came true within 20 s.
+    bool waitFor(const std::string& expression)
     {
-        for (int waited = 0; waited < millis; waited += 50, usleep(50'000)) {
+        for (int tries = 0; tries < 400; ++tries, usleep(50'000)) {
             if (evaluate("!!(" + expression + ")") == true) {
                 return true;
             }
@@ -84,32 +78,39 @@ public:
     void type(const std::string& selector, const std::string& text)
     {
         evaluate("document.querySelector('" + selector + "').focus()");
-        onPage("Input.insertText", {{"text", text}});
+        command("Input.insertText", {{"text", text}}, m_session);
     }
     // A left click in the middle of the element, as the mouse gives it.
     void click(const std::string& selector)
     {
-        const nlohmann::json centre = evaluate("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector('" +
-                                               selector + "').getBoundingClientRect())");
+        const nlohmann::json at = evaluate("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector('" +
+                                           selector + "').getBoundingClientRect())");
         for (const char* type : {"mousePressed", "mouseReleased"}) {
-            onPage("Input.dispatchMouseEvent",
-                   {{"type", type}, {"x", centre[0]}, {"y", centre[1]}, {"button", "left"}, {"clickCount", 1}});
+            command("Input.dispatchMouseEvent",
+                    {{"type", type}, {"x", at[0]}, {"y", at[1]}, {"button", "left"}, {"clickCount", 1}}, m_session);
         }
     }
     void screenshot(const std::string& file)
     {
-        const std::string data = onPage("Page.captureScreenshot", {{"format", "png"}})["data"];
-        std::ofstream(file, std::ios::binary) << base64Decoded(data);
+        const std::string data = command("Page.captureScreenshot", {{"format", "png"}}, m_session)["data"];
+        static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        std::string png;
+        unsigned bits = 0;
+        int held = 0;
+        for (const char c : data) {
+            if (const std::size_t value = alphabet.find(c); value != std::string::npos) {
+                bits = (bits << 6) | static_cast<unsigned>(value);
+                if ((held += 6) >= 8) {
+                    png += static_cast<char>((bits >> (held -= 8)) & 0xFF);
+                }
+            }
+        }
+        std::ofstream(file, std::ios::binary) << png;
     }
 
 private:
-    nlohmann::json onPage(const std::string& method, nlohmann::json params)
-    {
-        return command(method, std::move(params), m_session);
-    }
-
-    // Sends one command and waits (at most 30 s) for its answer; events
-    // that come first are passed over.
+    // Sends one command and waits (at most 30 s) for its answer, passing
+    // over the events that come first.
     nlohmann::json command(const std::string& method, nlohmann::json params, const std::string& session = "")
     {
         nlohmann::json message = {{"id", ++m_lastId}, {"method", method}, {"params", std::move(params)}};
@@ -121,8 +122,7 @@ private:
             throw std::runtime_error("chromium took no command");
         }
         for (int waited = 0; waited < 30000;) {
-            const std::size_t end = m_buffer.find('\0');
-            if (end != std::string::npos) {
+            if (const std::size_t end = m_buffer.find('\0'); end != std::string::npos) {
                 const nlohmann::json answer = nlohmann::json::parse(m_buffer.substr(0, end));
                 m_buffer.erase(0, end + 1);
                 if (answer.value("id", 0) == m_lastId) {
@@ -139,30 +139,9 @@ private:
             if (got == 0) {
                 break;
             }
-            if (got > 0) {
-                m_buffer.append(block, static_cast<std::size_t>(got));
-            }
+            m_buffer.append(block, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
         }
         throw std::runtime_error(method + ": chromium did not answer");
-    }
-
-    static std::string base64Decoded(const std::string& text)
-    {
-        static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        std::string out;
-        unsigned bits = 0;
-        int count = 0;
-        for (const char c : text) {
-            const std::size_t value = alphabet.find(c);
-            if (value == std::string::npos) {
-                continue;
-            }
-            bits = (bits << 6) | static_cast<unsigned>(value);
-            if ((count += 6) >= 8) {
-                out += static_cast<char>((bits >> (count -= 8)) & 0xFF);
-            }
-        }
-        return out;
     }
 
     TempFolder m_profile{"quibo-chromium"};
