@@ -1,25 +1,13 @@
 #include "Orvane/host/StaticFolder.h"
 
+#include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 
 namespace quibo::orvane {
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // `text` with its %XX escapes decoded; false for a broken escape or a NUL.
 bool percentDecode(std::string_view text, std::string& out)
@@ -28,12 +16,13 @@ bool percentDecode(std::string_view text, std::string& out)
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '%') {
-            const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-            const int low = high < 0 ? -1 : hexValue(text[i + 2]);
-            if (low < 0) {
+            unsigned value = 0;
+            const char* digits = text.data() + i + 1;
+            const char* end = text.data() + std::min(i + 3, text.size());
+            if (std::from_chars(digits, end, value, 16).ptr != digits + 2) {
                 return false;
             }
-            c = static_cast<char>(high * 16 + low);
+            c = static_cast<char>(value);
             i += 2;
         }
         if (c == '\0') {
