@@ -1,79 +1,11 @@
 #include "analysis/DoskCodeUnits.h"
 
-#include <iconv.h>
-
-#include <array>
-#include <memory>
-
 namespace quibo {
 namespace {
 
-// Both directions of code page 932, taken once from the C library's CP932
-// converter (the published Windows mapping, with its preferred codes for the
-// characters that have two).
-struct Cp932Tables {
-    std::array<std::uint16_t, 0x10000> unitOfSjis{};
-    std::array<std::uint16_t, 0x10000> sjisOfUnit{};  // 0: none
-
-    Cp932Tables()
-    {
-        unitOfSjis.fill(NO_UNIT);
-        for (unsigned b = 0; b < 0x80; ++b) unitOfSjis[b] = static_cast<std::uint16_t>(b);
-        for (unsigned b = 0xA1; b <= 0xDF; ++b)
-            unitOfSjis[b] = static_cast<std::uint16_t>(0xFF61 + (b - 0xA1));
-
-        iconv_t toUnits = iconv_open("UCS-2BE", "CP932");
-        iconv_t toSjis = iconv_open("CP932", "UCS-2BE");
-        if (toUnits != reinterpret_cast<iconv_t>(-1)) {
-            for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-                if (lead > 0x9F && lead < 0xE0) continue;
-                for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-                    if (trail == 0x7F) continue;
-                    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                    unsigned char out[4];
-                    char* inp = in;
-                    char* outp = reinterpret_cast<char*>(out);
-                    std::size_t inLeft = 2, outLeft = sizeof out;
-                    iconv(toUnits, nullptr, nullptr, nullptr, nullptr);
-                    if (iconv(toUnits, &inp, &inLeft, &outp, &outLeft) != static_cast<std::size_t>(-1) &&
-                        sizeof out - outLeft == 2)
-                        unitOfSjis[(lead << 8) | trail] = static_cast<std::uint16_t>((out[0] << 8) | out[1]);
-                }
-            }
-            iconv_close(toUnits);
-        }
-        // Units only have a host form in the rows 00-9F and F9-FF.
-        for (unsigned unit = 0; unit < 0x10000; ++unit) {
-            unsigned row = unit >> 8;
-            if (row > 0x9F && row < 0xF9) continue;
-            if (unit < 0x80) {
-                sjisOfUnit[unit] = static_cast<std::uint16_t>(unit);
-                continue;
-            }
-            if (unit >= 0xFF61 && unit <= 0xFF9F) {
-                sjisOfUnit[unit] = static_cast<std::uint16_t>(0xA1 + (unit - 0xFF61));
-                continue;
-            }
-            if (toSjis == reinterpret_cast<iconv_t>(-1)) continue;
-            char in[2] = {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
-            unsigned char out[4];
-            char* inp = in;
-            char* outp = reinterpret_cast<char*>(out);
-            std::size_t inLeft = 2, outLeft = sizeof out;
-            iconv(toSjis, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(toSjis, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1)) continue;
-            std::size_t produced = sizeof out - outLeft;
-            if (produced == 2) sjisOfUnit[unit] = static_cast<std::uint16_t>((out[0] << 8) | out[1]);
-        }
-        if (toSjis != reinterpret_cast<iconv_t>(-1)) iconv_close(toSjis);
-    }
-};
-
-const Cp932Tables& tables()
-{
-    static const auto instance = std::make_unique<Cp932Tables>();
-    return *instance;
-}
+// Both directions of code page 932 (UNIT_OF_SJIS, SJIS_OF_UNIT), generated
+// from the C library's converter when the engine is built.
+#include "Cp932Tables.inc"
 
 // `units` has room for every unit (two bytes per input byte at most).
 void appendUnit(CodeUnits& units, std::size_t& used, std::uint16_t unit)
@@ -114,13 +46,12 @@ bool sjisToEuc(std::uint16_t sjis, unsigned& first, unsigned& second)
 
 }  // namespace
 
-std::uint16_t sjisToUnit(std::uint16_t sjis) { return tables().unitOfSjis[sjis]; }
+std::uint16_t sjisToUnit(std::uint16_t sjis) { return UNIT_OF_SJIS[sjis]; }
 
-std::uint16_t unitToSjis(std::uint16_t unit) { return tables().sjisOfUnit[unit]; }
+std::uint16_t unitToSjis(std::uint16_t unit) { return SJIS_OF_UNIT[unit]; }
 
 CodeUnits toCodeUnits(std::string_view text, int codeType)
 {
-    const auto& table = tables();
     CodeUnits units(text.size() * 2);
     std::size_t used = 0;
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -138,7 +69,7 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
                 ++i;
             } else if (i + 1 < n && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
                        p[i + 1] >= 0x40 && p[i + 1] <= 0xFC) {
-                appendUnit(units, used, table.unitOfSjis[(b << 8) | p[i + 1]]);
+                appendUnit(units, used, UNIT_OF_SJIS[(b << 8) | p[i + 1]]);
                 i += 2;
             } else {
                 appendUnit(units, used, NO_UNIT);
@@ -158,7 +89,7 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
         if (b == 0x8E)
             appendUnit(units, used, static_cast<std::uint16_t>(0xFF00 | ((second - 0x40) & 0xFF)));
         else if (b >= 0xA1 && second >= 0xA1 && b != 0xFF && second != 0xFF)
-            appendUnit(units, used, table.unitOfSjis[eucToSjis(b, second)]);
+            appendUnit(units, used, UNIT_OF_SJIS[eucToSjis(b, second)]);
         else
             appendUnit(units, used, NO_UNIT);
         i += 2;
@@ -169,30 +100,30 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
 
 std::string toText(const std::uint8_t* units, std::size_t byteCount, int codeType)
 {
-    const auto& table = tables();
-    std::string text;
-    text.reserve(byteCount);
+    // No unit takes more than two bytes of host text.
+    std::string text(byteCount, '\0');
+    char* out = text.data();
     for (std::size_t i = 0; i + 1 < byteCount; i += 2) {
         std::uint16_t unit = static_cast<std::uint16_t>((units[i] << 8) | units[i + 1]);
-        std::uint16_t sjis = table.sjisOfUnit[unit];
-        if (sjis == 0 && unit != 0) sjis = table.sjisOfUnit[REPLACEMENT_UNIT];
+        std::uint16_t sjis = SJIS_OF_UNIT[unit];
+        if (sjis == 0 && unit != 0) sjis = SJIS_OF_UNIT[REPLACEMENT_UNIT];
         if (codeType == CODE_TYPE_SJIS) {
-            if (sjis >= 0x100) text.push_back(static_cast<char>(sjis >> 8));
-            text.push_back(static_cast<char>(sjis & 0xFF));
+            if (sjis >= 0x100) *out++ = static_cast<char>(sjis >> 8);
+            *out++ = static_cast<char>(sjis & 0xFF);
             continue;
         }
         if (sjis < 0x100) {
-            if (sjis >= 0xA1 && sjis <= 0xDF) text.push_back(static_cast<char>(0x8E));
-            text.push_back(static_cast<char>(sjis));
+            if (sjis >= 0xA1 && sjis <= 0xDF) *out++ = static_cast<char>(0x8E);
+            *out++ = static_cast<char>(sjis);
             continue;
         }
         unsigned first, second;
-        if (!sjisToEuc(sjis, first, second) &&
-            !sjisToEuc(table.sjisOfUnit[REPLACEMENT_UNIT], first, second))
+        if (!sjisToEuc(sjis, first, second) && !sjisToEuc(SJIS_OF_UNIT[REPLACEMENT_UNIT], first, second))
             continue;
-        text.push_back(static_cast<char>(first));
-        text.push_back(static_cast<char>(second));
+        *out++ = static_cast<char>(first);
+        *out++ = static_cast<char>(second);
     }
+    text.resize(static_cast<std::size_t>(out - text.data()));
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "analysis/DoskDictionary.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -10,6 +11,9 @@ constexpr std::size_t FULL_WIDTH_LIMIT = 1022;
 constexpr std::size_t READING_LIMIT = 128;
 constexpr int POS_CLASS_UNDEFINED = 15;
 constexpr int POS_SUBCLASS_KATAKANA = 2;
+// The reading map's keys lie in the EUC-JP rows A1 to A4 (symbols, Latin
+// letters, hiragana), which an index by row and cell covers.
+constexpr unsigned READING_INDEX_ROWS = 4;
 
 // Full-width forms of ASCII 0x20..0x7E other than digits and letters.
 struct SymbolForm {
@@ -131,6 +135,12 @@ void DoskDictionary::buildReadingMap()
     for (int second = 0xA1; second <= 0xF3; ++second)
         m_readingMap[pair(0xA4, static_cast<unsigned char>(second))] = pair(0xA5, static_cast<unsigned char>(second));
     m_readingMap["＋"] = "プラス";
+    m_readingIndex.assign(READING_INDEX_ROWS * 256, nullptr);
+    for (const auto& [key, reading] : m_readingMap) {
+        const auto row = static_cast<unsigned char>(key[0]);
+        if (key.size() == 2 && row >= 0xA1 && row < 0xA1 + READING_INDEX_ROWS)
+            m_readingIndex[(row - 0xA1) * 256u + static_cast<unsigned char>(key[1])] = &reading;
+    }
 }
 
 void DoskDictionary::cleanText(std::string& text) const
@@ -147,8 +157,9 @@ void DoskDictionary::cleanText(std::string& text) const
             break;
         }
     }
-    std::string out;
-    out.reserve(n - i);
+    // Nothing grows: a blank run becomes one byte, 〓 replaces three.
+    std::string out(n - i, '\0');
+    char* to = out.data();
     bool blank = false;
     while (i < n) {
         const unsigned char b = p[i];
@@ -175,30 +186,40 @@ void DoskDictionary::cleanText(std::string& text) const
             width = 2;
         if (width > n - i) break;
         if (blank) {
-            out.push_back(' ');
+            *to++ = ' ';
             blank = false;
         }
-        if (b == 0x8F)
-            out += "〓";  // no code unit for JIS X 0212 characters
-        else
-            out.append(text, i, width);
+        if (b == 0x8F) {
+            // No code unit for JIS X 0212 characters.
+            constexpr std::string_view GETA = "〓";
+            to = std::copy(GETA.begin(), GETA.end(), to);
+        } else {
+            to = std::copy(text.data() + i, text.data() + i + width, to);
+        }
         i += width;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     text = out.empty() ? std::string() : toFullWidth(out);
 }
 
 std::string DoskDictionary::toFullWidth(const std::string& text) const
 {
-    std::string out;
-    out.reserve(FULL_WIDTH_LIMIT + 2);
+    // Every step writes at most two bytes after the limit check.
+    char buffer[FULL_WIDTH_LIMIT + 3];
+    std::size_t size = 0;
+    auto put = [&buffer, &size](const std::string& form) {
+        buffer[size++] = form[0];
+        buffer[size++] = form[1];
+    };
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
+    const bool indexed = m_fullWidthIndex.size() == 0x200;
     const FullWidthForm* lastKana = nullptr;  // kana written just before
     for (std::size_t i = 0; i < n;) {
-        if (out.size() > FULL_WIDTH_LIMIT) break;
+        if (size > FULL_WIDTH_LIMIT) break;
         const unsigned char b = p[i];
-        if (b >= 0x20 && b <= 0x7E && m_fullWidthIndex.size() == 0x200) {
-            out += m_fullWidthIndex[b]->form;
+        if (b >= 0x20 && b <= 0x7E && indexed) {
+            put(m_fullWidthIndex[b]->form);
             lastKana = nullptr;
             ++i;
             continue;
@@ -209,35 +230,30 @@ std::string DoskDictionary::toFullWidth(const std::string& text) const
             if (code == 0xDE && lastKana && lastKana->hasVoiced) combined = lastKana;
             if (code == 0xDF && lastKana && lastKana->hasSemiVoiced) combined = lastKana;
             if (combined) {
-                out.resize(out.size() - 2);
-                out += code == 0xDE ? combined->voiced : combined->semiVoiced;
+                size -= 2;
+                put(code == 0xDE ? combined->voiced : combined->semiVoiced);
                 lastKana = nullptr;
                 i += 2;
                 continue;
             }
-            const FullWidthForm* found =
-                m_fullWidthIndex.size() == 0x200 ? m_fullWidthIndex[0x100 | code] : nullptr;
+            const FullWidthForm* found = indexed ? m_fullWidthIndex[0x100 | code] : nullptr;
             if (found) {
-                out += found->form;
+                put(found->form);
                 lastKana = found;
             } else {
-                out.append(text, i, 2);
+                buffer[size++] = static_cast<char>(b);
+                buffer[size++] = static_cast<char>(code);
                 lastKana = nullptr;
             }
             i += 2;
             continue;
         }
         lastKana = nullptr;
-        if (b >= 0x80) {
-            std::size_t width = i + 1 < n ? 2 : 1;
-            out.append(text, i, width);
-            i += width;
-        } else {
-            out.push_back(static_cast<char>(b));
-            ++i;
-        }
+        buffer[size++] = static_cast<char>(b);
+        if (b >= 0x80 && i + 1 < n) buffer[size++] = static_cast<char>(p[++i]);
+        ++i;
     }
-    return out;
+    return std::string(buffer, size);
 }
 
 RawWord DoskDictionary::buildRawWord(const std::string& surface, const std::string& baseForm,
@@ -248,26 +264,43 @@ RawWord DoskDictionary::buildRawWord(const std::string& surface, const std::stri
     RawWord word;
     word.surface = surface;
     word.baseForm = baseForm;
-    word.reading = reading.empty() ? surface : reading;
+    word.reading = reading;
     word.posClass = posClass;
     word.posSubclass = posSubclass;
     word.conjugationType = conjugationType;
     word.conjugationForm = conjugationForm;
     word.conjugationFormText = classNameComponent;
-    if (posClass == POS_CLASS_UNDEFINED && posSubclass != POS_SUBCLASS_KATAKANA) {
-        std::string rebuilt;
-        for (std::size_t i = 0; i < word.reading.size(); i += 2) {
-            std::string piece = word.reading.substr(i, 2);
-            auto found = m_readingMap.find(piece);
-            rebuilt += found == m_readingMap.end() ? piece : found->second;
-            if (rebuilt.size() >= READING_LIMIT) {
-                rebuilt.clear();
-                break;
-            }
-        }
-        word.reading = rebuilt;
-    }
+    completeReading(word);
     return word;
+}
+
+void DoskDictionary::completeReading(RawWord& word) const
+{
+    if (word.reading.empty()) word.reading = word.surface;
+    if (word.posClass != POS_CLASS_UNDEFINED || word.posSubclass == POS_SUBCLASS_KATAKANA) return;
+    std::string rebuilt;
+    for (std::size_t i = 0; i < word.reading.size(); i += 2) {
+        const std::size_t width = std::min<std::size_t>(2, word.reading.size() - i);
+        const std::string* found = width == 2 ? readingOf(word.reading[i], word.reading[i + 1]) : nullptr;
+        if (found)
+            rebuilt += *found;
+        else
+            rebuilt.append(word.reading, i, width);
+        if (rebuilt.size() >= READING_LIMIT) {
+            rebuilt.clear();
+            break;
+        }
+    }
+    word.reading = std::move(rebuilt);
+}
+
+const std::string* DoskDictionary::readingOf(char first, char second) const
+{
+    const auto row = static_cast<unsigned char>(first);
+    if (row >= 0xA1 && row < 0xA1 + READING_INDEX_ROWS && !m_readingIndex.empty())
+        return m_readingIndex[(row - 0xA1) * 256u + static_cast<unsigned char>(second)];
+    const auto found = m_readingMap.find(std::string{first, second});
+    return found == m_readingMap.end() ? nullptr : &found->second;
 }
 
 int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
@@ -277,21 +310,27 @@ int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) cons
     std::vector<DoskWord> path;
     m_builder->build(toCodeUnits(text, CODE_TYPE_EUC), path);
     words.clear();
+    words.reserve(path.size());
     const DoskClassTable& classes = m_builder->classTable();
-    for (const DoskWord& word : path) {
-        const std::size_t offset = static_cast<std::size_t>(word.offset);
+    for (const DoskWord& found : path) {
+        const std::size_t offset = static_cast<std::size_t>(found.offset);
         if (offset >= text.size()) break;
-        std::string surface = text.substr(offset, static_cast<std::size_t>(word.length));
-        const int c = word.classId;
-        std::string baseForm, reading;
-        if (word.entry <= 0 || !m_builder->entryBaseForm(word.entry, baseForm)) baseForm = surface;
-        if (word.entry > 0)
-            m_builder->entryReading(word.entry, reading);
-        else
-            m_builder->composeReading(reading, surface, c);
-        words.push_back(buildRawWord(surface, baseForm, reading, classes.attribute(c, 0),
-                                     classes.attribute(c, 1), classes.attribute(c, 2),
-                                     classes.attribute(c, 3), classes.lastNameComponent(c)));
+        // Each field is made where it stays.
+        RawWord& word = words.emplace_back();
+        word.surface.assign(text, offset, static_cast<std::size_t>(found.length));
+        const int c = found.classId;
+        if (found.entry > 0) {
+            if (!m_builder->entryForms(found.entry, word.baseForm, word.reading)) word.baseForm = word.surface;
+        } else {
+            word.baseForm = word.surface;
+            m_builder->composeReading(word.reading, word.surface, c);
+        }
+        word.posClass = classes.attribute(c, 0);
+        word.posSubclass = classes.attribute(c, 1);
+        word.conjugationType = classes.attribute(c, 2);
+        word.conjugationForm = classes.attribute(c, 3);
+        word.conjugationFormText = classes.lastNameComponent(c);
+        completeReading(word);
     }
     return 0;
 }

@@ -84,12 +84,19 @@ public:
 private:
     void buildFullWidthMap();
     void buildReadingMap();
+    // An empty reading becomes the surface; an undefined word's reading is
+    // respelled through the reading map (empty when it grows too long).
+    void completeReading(RawWord& word) const;
+    // The reading map's value for a two-byte character, or null.
+    const std::string* readingOf(char first, char second) const;
 
     std::unique_ptr<LatticeBuilder> m_builder;
     std::string m_path;
     int m_codeType = CODE_TYPE_EUC;
     int m_state = -1;
     std::map<std::string, std::string> m_readingMap;
+    // The map's values by row (A1-A4) and cell of their key; null where none.
+    std::vector<const std::string*> m_readingIndex;
     std::map<int, FullWidthForm> m_fullWidthMap;
     // The map's forms by byte: ASCII at its code, half-width kana at 0x100 +
     // its second byte; null where the map has none.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace quibo {
@@ -26,11 +27,17 @@ public:
     // Enciphers or deciphers 8 bytes in place; byte 0 is the cipher's byte 0
     // (bytes 0-3 the left half).
     void processBlock(std::uint8_t* block) const;
+    // The same over `count` consecutive blocks (ECB).  Blocks are taken 16 at
+    // a time, one byte of each in a lane of a vector, so the rounds run on
+    // all 16 at once.
+    void processBlocks(std::uint8_t* blocks, std::size_t count) const;
 
 private:
-    std::array<std::uint16_t, 8> m_roundKeys{};
-    std::array<std::uint8_t, 8> m_preWhitening{};
-    std::array<std::uint8_t, 8> m_postWhitening{};
+    // Round subkey bytes (high byte first) and the whitening words, the
+    // left half in the high 32 bits, byte 0 highest.
+    std::array<std::uint8_t, 16> m_roundKeyBytes{};
+    std::uint64_t m_preWhitening = 0;
+    std::uint64_t m_postWhitening = 0;
 };
 
 }  // namespace quibo

@@ -108,17 +108,19 @@ void FealFile::decipherChunks()
     m_plainLength = static_cast<int>(n);
 
     const FealCipher cipher(FEAL_PROJECT_KEY, FealCipher::Direction::Decipher);
-    std::uint8_t chunk[CHUNK_BYTES];
     const std::size_t cipherBytes = m_inputSize - 4;
     std::size_t consumed = 0;
     std::size_t written = 0;
     while (consumed < cipherBytes) {
         const std::size_t length = std::min(CHUNK_BYTES, cipherBytes - consumed);
         const std::size_t padded = (length + 7) / 8 * 8;
+        // The chunk is deciphered where its plaintext goes: the output holds
+        // twice the input, so a padded chunk always fits after what is kept.
+        std::uint8_t* chunk = m_output.get() + written;
         std::memcpy(chunk, m_input.get() + 4 + consumed, length);
         std::memset(chunk + length, 0, padded - length);
-        for (std::size_t at = 0; at < padded; at += 8) {
-            cipher.processBlock(chunk + at);
+        cipher.processBlocks(chunk, padded / 8);
+        for (std::size_t block = 0; block < padded / 8; ++block) {
             m_progressCounter += PROGRESS_PER_BLOCK;
             if (m_progressCounter >= m_progressThreshold) {
                 std::fputc('.', stderr);
@@ -126,16 +128,13 @@ void FealFile::decipherChunks()
             }
         }
         consumed += length;
-        // Only plaintext bytes up to N reach the output; the padding of the
-        // last block is dropped.
+        // Only plaintext bytes up to N are kept; the padding of the last
+        // block is dropped.
         const std::int64_t contribution =
             consumed <= static_cast<std::size_t>(n)
                 ? static_cast<std::int64_t>(padded)
                 : n - static_cast<std::int64_t>(consumed) + static_cast<std::int64_t>(padded);
-        if (contribution > 0) {
-            std::memcpy(m_output.get() + written, chunk, static_cast<std::size_t>(contribution));
-            written += static_cast<std::size_t>(contribution);
-        }
+        if (contribution > 0) written += static_cast<std::size_t>(contribution);
     }
     m_output[written] = 0;
 }
@@ -153,6 +152,19 @@ int FealFile::appendTo(std::vector<char>& out) const
     out.clear();
     out.insert(out.end(), m_output.get(), m_output.get() + m_plainLength);
     return 0;
+}
+
+std::unique_ptr<platform::SharedImage> decipheredImage(const std::string& path)
+{
+    return platform::SharedImage::open(path, "feal", [&path](std::vector<std::uint8_t>& image) {
+        FealFile file;
+        if (file.decipherFile(path.c_str()) != 0) return false;
+        if (file.plainLength() > 0) {
+            image.resize(static_cast<std::size_t>(file.plainLength()));
+            file.copyTo(reinterpret_cast<char*>(image.data()));
+        }
+        return true;
+    });
 }
 
 }  // namespace quibo

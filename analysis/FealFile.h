@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "platform/SharedImage.h"
 
 namespace quibo {
 
@@ -46,5 +49,11 @@ private:
     std::uint64_t m_progressCounter = 0;
     std::uint64_t m_progressThreshold = 0;
 };
+
+// The plaintext of the enciphered file at `path`, deciphered once and shared
+// by the processes of this user until the file changes.  Empty for a
+// malformed file; null (after FealFile's "can't open" line) when the file
+// cannot be read.
+std::unique_ptr<platform::SharedImage> decipheredImage(const std::string& path);
 
 }  // namespace quibo

@@ -104,7 +104,7 @@ MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, 
         *meaning = matchMeaning(text, list, {-1});
         list.markHeadClass();
     }
-    list = list.mergeNumerals();
+    list.mergeNumeralsInPlace();
     for (const Morpheme& word : list.words())
         surfaces += word.surfaceRef();
     return list;
@@ -125,10 +125,10 @@ void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
     analyzeRaw(text, raw);
     std::vector<Morpheme>& words = list.words();
     words.reserve(words.size() + raw.size());
-    for (const RawWord& r : raw) {
+    for (RawWord& r : raw) {
         Morpheme& word = words.emplace_back();
-        word.set(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass, r.conjugationType,
-                 r.conjugationForm);
+        word.set(std::move(r.surface), std::move(r.reading), std::move(r.baseForm), r.posClass, r.posSubclass,
+                 r.conjugationType, r.conjugationForm);
     }
 }
 

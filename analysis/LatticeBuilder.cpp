@@ -466,7 +466,7 @@ bool LatticeBuilder::composeReading(std::string& reading, const std::string& sur
                 if (!m_trie.entry(offset, entry)) break;
                 if (entry.classId != classId) continue;
                 std::string piece;
-                entryReading(entry.offset, piece);
+                readingOf(entry, piece);
                 reading += piece;
                 position += static_cast<std::size_t>(match.length);
                 found = true;
@@ -482,21 +482,47 @@ bool LatticeBuilder::entryReading(std::int32_t entryOffset, std::string& reading
 {
     reading.clear();
     DoskEntry entry;
-    const std::uint8_t* codes;
-    std::size_t count;
-    if (!m_trie.entry(entryOffset, entry) || !m_trie.readingCodes(entry.readingOffset, codes, count))
-        return false;
-    for (std::size_t i = 0; i < count; ++i) reading += m_codeText[codes[i]];
-    return true;
+    return m_trie.entry(entryOffset, entry) && readingOf(entry, reading);
 }
 
 bool LatticeBuilder::entryBaseForm(std::int32_t entryOffset, std::string& baseForm) const
 {
     baseForm.clear();
     DoskEntry entry;
+    return m_trie.entry(entryOffset, entry) && baseFormOf(entry, baseForm);
+}
+
+bool LatticeBuilder::entryForms(std::int32_t entryOffset, std::string& baseForm, std::string& reading) const
+{
+    baseForm.clear();
+    reading.clear();
+    DoskEntry entry;
+    if (!m_trie.entry(entryOffset, entry)) return false;
+    readingOf(entry, reading);
+    return baseFormOf(entry, baseForm);
+}
+
+bool LatticeBuilder::readingOf(const DoskEntry& entry, std::string& reading) const
+{
+    const std::uint8_t* codes;
+    std::size_t count;
+    if (!m_trie.readingCodes(entry.readingOffset, codes, count)) return false;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < count; ++i) length += m_codeText[codes[i]].size();
+    reading.resize(length);
+    char* out = reading.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& piece = m_codeText[codes[i]];
+        std::memcpy(out, piece.data(), piece.size());
+        out += piece.size();
+    }
+    return true;
+}
+
+bool LatticeBuilder::baseFormOf(const DoskEntry& entry, std::string& baseForm) const
+{
     CodeUnits key;
-    if (!m_trie.entry(entryOffset, entry) || entry.baseFormNode <= 0) return false;
-    if (!m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
+    if (entry.baseFormNode <= 0 || !m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
     baseForm = toText(key, m_codeType);
     return true;
 }

@@ -78,10 +78,15 @@ public:
     // damaged.
     bool entryReading(std::int32_t entry, std::string& reading) const;
     bool entryBaseForm(std::int32_t entry, std::string& baseForm) const;
+    // Both, from one decoding of the entry: the reading as entryReading
+    // leaves it, and the result of entryBaseForm.
+    bool entryForms(std::int32_t entry, std::string& baseForm, std::string& reading) const;
 
 private:
     bool parse();
     void release();
+    bool readingOf(const DoskEntry& entry, std::string& reading) const;
+    bool baseFormOf(const DoskEntry& entry, std::string& baseForm) const;
     bool search(const CodeUnits& units, std::vector<DoskWord>& words, bool mendDeadEnds) const;
     int connection(int left, int right) const { return m_matrix.cost(left, right); }
 

@@ -156,14 +156,13 @@ Morpheme Morpheme::makeCompound(const std::string& text, const std::vector<Morph
     return compound;
 }
 
-void Morpheme::set(const std::string& surface, const std::string& reading,
-                   const std::string& baseForm, int classId, int subclassId,
-                   int conjugationTypeId, int conjugationFormId)
+void Morpheme::set(std::string surface, std::string reading, std::string baseForm, int classId,
+                   int subclassId, int conjugationTypeId, int conjugationFormId)
 {
-    m_surface = surface;
-    m_reading = reading;
-    m_baseForm = baseForm;
+    m_surface = std::move(surface);
+    m_reading = std::move(reading);
     m_keyForm = baseForm;
+    m_baseForm = std::move(baseForm);
     m_posCode = pos::code(classId, subclassId);
     m_originalPosCode = m_posCode;
     m_conjugation = static_cast<std::int32_t>(static_cast<std::uint32_t>(conjugationTypeId) * 0x10000u +
@@ -269,12 +268,12 @@ int Morpheme::getNominalKind() const
     return 0;
 }
 
-void Morpheme::setSurface(const std::string& surface) { m_surface = surface; }
-void Morpheme::setKeyForm(const std::string& keyForm) { m_keyForm = keyForm; }
-void Morpheme::setBaseForm(const std::string& baseForm) { m_baseForm = baseForm; }
+void Morpheme::setSurface(std::string surface) { m_surface = std::move(surface); }
+void Morpheme::setKeyForm(std::string keyForm) { m_keyForm = std::move(keyForm); }
+void Morpheme::setBaseForm(std::string baseForm) { m_baseForm = std::move(baseForm); }
 void Morpheme::setPosCode(PosCode code) { m_posCode = code; }
 void Morpheme::setOriginalPosCode(PosCode code) { m_originalPosCode = code; }
-void Morpheme::setReading(const std::string& reading) { m_reading = reading; }
+void Morpheme::setReading(std::string reading) { m_reading = std::move(reading); }
 void Morpheme::setKnowledgeObject(KnowledgeObject* object) { m_knowledgeObject = object; }
 
 bool Morpheme::isKnowledgePair(PosCode code) const

@@ -131,9 +131,8 @@ public:
 
     // Fills a word from one analyser result.  Knowledge object, flags, o and
     // m are left as they were.
-    virtual void set(const std::string& surface, const std::string& reading,
-                     const std::string& baseForm, int classId, int subclassId,
-                     int conjugationTypeId, int conjugationFormId);
+    virtual void set(std::string surface, std::string reading, std::string baseForm, int classId,
+                     int subclassId, int conjugationTypeId, int conjugationFormId);
     virtual bool isContentWord() const;
     virtual bool isKnowledgeWord() const;
     virtual bool isNumeral() const;
@@ -152,12 +151,12 @@ public:
     virtual PosCode getOriginalPosCode() const;
     // 1 noun, 2 na-adjective, 0 otherwise (effective POS).
     virtual int getNominalKind() const;
-    virtual void setSurface(const std::string& surface);
-    virtual void setKeyForm(const std::string& keyForm);
-    virtual void setBaseForm(const std::string& baseForm);
+    virtual void setSurface(std::string surface);
+    virtual void setKeyForm(std::string keyForm);
+    virtual void setBaseForm(std::string baseForm);
     virtual void setPosCode(PosCode code);
     virtual void setOriginalPosCode(PosCode code);
-    virtual void setReading(const std::string& reading);
+    virtual void setReading(std::string reading);
     virtual void setKnowledgeObject(KnowledgeObject* object);
     virtual bool isKnowledgePair(PosCode code) const;
     virtual bool isNoun(bool effective) const;

@@ -92,6 +92,8 @@ public:
     // Numeral runs joined and normalised; the analyser applies it to every
     // analysed sentence.
     virtual MorphemeList mergeNumerals() const;
+    // The same, done on this list itself.
+    void mergeNumeralsInPlace();
 
     // --- Phrase readings ---------------------------------------------------
     // The word lists in which runs of this list's words that the semantic

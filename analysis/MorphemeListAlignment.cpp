@@ -469,96 +469,105 @@ bool isRangeSeparator(const Morpheme& word)
     return isListSeparator(word) || word.surfaceRef() == WAVE_DASH;
 }
 
-// Full-width lower-case Latin letters raised to upper case, stepping over
-// the text character by character.
-std::string raiseLatin(const std::string& text)
+// Whether the text holds a full-width lower-case Latin letter (A3E1-A3FA),
+// stepping over it character by character.
+bool hasLowerLatin(const std::string& text)
 {
-    std::string raised = text;
-    for (std::size_t i = 0; i < raised.size();) {
-        const unsigned char lead = static_cast<unsigned char>(raised[i]);
+    for (std::size_t i = 0; i + 1 < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
             ++i;
             continue;
         }
-        if (i + 1 < raised.size() && lead == 0xA3) {
-            const unsigned char trail = static_cast<unsigned char>(raised[i + 1]);
-            if (trail >= 0xE1 && trail <= 0xFA)
-                raised[i + 1] = static_cast<char>(trail - 0x20);
+        const unsigned char trail = static_cast<unsigned char>(text[i + 1]);
+        if (lead == 0xA3 && trail >= 0xE1 && trail <= 0xFA) return true;
+        i += 2;
+    }
+    return false;
+}
+
+// Full-width lower-case Latin letters raised to upper case.
+void raiseLatin(std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (i + 1 < text.size() && lead == 0xA3) {
+            const unsigned char trail = static_cast<unsigned char>(text[i + 1]);
+            if (trail >= 0xE1 && trail <= 0xFA) text[i + 1] = static_cast<char>(trail - 0x20);
         }
         i += 2;
     }
-    return raised;
 }
 
-}  // namespace
-
-MorphemeList MorphemeList::mergeNumerals() const
+// The numeral merge, done on the words in place: a run that becomes one
+// word is moved down over the words it swallowed, and words that stay as
+// they are are not touched.
+void mergeNumeralWords(std::vector<Morpheme>& words)
 {
-    MorphemeList first;
-    first.m_number = m_number;
+    std::size_t kept = 0;
+    auto keep = [&words, &kept](std::size_t i) -> Morpheme& {
+        if (kept != i) words[kept] = std::move(words[i]);
+        return words[kept++];
+    };
     bool metNumeral = false;
-    const std::size_t n = size();
+    const std::size_t n = words.size();
     for (std::size_t i = 0; i < n;) {
-        const Morpheme& word = m_words[i];
-        if (word.isNumeral()) {
+        if (words[i].isNumeral()) {
             metNumeral = true;
-            std::string text = word.surfaceRef();
-            std::string reading = word.readingRef();
+            std::string text = words[i].surfaceRef();
+            std::string reading = words[i].readingRef();
             std::size_t end = i;
-            while (end + 2 < n && m_words[end + 2].isNumeral() && isListSeparator(m_words[end + 1])) {
+            while (end + 2 < n && words[end + 2].isNumeral() && isListSeparator(words[end + 1])) {
                 text += FULLWIDTH_COMMA;
-                text += m_words[end + 2].surfaceRef();
-                reading += m_words[end + 1].readingRef();
-                reading += m_words[end + 2].readingRef();
+                text += words[end + 2].surfaceRef();
+                reading += words[end + 1].readingRef();
+                reading += words[end + 2].readingRef();
                 end += 2;
             }
             const std::string normal = normalizeNumeral(text);
             if (EucString(normal).find(FULLWIDTH_COMMA) < 0) {
-                Morpheme merged = word;
+                Morpheme& merged = keep(i);
                 merged.setSurface(normal);
                 merged.setKeyForm(text);
                 merged.setBaseForm(text);
                 merged.setReading(reading);
-                first.m_words.push_back(std::move(merged));
             } else {
                 for (std::size_t k = i; k <= end; ++k) {
-                    Morpheme copy = m_words[k];
-                    if (copy.isNumeral())
-                        copy.setSurface(normalizeNumeral(copy.surfaceRef()));
-                    first.m_words.push_back(std::move(copy));
+                    Morpheme& word = keep(k);
+                    if (word.isNumeral())
+                        word.setSurface(normalizeNumeral(word.surfaceRef()));
                 }
             }
             i = end + 1;
             continue;
         }
-        Morpheme copy = word;
-        if (copy.surfaceRef() == copy.keyFormRef()) {
-            const std::string raised = raiseLatin(copy.surfaceRef());
-            if (raised != copy.surfaceRef()) {
-                copy.setSurface(raised);
-                copy.setKeyForm(raised);
-                copy.setBaseForm(raised);
-            }
+        Morpheme& word = keep(i++);
+        if (hasLowerLatin(word.surfaceRef()) && word.surfaceRef() == word.keyFormRef()) {
+            std::string raised = word.surfaceRef();
+            raiseLatin(raised);
+            word.setSurface(raised);
+            word.setKeyForm(raised);
+            word.setBaseForm(raised);
         }
-        if ((copy.getPosCode() == pos::UNKNOWN_KATAKANA || copy.getPosCode() == pos::UNKNOWN_ALPHABET) &&
-            copy.surfaceRef().size() > 3) {
-            copy.setPosCode(pos::PROPER_NOUN);
-            copy.setOriginalPosCode(pos::PROPER_NOUN);
+        if ((word.getPosCode() == pos::UNKNOWN_KATAKANA || word.getPosCode() == pos::UNKNOWN_ALPHABET) &&
+            word.surfaceRef().size() > 3) {
+            word.setPosCode(pos::PROPER_NOUN);
+            word.setOriginalPosCode(pos::PROPER_NOUN);
         }
-        first.m_words.push_back(std::move(copy));
-        ++i;
     }
+    words.erase(words.begin() + static_cast<std::ptrdiff_t>(kept), words.end());
     if (!metNumeral)
-        return first;
+        return;
 
     // Lists and ranges of numbers that stayed apart, with their counter.
-    MorphemeList second;
-    second.m_number = first.m_number;
-    const std::vector<Morpheme>& words = first.m_words;
+    kept = 0;
     for (std::size_t i = 0; i < words.size();) {
         if (!words[i].isNumeral()) {
-            second.m_words.push_back(words[i]);
-            ++i;
+            keep(i++);
             continue;
         }
         std::string text = words[i].surfaceRef();
@@ -578,19 +587,30 @@ MorphemeList MorphemeList::mergeNumerals() const
             reading += words[end + 1].readingRef();
             ++end;
         }
-        if (end == i) {
-            second.m_words.push_back(words[i]);
-        } else {
-            Morpheme joined = words[i];
+        Morpheme& joined = keep(i);
+        if (end != i) {
             joined.setSurface(text);
             joined.setKeyForm(text);
             joined.setBaseForm(text);
             joined.setReading(reading);
-            second.m_words.push_back(std::move(joined));
         }
         i = end + 1;
     }
-    return second;
+    words.erase(words.begin() + static_cast<std::ptrdiff_t>(kept), words.end());
+}
+
+}  // namespace
+
+MorphemeList MorphemeList::mergeNumerals() const
+{
+    MorphemeList merged(*this);
+    merged.mergeNumeralsInPlace();
+    return merged;
+}
+
+void MorphemeList::mergeNumeralsInPlace()
+{
+    mergeNumeralWords(m_words);
 }
 
 }  // namespace quibo

@@ -1,5 +1,7 @@
 #include "analysis/NumberSynonymTable.h"
 
+#include "analysis/ConsoleLine.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -47,8 +49,8 @@ short NumberSynonymTable::load(const std::string& path)
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         // The path is written as the file system spells it, unconverted.
-        std::printf("Cannot open %s!\n", path.c_str());
-        std::fflush(stdout);
+        std::fprintf(consoleStream(), "Cannot open %s!\n", path.c_str());
+        std::fflush(consoleStream());
         return -1;
     }
     std::string line;

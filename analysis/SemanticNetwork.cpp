@@ -3,22 +3,16 @@
 #include "analysis/FealFile.h"
 #include "analysis/SemanticNetworkQueries.h"
 
-#include <memory>
 
 namespace quibo {
 
 SemanticNetwork::SemanticNetwork(const char* path)
+    : m_image(decipheredImage(path))
 {
-    FealFile file;
-    file.decipherFile(path);
-    const int length = file.plainLength();
-    std::unique_ptr<char[]> plaintext(new char[length > 0 ? length : 1]);
-    if (length <= 0 || file.copyTo(plaintext.get()) != 0) {
-        // An empty plaintext is reported as the storage format's failure.
-        m_storage = loadSemanticNetworkStorage(plaintext.get(), 0, path);
-    } else {
-        m_storage = loadSemanticNetworkStorage(plaintext.get(), static_cast<std::size_t>(length), path);
-    }
+    // The blocks are read where they lie in the deciphered image; an empty
+    // or missing plaintext is reported as the storage format's failure.
+    const char* plaintext = m_image ? reinterpret_cast<const char*>(m_image->data()) : "";
+    m_storage = loadSemanticNetworkStorageInPlace(plaintext, m_image ? m_image->size() : 0, path);
     if (!m_storage) throw Exception{1};
 }
 

@@ -1,8 +1,13 @@
 // The loaded semantic network: deciphers and loads "pstorage" and owns the
-// storage record; its queries forward to the storage query functions.
+// storage record; its queries forward to the storage query functions.  The
+// record reads its blocks in place from the deciphered image, which the
+// processes of one user share (see `decipheredImage`).
 #pragma once
 
 #include "analysis/SemanticNetworkStorage.h"
+#include "platform/SharedImage.h"
+
+#include <memory>
 
 namespace quibo {
 
@@ -30,7 +35,8 @@ public:
     const SemanticNetworkStorage* storage() const { return m_storage; }
 
 private:
-    SemanticNetworkStorage* m_storage = nullptr;  // owned; freeSemanticNetworkStorage
+    std::unique_ptr<platform::SharedImage> m_image;  // the plaintext the blocks lie in
+    SemanticNetworkStorage* m_storage = nullptr;      // owned; freeSemanticNetworkStorage
 };
 
 }  // namespace quibo

@@ -49,17 +49,26 @@ struct SemanticNetworkStorage {
     unsigned char* blockB;
     std::int32_t wordCount;
     std::int32_t sizeC;
-    unsigned char* blockC;  // one NUL byte beyond size C, so every name ends inside
+    unsigned char* blockC;  // every name entry's name ends inside (or at a NUL just beyond)
     std::int32_t sizeD;
     unsigned char* blockD;
+    // Set when the record owns copies of the blocks; clear when they lie in
+    // the plaintext it was loaded from.
+    unsigned char ownsBlocks;
 };
 
 // The record built from a plaintext, or null (with the "not a
 // semantic-network-storage" line naming `path`) when the plaintext is not a
 // sound network: wrong magic, negative or oversized blocks, or any offset or
 // index outside its block.
+// The blocks are copies, each followed by one NUL byte.
 SemanticNetworkStorage* loadSemanticNetworkStorage(const char* plaintext, std::size_t length,
                                                    const char* path);
+// The same, read in place: the blocks point into `plaintext`, which must
+// outlive the record.  Only when a name would run past block C are they
+// copied after all.
+SemanticNetworkStorage* loadSemanticNetworkStorageInPlace(const char* plaintext, std::size_t length,
+                                                          const char* path);
 void freeSemanticNetworkStorage(SemanticNetworkStorage* storage);
 
 // Field access for the queries; offsets have been checked by the loader.

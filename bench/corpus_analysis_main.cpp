@@ -13,7 +13,8 @@
 //   --timing    print only timing: the start-up time (all four resources)
 //               and the analysis time per sentence, over N rounds of the
 //               file (--repeat, default 100); with --meaning the time
-//               includes the judgement
+//               includes the judgement; the analyser's console lines
+//               then go to standard error
 #include <time.h>
 
 #include <cstdio>
@@ -154,6 +155,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corpus-analysis: cannot read %s\n", options.corpus.c_str());
         return 1;
     }
+    if (options.timing)
+        setConsoleStream(stderr);
     setenv("QUIBO_REGISTRY", options.registry.c_str(), 1);
     const std::string installDirectory = installPath();
     if (installDirectory.empty()) {

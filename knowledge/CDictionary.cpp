@@ -563,9 +563,10 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
 
     char version[KNOWLEDGE_VERSION_SIZE];
     in.read(version, sizeof version);
-    std::vector<std::uint8_t> payload(payloadSize);
+    // Read straight in, not zeroed first: every octet is overwritten.
+    const auto payload = std::make_unique_for_overwrite<std::uint8_t[]>(payloadSize);
     in.seekg(static_cast<std::streamoff>(KNOWLEDGE_HEADER_SIZE), std::ios::beg);
-    in.read(reinterpret_cast<char*>(payload.data()), static_cast<std::streamsize>(payloadSize));
+    in.read(reinterpret_cast<char*>(payload.get()), static_cast<std::streamsize>(payloadSize));
     if (!in || static_cast<std::size_t>(in.gcount()) != payloadSize) {
         std::cerr << "CDictionary::internalizePData (): the file could not be read whole" << std::endl;
         return -1;
@@ -575,7 +576,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
     writeConsoleLine("serialize");
     const std::int64_t started = platform::clock().elapsedMillis();
     try {
-        CdrReader reader(payload, m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
+        CdrReader reader(std::span<const std::uint8_t>(payload.get(), payloadSize), m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
         reader.refuseUnknownNumbers();
         readPayload(reader);
     } catch (const std::exception& error) {

@@ -24,38 +24,12 @@ void CdrReader::readByteOrder()
     m_byteOrder = *m_buffer.take(1);
 }
 
-const std::uint8_t* CdrReader::require(std::size_t n)
-{
-    std::size_t padding = m_buffer.paddingFor(n);
-    return m_buffer.take(padding + n) + padding;
-}
-
-std::uint32_t CdrReader::decode32(const std::uint8_t* octets) const
-{
-    std::uint32_t value = 0;
-    for (int k = 0; k < 4; ++k) {
-        std::uint32_t octet = octets[m_byteOrder != 0 ? k : 3 - k];
-        value |= octet << (8 * k);
-    }
-    return value;
-}
-
 std::int16_t CdrReader::readInt16()
 {
     const std::uint8_t* octets = require(2);
     unsigned low = octets[m_byteOrder != 0 ? 0 : 1];
     unsigned high = octets[m_byteOrder != 0 ? 1 : 0];
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
-}
-
-std::uint32_t CdrReader::readUInt32()
-{
-    return decode32(require(4));
-}
-
-std::int32_t CdrReader::readInt32()
-{
-    return static_cast<std::int32_t>(readUInt32());
 }
 
 std::string CdrReader::readString()

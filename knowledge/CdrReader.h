@@ -19,8 +19,10 @@
 #include "knowledge/ObjectArena.h"
 #include "knowledge/ObjectRefTable.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <span>
@@ -51,16 +53,21 @@ public:
     // big-endian ones.
     void readByteOrder();
 
-    // The next n octets after the alignment padding for n.
-    const std::uint8_t* require(std::size_t n);
+    // The next n octets after the alignment padding for n.  Inline, so that
+    // the padding of a constant size is a mask, not a division.
+    const std::uint8_t* require(std::size_t n)
+    {
+        const std::size_t padding = m_buffer.paddingFor(n);
+        return m_buffer.take(padding + n) + padding;
+    }
 
     std::uint8_t readOctet() { return *require(1); }
     // Any non-zero octet is true.
     bool readBool() { return readOctet() != 0; }
     char readChar() { return static_cast<char>(readOctet()); }
     std::int16_t readInt16();
-    std::int32_t readInt32();
-    std::uint32_t readUInt32();
+    std::int32_t readInt32() { return static_cast<std::int32_t>(readUInt32()); }
+    std::uint32_t readUInt32() { return decode32(require(4)); }
 
     // Aligned uint32 length L, then exactly L octets (any octet values).
     std::string readString();
@@ -178,7 +185,14 @@ private:
         std::function<bool(const ObjectRefTable&, std::int32_t)> settle;
     };
 
-    std::uint32_t decode32(const std::uint8_t* octets) const;
+    std::uint32_t decode32(const std::uint8_t* octets) const
+    {
+        std::uint32_t value;
+        std::memcpy(&value, octets, 4);
+        const bool littleEndianStream = m_byteOrder != 0;
+        if (littleEndianStream != (std::endian::native == std::endian::little)) value = __builtin_bswap32(value);
+        return value;
+    }
 
     // The object a non-zero number names, viewed as T.
     template <class T>

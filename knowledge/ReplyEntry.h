@@ -24,6 +24,8 @@ public:
     ReplyEntry() = default;
     ReplyEntry(const ReplyEntry&) = default;
     ReplyEntry& operator=(const ReplyEntry&) = default;
+    ReplyEntry(ReplyEntry&&) noexcept = default;
+    ReplyEntry& operator=(ReplyEntry&&) noexcept = default;
     virtual ~ReplyEntry() = default;
 
     // The names in set order, joined with ",".

@@ -20,6 +20,8 @@ public:
     ReplyEntryGroup() = default;
     ReplyEntryGroup(const ReplyEntryGroup&) = default;
     ReplyEntryGroup& operator=(const ReplyEntryGroup&) = default;
+    ReplyEntryGroup(ReplyEntryGroup&&) noexcept = default;
+    ReplyEntryGroup& operator=(ReplyEntryGroup&&) noexcept = default;
     virtual ~ReplyEntryGroup() = default;
 
     virtual std::int32_t getTypeId() const { return m_typeId; }

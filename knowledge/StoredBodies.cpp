@@ -351,7 +351,9 @@ CdrTask CdrBody<ReplyEntryGroup>::write(const ReplyEntryGroup& group, CdrWriter&
 CdrTask CdrBody<ReplyEntryGroup>::read(ReplyEntryGroup& group, CdrReader& in)
 {
     group.setTypeId(in.readInt32());
-    for (std::uint32_t k = in.readCount(ENTRY_OCTETS); k > 0; --k) {
+    const std::uint32_t count = in.readCount(ENTRY_OCTETS);
+    group.entries().reserve(group.entries().size() + count);
+    for (std::uint32_t k = count; k > 0; --k) {
         ReplyEntry entry;
         co_await CdrBody<ReplyEntry>::read(entry, in);
         group.entries().push_back(std::move(entry));

@@ -20,8 +20,7 @@ std::optional<std::string> encipherImage(std::string_view plain, std::uint64_t k
     for (int i = 0; i < 4; ++i) image[i] = static_cast<char>(n >> (8 * i));
     std::memcpy(image.data() + 4, plain.data(), plain.size());
     const FealCipher cipher(key, FealCipher::Direction::Encipher);
-    for (std::size_t at = 4; at < image.size(); at += 8)
-        cipher.processBlock(reinterpret_cast<std::uint8_t*>(image.data() + at));
+    cipher.processBlocks(reinterpret_cast<std::uint8_t*>(image.data() + 4), padded / 8);
     return image;
 }
 

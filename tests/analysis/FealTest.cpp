@@ -53,6 +53,21 @@ TEST(FealCipherTest, PublishedTestVector)
     EXPECT_EQ(std::vector<std::uint8_t>(block, block + 8), std::vector<std::uint8_t>(8, 0));
 }
 
+TEST(FealCipherTest, BatchesEqualBlockByBlockInBothDirections)
+{
+    // Whole batches of 16 blocks, with and without a remainder.
+    for (const auto direction : {FealCipher::Direction::Encipher, FealCipher::Direction::Decipher}) {
+        const FealCipher cipher(FEAL_PROJECT_KEY, direction);
+        for (std::size_t count : {15u, 16u, 33u}) {
+            const std::string plain = plainOfLength(8 * count);
+            std::vector<std::uint8_t> batched(plain.begin(), plain.end()), single = batched;
+            cipher.processBlocks(batched.data(), count);
+            for (std::size_t at = 0; at < single.size(); at += 8) cipher.processBlock(single.data() + at);
+            EXPECT_EQ(batched, single) << count;
+        }
+    }
+}
+
 TEST(FealFileTest, RoundTripsThroughTheEncipherTool)
 {
     // Lengths around block and chunk boundaries: 51200 bytes is one chunk.

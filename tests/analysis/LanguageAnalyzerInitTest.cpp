@@ -2,6 +2,7 @@
 // complete one and temporary trees with a resource missing.
 #include "analysis/LanguageAnalyzer.h"
 
+#include "analysis/ConsoleLine.h"
 #include "analysis/InstallPath.h"
 #include "platform/SharedFileMapping.h"
 #include "tests/analysis/DoskTestDictionary.h"
@@ -120,6 +121,24 @@ TEST_F(LanguageAnalyzerInitTest, MissingNumberSynonymsLeaveTheTableEmpty)
     const std::string console = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(console.find("Cannot open " + tree.path(NUMBER_SYNONYMS) + "!"), std::string::npos);
     EXPECT_TRUE(LanguageAnalyzer::instance()->numberSynonyms().entries().empty());
+}
+
+TEST_F(LanguageAnalyzerInitTest, HostCanSendTheConsoleLinesToStandardError)
+{
+    TemporaryInstallTree tree;
+    tree.linkAllFromBuild();
+    tree.remove(NUMBER_SYNONYMS);
+    setConsoleStream(stderr);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int result = LanguageAnalyzer::instance()->init(rcPathIn(tree.root()), true);
+    const std::string output = ::testing::internal::GetCapturedStdout();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    setConsoleStream(nullptr);
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(output, "");
+    EXPECT_NE(errors.find(reinterpret_cast<const char*>(u8"--- 意味目録判定辞書作成終了 ---\n")), std::string::npos);
+    EXPECT_NE(errors.find("Cannot open " + tree.path(NUMBER_SYNONYMS) + "!"), std::string::npos);
 }
 
 TEST_F(LanguageAnalyzerInitTest, MissingNetworkKeepsTheDictionaryLoaded)

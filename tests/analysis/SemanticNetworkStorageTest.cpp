@@ -66,6 +66,33 @@ TEST(SemanticNetworkStorageTest, WellFormedNetworkLoadsWithItsBlocks)
     freeSemanticNetworkStorage(nullptr);
 }
 
+TEST(SemanticNetworkStorageTest, InPlaceLoadCopiesOnlyWhenANameWouldRunPastBlockC)
+{
+    const std::string plain = networkPlaintext(SMALL_NETWORK);
+    SemanticNetworkStorage* s = loadSemanticNetworkStorageInPlace(plain.data(), plain.size(), "t");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->ownsBlocks, 0);
+    EXPECT_EQ(reinterpret_cast<const char*>(s->blockA), plain.data() + 36);
+    EXPECT_EQ(findWord(s, "動物"), 2);
+    freeSemanticNetworkStorage(s);
+
+    // One word "abc" whose name is the last bytes of block C, with no NUL
+    // before block D (whose first byte, the name offset 4, is not NUL).
+    std::string bare(36, '\0');
+    for (auto [at, value] : {std::pair{0, SNET_MAGIC}, {4, 1u}, {20, 5u}, {24, 1u}, {28, 11u}, {32, 28u}})
+        put32(bare, at, value);
+    bare += std::string("xxxx\0\0\0\0abc", 11);
+    std::string record(28, '\0');
+    put32(record, 0, 4);
+    put32(record, 24, 0xFFFFFFFF);
+    bare += record;
+    s = loadSemanticNetworkStorageInPlace(bare.data(), bare.size(), "t");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->ownsBlocks, 1);
+    EXPECT_EQ(findWord(s, "abc"), 0);
+    freeSemanticNetworkStorage(s);
+}
+
 TEST(SemanticNetworkStorageTest, EmptyNetworksLoad)
 {
     std::string header(36, '\0');
