@@ -42,7 +42,7 @@ HttpHost::HttpHost(PackageServer& server) : m_impl(std::make_unique<Impl>(server
     const auto handler = [&server](const httplib::Request& request, httplib::Response& response) {
         const HostResponse answer = server.respond(
             {request.method, request.target, request.get_header_value("Host"),
-             request.get_header_value("X-Orvane-Handle"), request.body});
+             request.get_header_value("X-Orvane-Handle"), request.body, request.get_header_value("Origin")});
         response.status = answer.status;
         response.set_content(answer.body, answer.contentType.c_str());
         response.set_header("Cache-Control", "no-store");

@@ -43,6 +43,11 @@ HostResponse PackageServer::respond(const HostRequest& request)
     if (request.host != "127.0.0.1" + port && request.host != "localhost" + port) {
         return refusal(403, "unknown host");
     }
+    // Another site's page may send requests here too, though it cannot read
+    // the answers: only the served pages' own requests reach a control.
+    if (!request.origin.empty() && request.origin != "http://" + request.host) {
+        return refusal(403, "foreign origin");
+    }
     if (request.body.size() > m_limits.maxBody) {
         return refusal(413, "request too large");
     }

@@ -23,6 +23,7 @@ struct HostRequest {
     std::string host;    // the Host header
     std::string handle;  // the X-Orvane-Handle header
     std::string body;
+    std::string origin = {};  // the Origin header, when the browser sent one
 };
 
 struct HostResponse {

@@ -83,6 +83,7 @@ TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
     struct Case {
         std::string method, target, host, handle, body;
         int status;
+        std::string origin = {};
     };
     const std::vector<Case> cases = {
         {"GET", "/index.html?v=1", HOST, "", "", 200},
@@ -102,6 +103,8 @@ TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
         {"GET", "/missing.html", HOST, "", "", 404},
         {"GET", "/index.html", "rebound.example:8123", "", "", 403},
         {"GET", "/index.html", "127.0.0.1:9", "", "", 403},
+        {"POST", "/orvane/create", HOST, "", "", 403, "http://evil.example"},
+        {"POST", "/orvane/create", HOST, "", "", 200, "http://" + HOST},
         {"POST", "/index.html", HOST, "", "", 405},
         {"GET", "/orvane/create", HOST, "", "", 405},
         {"POST", "/orvane/AboutBox", HOST, handle, "", 404},
@@ -113,7 +116,7 @@ TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
         {"POST", "/orvane/IgetExtensionInfo", HOST, handle, std::string(16 * 1024 + 1, 'a'), 413},
     };
     for (const Case& c : cases) {
-        const HostResponse response = server->respond({c.method, c.target, c.host, c.handle, c.body});
+        const HostResponse response = server->respond({c.method, c.target, c.host, c.handle, c.body, c.origin});
         EXPECT_EQ(response.status, c.status) << c.method << " " << c.target << " " << c.host;
     }
     const HostResponse page = server->respond({"GET", "/start.html", HOST, "", ""});
