@@ -125,9 +125,10 @@ TEST(TopicUnitTest, KindDecidesHitValueAndCoding)
 }
 
 // The turn's input words (the knowledge base's reading of the utterance)
-// against titles of the sample base.  Neither side carries conjugation-form
-// attributes there (titles are compiled without meaning judgement, and the
-// reading's words keep none), so a related predicate pair always has code 1.
+// against titles of the sample base.  Both sides are judged, so their words
+// carry conjugation-form attributes (教える and 行く attribute 1 on both
+// sides here, 開く and 予約 attribute 8); a related pair with the same
+// attributes has relation code 1 (the form-relation table's diagonal).
 class SampleTopicUnitTest : public test::InstalledAnalyzerTest {
 protected:
     TopicTitle* titleOf(const std::string& source) const
@@ -152,16 +153,16 @@ TEST_F(SampleTopicUnitTest, UtterancesAgainstSampleTitles)
         bool sameForms;
         bool samePairForms;
     } cases[] = {
-        // 教える pairs with 教える; the term 営業時間 is read as a sahen noun
-        // in the utterance and has no partner among the title's predicates.
+        // 教える pairs with 教える, same attribute (code 1: correlation 2, a
+        // pair); the term 営業時間 has no related title word (not the same).
         {"営業時間を教えてください", "営業時間を教えて", 2, false, true},
-        // Colloquial 開いてます still gives the title's one predicate 開く.
+        // Colloquial 開いてます gives the title's one predicate 開く, same attribute.
         {"お店は何時まで開いてますか", "何時まで開いていますか", 2, true, true},
-        // Predicates on both sides (予約, 教える), none related.
+        // 予約 and 教える are unrelated: no code (1), no partner, no pair.
         {"パンを予約したいです", "営業時間を教えて", 1, false, false},
-        // No predicate on either side.
+        // No selected word on either side: 2, nothing left over, no pair.
         {"定休日はいつですか", "定休日はいつですか", 2, true, false},
-        // 行く and 教える pair off one to one.
+        // 行く and 教える pair off one to one, each with the same attribute.
         {"駅からの行き方を教えて", "駅から行き方を教えて", 2, true, true},
     };
     for (const auto& c : cases) {

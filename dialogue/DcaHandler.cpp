@@ -1,0 +1,397 @@
+// What the handlers read of the knowledge base, by the names used here:
+//   the candidate's words          the sentence's base word list
+//                                  (AnalyzedSentence::wordList(false))
+//   the sentence's mark byte       MeanEntry::getPolarity of its judgement
+//   a title's mark byte            TopicTitle::getPolarity1
+//   a title's feature word         TopicTitle::getDcaBits
+//   a title's two word lists       TopicTitle::getXWords, getYWords
+//   a title's bound entry          TopicTitle::getOwner (its topic)
+//   the analyser's hit search      Entity::matchTopicTitlesOf of the analyser's
+//                                  dummy entity; the hit value is the search mode
+//   an entity's hit search         Entity::matchTopicTitles, the sentence as
+//                                  the exact text
+//   the sentence's word map        its words bound to entities, in order
+//   a recent key row's object      the entity's title (its name, "＊", "＊");
+//                                  an object without one counts for nothing
+#include "dialogue/DcaHandler.h"
+
+#include "analysis/LanguageAnalyzer.h"
+#include "dialogue/Candidate.h"
+#include "dialogue/ChatSession.h"
+#include "knowledge/AnalyzedSentence.h"
+#include "knowledge/CDictionary.h"
+#include "knowledge/Entity.h"
+#include "knowledge/ParsedText.h"
+#include "knowledge/TopicTitle.h"
+
+#include <set>
+
+namespace quibo {
+
+namespace {
+
+constexpr std::int32_t NO_HIT = TopicUnit::NO_HIT;
+const std::uint64_t VALUE_2000 = 0x2000;
+const std::uint64_t VALUE_4000 = 0x4000;
+const std::uint64_t VALUE_80000 = 0x80000;
+const std::uint64_t VALUE_CHIDIOM = 0x40000000;
+const std::uint64_t VALUE_REARR = 0x20000000;
+const std::uint64_t VALUE_8 = 0x8;
+
+// The language analyser's search of one title's topic for the sentence.
+TopicTitleHits analyserHits(const AnalyzedSentence* sentence, TopicTitle* title, std::int32_t hitValue)
+{
+    LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
+    Entity* dummy = analyzer ? analyzer->dummyEntity() : nullptr;
+    return dummy ? dummy->matchTopicTitlesOf(sentence, title, hitValue) : TopicTitleHits();
+}
+
+Entity* entityOf(KnowledgeObject* object)
+{
+    return dynamic_cast<Entity*>(object);
+}
+
+// The entity's own title: its name with any words after it.
+TopicTitle* ownTitle(const Entity& entity)
+{
+    return entity.findTopicTitle(entity.getTitleText(), "＊", "＊");
+}
+
+// The entities the sentence's words are bound to, each once, in word order.
+std::vector<Entity*> boundEntities(const AnalyzedSentence& sentence)
+{
+    std::vector<Entity*> entities;
+    std::set<const Entity*> seen;
+    for (const Morpheme& word : sentence.words().words()) {
+        Entity* entity = word.isKnowledgeWord() ? entityOf(word.getKnowledgeObject()) : nullptr;
+        if (entity && seen.insert(entity).second)
+            entities.push_back(entity);
+    }
+    return entities;
+}
+
+Entity* firstBoundEntityWithFlag(const AnalyzedSentence& sentence, std::int32_t flag)
+{
+    for (Entity* entity : boundEntities(sentence))
+        if (entity->hasFlag(flag))
+            return entity;
+    return nullptr;
+}
+
+// A kind-1 unit on the own title of the first entity of the flag that the
+// sentence's words name; that entity, or null (nothing appended) when there
+// is none or it has no title of its own.
+const Entity* appendOwnTitleUnit(Candidate* candidate, std::int32_t entityFlag, std::int32_t matchCode)
+{
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    const Entity* entity = sentence ? firstBoundEntityWithFlag(*sentence, entityFlag) : nullptr;
+    TopicTitle* target = entity ? ownTitle(*entity) : nullptr;
+    if (!target)
+        return nullptr;
+    TopicUnit unit;
+    unit.setKind1Target(target);
+    unit.kind() = TopicUnit::KIND_ONE;
+    unit.matchCode() = matchCode;
+    candidate->topicUnits().push_back(unit);
+    return entity;
+}
+
+bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
+{
+    return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
+}
+
+}  // namespace
+
+int DcaHandler::grade(Candidate& candidate, TopicTitle* title, const MorphemeList& words) const
+{
+    const AnalyzedSentence* sentence = candidate.getKnowledge();
+    if (!title)
+        return 1;
+    const MeanEntry* judgement = sentence ? &sentence->judgement() : nullptr;
+    const std::uint64_t match = title->gradeMatch(words, judgement);
+    const auto low = static_cast<std::uint32_t>(match);
+    const auto high = static_cast<std::uint32_t>(match >> 32);
+    const bool blocked = judgement && (judgement->getPolarity() & 0x80) && (title->getPolarity1() & 0x80);
+    const bool clash = (low & 0x80000010) == 0x80000010 || ((low & 0x80) && (high & 0x4)) ||
+                       ((low & 0x100) && (high & 0x8));
+    return !blocked && clash ? 2 : 1;
+}
+
+bool DcaHandler::matchWordLists(MorphemeList a, MorphemeList b) const
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::vector<Morpheme>& as = a.words();
+    std::vector<Morpheme>& bs = b.words();
+    while (!bs.empty()) {
+        const Morpheme& word = bs.back();
+        bool paired = false;
+        for (std::size_t k = as.size(); k-- > 0;) {
+            int distance = 0;
+            if (as[k].getCorrelation(word, false, distance) != 0) {
+                as.erase(as.begin() + static_cast<long>(k));
+                paired = true;
+                break;
+            }
+        }
+        if (!paired)
+            return false;
+        bs.pop_back();
+    }
+    return as.empty();
+}
+
+bool DcaHandler::matchWordSets(const MorphemeList& a, const MorphemeList& b, const MorphemeList& c,
+                               const MorphemeList& d) const
+{
+    return (matchWordLists(a, c) && matchWordLists(b, d)) || (matchWordLists(a, d) && matchWordLists(b, c)) ||
+           (b.empty() && d.empty() && matchWordLists(a, c)) || (b.empty() && c.empty() && matchWordLists(a, d)) ||
+           (a.empty() && c.empty() && matchWordLists(b, d)) || (a.empty() && d.empty() && matchWordLists(b, c));
+}
+
+void DcaHandler::filterTopicUnits(Candidate& candidate) const
+{
+    const AnalyzedSentence* sentence = candidate.getKnowledge();
+    const MorphemeList words = sentence ? sentence->words() : MorphemeList();
+    const MorphemeList xWords = words.selectWords(3, 1, 0);
+    const MorphemeList yWords = words.selectWords(3, 2, 0);
+    std::vector<TopicUnit> survivors;
+    for (const TopicUnit& unit : candidate.topicUnits()) {
+        const TopicTitle* title = unit.getHit().title;
+        if (title && matchWordSets(xWords, yWords, title->getXWords(), title->getYWords()))
+            survivors.push_back(unit);
+    }
+    candidate.topicUnits() = std::move(survivors);
+}
+
+std::vector<TopicUnit> DcaHandler::removeDuplicateUnits(const std::vector<TopicUnit>& units) const
+{
+    if (units.size() < 2)
+        return units;
+    std::vector<TopicUnit> kept;
+    std::set<const Topic*> topics;
+    for (const TopicUnit& unit : units) {
+        const TopicTitle* title = unit.getHit().title;
+        if (topics.insert(title ? title->getOwner() : nullptr).second)
+            kept.push_back(unit);
+    }
+    return kept;
+}
+
+void DcaHandler::resetItems(MorphemeList& words) const
+{
+    for (Morpheme& word : words.words()) {
+        word.setM(0);
+        word.setO(127);
+    }
+}
+
+std::unique_ptr<DcaHandler> makeDcaHandler(std::uint64_t value, ChatSession* conversation)
+{
+    switch (value) {
+    case 0x18: return std::make_unique<DcaHandler18>();
+    case 0x40000000: return std::make_unique<ChidiomHandler>();
+    case 0xFFFFFFFF80000000: return std::make_unique<DcaHandler80000000>();
+    case 0x200: return std::make_unique<DcaHandler200>();
+    case 0x2000: return std::make_unique<DcaHandler2000>(conversation);
+    case 0x4000: return std::make_unique<DcaHandler4000>();
+    case 0x400: return std::make_unique<DcaHandler400>(conversation);
+    case 0x80000: return std::make_unique<DcaHandler80000>(conversation);
+    case 0x100000: return std::make_unique<DcaHandler100000>();
+    case 0x20000000: return std::make_unique<RearrHandler>(conversation);
+    default: return nullptr;
+    }
+}
+
+bool DcaHandler18::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    TopicTitle* focus = candidate ? candidate->getTopicRecord().focus : nullptr;
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    if (!focus || !sentence)
+        return false;
+    const MorphemeList words = sentence->words().removeDuplicates(10, true);
+    const bool featured = candidate->hasFocusFeature(0xC00000) && candidate->hasSentenceFeature(0xC00000) &&
+                          words.size() > 1 && focus->getWords().size() > 1;
+    if (featured && !bothHaveFeature(*candidate, 0x800000) && !bothHaveFeature(*candidate, 0x400000))
+        return false;
+    const TopicTitleHits hits = analyserHits(sentence, focus, candidate->lookupHitValue(VALUE_8));
+    // Sharing a feature ties the pair even when the search finds nothing.
+    if (!featured && (hits.empty() || grade(*candidate, focus, sentence->words()) != 1))
+        return false;
+    candidate->setHitValue(hits.empty() ? NO_HIT : hits.front().level);
+    candidate->grade() = 1;
+    candidate->flagWord() = static_cast<std::int32_t>(VALUE_8);
+    return true;
+}
+
+bool ChidiomHandler::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    if (!candidate)
+        return false;
+    const TopicRecord record = candidate->getTopicRecord();
+    if (!record.source || !record.focus || !record.focus->hasCMark())
+        return false;
+    candidate->flagWord() = static_cast<std::int32_t>(VALUE_CHIDIOM);
+    candidate->grade() = 1;
+    candidate->setHitValue(NO_HIT);
+    return true;
+}
+
+bool DcaHandler80000000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    TopicTitle* focus = candidate ? candidate->getTopicRecord().focus : nullptr;
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    if (!focus || !sentence || sentence->words().empty())
+        return false;
+    if (!bothHaveFeature(*candidate, 0x800000) && !bothHaveFeature(*candidate, 0x400000))
+        return false;
+    candidate->grade() = grade(*candidate, focus, sentence->words());
+    candidate->flagWord() = static_cast<std::int32_t>(0x80000000u);
+    candidate->setHitValue(NO_HIT);
+    return true;
+}
+
+bool DcaHandler200::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    TopicTitle* related = candidate ? candidate->getRelated() : nullptr;
+    if (!related)
+        return false;
+    TopicUnit unit;
+    unit.kind() = TopicUnit::KIND_HIT;
+    unit.setHit(related, NO_HIT);
+    unit.optionWord() = 0x200;
+    unit.computeMatchCode(candidate->getKnowledge(), candidate->ruleFeatureWord());
+    if (unit.matchCode() == match_code::NONE)
+        return false;
+    candidate->topicUnits().push_back(unit);
+    candidate->flagWord() = 0x200;
+    return true;
+}
+
+bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    if (!candidate || !m_conversation || !candidate->getContext() || !candidate->getKnowledge())
+        return false;
+    TopicTitleHits hits =
+        analyserHits(candidate->getKnowledge(), candidate->getContext(), candidate->lookupHitValue(VALUE_2000));
+    if (hits.empty())
+        return false;
+    candidate->addHits(std::move(hits), VALUE_2000, MorphemeList());
+    return true;
+}
+
+bool DcaHandler4000::apply(Candidate* candidate, CDictionary* knowledge)
+{
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    if (!sentence || !knowledge)
+        return false;
+    bool found = false;
+    for (KnowledgeObject* member : knowledge->getEntitySet2()->members()) {
+        Entity* entity = entityOf(member);
+        if (!entity)
+            continue;
+        MorphemeList words = sentence->words();
+        // The entity's name goes after the visitor's words, so that their
+        // order, which the in-order search reads, stays the visitor's own.
+        if (entity->getTitleText() != "補完談話" && entity->getTitle()) {
+            MorphemeList name = entity->getTitle()->morphemes();
+            resetItems(name);
+            words.words().insert(words.words().end(), name.words().begin(), name.words().end());
+        }
+        TopicTitleHits hits = entity->matchTopicTitles(words, sentence, candidate->lookupHitValue(VALUE_4000));
+        if (hits.empty())
+            continue;
+        candidate->addHits(std::move(hits), VALUE_4000, words);
+        found = true;
+    }
+    if (found)
+        candidate->flagWord() = static_cast<std::int32_t>(VALUE_4000);
+    return found;
+}
+
+bool DcaHandler400::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    if (!appendOwnTitleUnit(candidate, 1, match_code::DIRECT))
+        return false;
+    candidate->flagWord() = 0x400;
+    return true;
+}
+
+void DcaHandler80000::search(Candidate& candidate, Entity& entity, const MorphemeList& words, int mode) const
+{
+    const std::int32_t hitValue = candidate.lookupHitValue(mode == 1 ? VALUE_CHIDIOM : VALUE_80000);
+    TopicTitleHits hits = entity.matchTopicTitles(words, candidate.getKnowledge(), hitValue);
+    if (!hits.empty())
+        candidate.addHits(std::move(hits), VALUE_80000, MorphemeList());
+}
+
+bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
+{
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    if (!m_conversation || !sentence)
+        return false;
+    auto searchable = [](const Entity* entity) { return entity && !entity->hasFlag(4) && !entity->hasFlag(1); };
+
+    for (Entity* entity : boundEntities(*sentence))
+        if (searchable(entity))
+            search(*candidate, *entity, sentence->words(), 0);
+    if (!candidate->topicUnits().empty())
+        filterTopicUnits(*candidate);
+    // A pass whose units the filter takes away has found nothing: success
+    // with no unit would lower the dispatcher's limit for nothing.
+    bool found = !candidate->topicUnits().empty();
+    if (!found && knowledge) {
+        const NounClassList classes = sentence->classifyNouns(*knowledge);
+        for (const NounClass& nounClass : classes.items()) {
+            Entity* entity = entityOf(nounClass.classEntity());
+            if (!searchable(entity))
+                continue;
+            search(*candidate, *entity, nounClass.words(), 1);
+            if (!candidate->topicUnits().empty()) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found)
+        return false;
+    candidate->flagWord() = static_cast<std::int32_t>(VALUE_80000);
+    candidate->topicUnits() = removeDuplicateUnits(candidate->topicUnits());
+    return true;
+}
+
+bool DcaHandler100000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    const Entity* entity = appendOwnTitleUnit(candidate, 4, match_code::NONE);
+    if (!entity)
+        return false;
+    candidate->flagWord() = 0x100000;
+    candidate->handlerText() = entity->getTitleText();
+    return true;
+}
+
+bool RearrHandler::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+{
+    const AnalyzedSentence* sentence = candidate ? candidate->getKnowledge() : nullptr;
+    if (!m_conversation || !sentence)
+        return false;
+    const MorphemeList words = sentence->words().uniqueContentWords(1);
+    const std::vector<KeyRow> rows = m_conversation->getReplyState().getRecentKeyRows();
+    TopicTitleHits hits;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        for (KnowledgeObject* object : row->items()) {
+            const Entity* entity = entityOf(object);
+            TopicTitle* title = entity ? ownTitle(*entity) : nullptr;
+            if (title && entity->getTitle() && words.allWordsMatch(entity->getTitle()->morphemes().uniqueContentWords(1)))
+                hits.push_back({title, NO_HIT});
+        }
+        if (hits.size() == 1) {
+            candidate->addHits(std::move(hits), VALUE_REARR, MorphemeList());
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace quibo

@@ -1,0 +1,141 @@
+// The DCA handlers: one class per cohesion method (結束方式) by which a reply
+// candidate may be tied to the input.  A handler searches the knowledge base
+// for topic titles that link the candidate's sentence with the input,
+// records what it found as topic units or in the candidate's topic record,
+// and stamps the candidate's flag word with the value it succeeded with.
+// The dispatcher builds a handler for one value, applies it and drops it.
+//
+// A handler writes to the candidate only on its way to success (the 0x80000
+// handler may leave its hits' flag word behind and still fail).  Titles and
+// entities are borrowed from the loaded knowledge base; the conversation is
+// borrowed too.
+#pragma once
+
+#include "analysis/MorphemeList.h"
+#include "dialogue/TopicUnit.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace quibo {
+
+class CDictionary;
+class Candidate;
+class ChatSession;
+class Entity;
+class TopicTitle;
+
+class DcaHandler {
+public:
+    virtual ~DcaHandler() = default;
+
+    // Ties the candidate to the input by this handler's method; false for a
+    // null candidate and whenever a requirement is missing.
+    virtual bool apply(Candidate* candidate, CDictionary* knowledge) = 0;
+
+    // 2 when the title's grade against the words shows a polarity clash
+    // that the sentence's and the title's marks do not both block; else 1.
+    int grade(Candidate& candidate, TopicTitle* title, const MorphemeList& words) const;
+    // Keeps the units whose hit title's X and Y words pair off with the
+    // candidate's X and Y content words.
+    void filterTopicUnits(Candidate& candidate) const;
+    // a~c and b~d, or crosswise, or one pair matching with the other pair
+    // both empty (x~y: matchWordLists).
+    bool matchWordSets(const MorphemeList& a, const MorphemeList& b, const MorphemeList& c,
+                       const MorphemeList& d) const;
+    // Every word of b, from the last, takes a correlated word of a (from the
+    // last), and no word of a is left over; false when either is empty.
+    bool matchWordLists(MorphemeList a, MorphemeList b) const;
+    // The first unit of each hit title's topic, order kept.
+    std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
+    // Marks and positions cleared, so that the words link to nothing.
+    void resetItems(MorphemeList& words) const;
+};
+
+// The handler of a DCA value (the value as the candidate lists it, so
+// 0x80000000 only sign-extended); null for a value no handler takes.
+std::unique_ptr<DcaHandler> makeDcaHandler(std::uint64_t value, ChatSession* conversation);
+
+// A handler that holds the conversation it ties candidates for.
+class ConversationDcaHandler : public DcaHandler {
+public:
+    explicit ConversationDcaHandler(ChatSession* conversation) : m_conversation(conversation) {}
+
+protected:
+    ChatSession* m_conversation;
+};
+
+// 0x18: the focus title's topic answers the sentence itself.
+class DcaHandler18 : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x40000000: the focus is a "＿Ｃ＿" idiom title.
+class ChidiomHandler : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0xFFFFFFFF80000000: focus title and sentence share a DCA feature.
+class DcaHandler80000000 : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x200: the title of the last reply answers in some form.
+class DcaHandler200 : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x2000: the context title's topic answers the sentence.
+class DcaHandler2000 : public ConversationDcaHandler {
+public:
+    using ConversationDcaHandler::ConversationDcaHandler;
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x4000: the topics of the always-present entities answer the sentence,
+// read as speaking of each of them.
+class DcaHandler4000 : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x400: the sentence names a thing of the domain that has a title of its
+// own (the conversation is not consulted).
+class DcaHandler400 : public ConversationDcaHandler {
+public:
+    using ConversationDcaHandler::ConversationDcaHandler;
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x80000: the topics of the other entities the sentence names, or of the
+// classes its nouns belong to.
+class DcaHandler80000 : public ConversationDcaHandler {
+public:
+    using ConversationDcaHandler::ConversationDcaHandler;
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+
+private:
+    // Adds the entity's hits for the words; mode 1 searches a noun class.
+    void search(Candidate& candidate, Entity& entity, const MorphemeList& words, int mode) const;
+};
+
+// 0x100000: the sentence names a conversation act that has a title.
+class DcaHandler100000 : public DcaHandler {
+public:
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+// 0x20000000: exactly one object the recent replies named, newest first,
+// covers the sentence's words.
+class RearrHandler : public ConversationDcaHandler {
+public:
+    using ConversationDcaHandler::ConversationDcaHandler;
+    bool apply(Candidate* candidate, CDictionary* knowledge) override;
+};
+
+}  // namespace quibo

@@ -1,0 +1,251 @@
+#include "dialogue/DcaHandler.h"
+
+#include "dialogue/Candidate.h"
+#include "dialogue/ChatSession.h"
+#include "knowledge/CDictionary.h"
+#include "knowledge/Entity.h"
+#include "knowledge/Topic.h"
+#include "knowledge/TopicTitle.h"
+#include "tests/support/Words.h"
+#include "tools/KnowledgeCompiler.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quibo {
+namespace {
+
+using test::keyForms;
+using test::makeList;
+using test::makeWord;
+
+// Texts are nouns with head flag X, one per part between "・".
+MorphemeList nouns(const std::string& text, std::string& analysed)
+{
+    analysed = text;
+    MorphemeList words;
+    for (std::size_t from = 0, dot = 0; from < text.size(); from = dot + 2) {
+        dot = std::min(text.find("・", from), text.size());
+        words.push_back(makeWord(text.substr(from, dot - from), pos::COMMON_NOUN, Morpheme::FLAG_X));
+    }
+    return words;
+}
+
+// What a successful handler leaves in the flag word.
+std::uint32_t stamped(std::uint64_t value)
+{
+    return value == 0x18 ? 8 : static_cast<std::uint32_t>(value);
+}
+
+const char* const SOURCE = reinterpret_cast<const char*>(u8R"(
+entity 店 flags=1
+entity 挨拶 flags=4
+entity 全般 flags=2
+entity 天気
+entity 駅 flags=1
+table 表
+group 0 type=0
+entry はい。
+topic 店 table=表 entities=店
+title X_A_A source=店 x=店
+topic 挨拶 entities=挨拶
+title X_A_A source=挨拶 x=挨拶
+topic 全般 entities=全般
+title X_A_N source=時間・全般 x=時間・全般
+topic 天気 entities=天気
+title X_A_N source=天気・晴れ x=天気・晴れ
+topic 駅 entities=駅
+title X_A_A source=駅 x=駅
+)");
+
+// A sentence whose judgement carries the given DCA code bits.
+class FeaturedSentence : public AnalyzedSentence {
+public:
+    FeaturedSentence(const MorphemeList& words, int codeBits) : AnalyzedSentence(words.joinSurfaces(), words)
+    {
+        m_judgement.setCodeBits(codeBits);
+    }
+    const MeanEntry& judgement() const override { return m_judgement; }
+
+private:
+    MeanEntry m_judgement;
+};
+
+class DcaHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override { base->classifyEntities(); }
+    TopicTitle* title(const std::string& source) const
+    {
+        for (const auto& [name, topic] : base->topics())
+            for (TopicTitle* t : topic->titles().titles())
+                if (t->sourceText() == source)
+                    return t;
+        return nullptr;
+    }
+    // The names' words, bound to the entities of those names.
+    Candidate candidateOf(const std::string& text)
+    {
+        std::string analysed;
+        MorphemeList words = nouns(text, analysed);
+        for (Morpheme& word : words.words())
+            word.bindKnowledgeObject(base->findEntity(word.surfaceRef(), false));
+        Candidate candidate;
+        candidate.setKnowledge(std::make_shared<AnalyzedSentence>(text, words));
+        return candidate;
+    }
+
+    std::unique_ptr<CDictionary> base = KnowledgeCompiler(nouns).compile(SOURCE);
+    ChatSession session{"key", "base", base.get()};
+};
+
+TEST_F(DcaHandlerTest, EachHandlerAcceptsWhatItsMethodTiesAndRefusesTheRest)
+{
+    const struct {
+        std::uint64_t value;
+        const char* words;
+        const char* focus;    // or context, or related title, as the method reads
+        bool ok;
+        const char* target;   // the first unit's target; "" for none
+    } cases[] = {
+        {0x400, "店", "", true, "店"},              // a thing with its own title
+        {0x400, "天気", "", false, ""},             // no bit 1
+        {0x100000, "挨拶", "", true, "挨拶"},       // a conversation act
+        {0x100000, "店", "", false, ""},
+        {0x4000, "時間", "", true, "時間・全般"},    // read as speaking of 全般
+        {0x4000, "店", "", false, ""},
+        {0x80000, "天気・晴れ", "", true, "天気・晴れ"},  // the entity named
+        {0x80000, "店", "", false, ""},             // bit 1 keeps 店 out
+        {0x2000, "店", "店", true, "店"},            // the context's topic
+        {0x2000, "店", "", false, ""},
+        {0x18, "店", "店", true, ""},                // the focus's topic
+        {0x18, "天気", "店", false, ""},
+        {0x200, "店", "店", true, "店"},             // the related title answers
+        {0x200, "店", "", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.value) + " " + c.words);
+        Candidate candidate = candidateOf(c.words);
+        TopicRecord record;
+        record.focus = c.value == 0x18 ? title(c.focus) : nullptr;
+        candidate.setTopicRecord(record);
+        candidate.setContext(c.value == 0x2000 ? title(c.focus) : nullptr);
+        candidate.setRelated(c.value == 0x200 ? title(c.focus) : nullptr);
+        const auto handler = makeDcaHandler(c.value, &session);
+        ASSERT_TRUE(handler);
+        EXPECT_EQ(handler->apply(&candidate, base.get()), c.ok);
+        EXPECT_EQ(static_cast<std::uint32_t>(candidate.flagWord()), c.ok ? stamped(c.value) : 0u);
+        const TopicTitle* first = candidate.topicUnits().empty() ? nullptr : candidate.topicUnits()[0].getTarget();
+        EXPECT_EQ(first ? first->sourceText() : "", c.target);
+        EXPECT_FALSE(makeDcaHandler(c.value, &session)->apply(nullptr, base.get()));
+    }
+    EXPECT_EQ(makeDcaHandler(0x80000000, &session), nullptr);  // only sign-extended
+    Candidate named = candidateOf("天気・晴れ");
+    EXPECT_FALSE(DcaHandler80000(nullptr).apply(&named, base.get()));
+}
+
+TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
+{
+    Candidate candidate = candidateOf("時間");
+    ASSERT_TRUE(DcaHandler4000().apply(&candidate, base.get()));
+    EXPECT_EQ(keyForms(candidate.topicUnits().at(0).getWordList()), "時間 全般");
+    EXPECT_EQ(candidate.topicUnits()[0].getWordList().at(1).getO(), 127);
+
+    // The weather title is found, but 雨 pairs with none of its words: no
+    // unit is left, so the search is no success (its hits' stamp stays).
+    Candidate unmatched = candidateOf("天気・晴れ・雨");
+    EXPECT_FALSE(DcaHandler80000(&session).apply(&unmatched, base.get()));
+    EXPECT_EQ(unmatched.flagWord(), 0x80000);
+    EXPECT_TRUE(unmatched.topicUnits().empty());
+
+    Candidate act = candidateOf("挨拶");
+    ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
+    EXPECT_EQ(act.handlerText(), "挨拶");
+}
+
+TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
+{
+    const MorphemeList two = makeList({makeWord("甲", pos::COMMON_NOUN), makeWord("乙", pos::COMMON_NOUN)});
+    const struct {
+        std::uint64_t value;
+        const char* focusName;
+        int focusBits;
+        int sentenceBits;
+        bool withSource;
+        bool ok;
+    } cases[] = {
+        {0x40000000, "＿Ｃ＿", 0, 0, true, false},  // the mark alone is no idiom
+        {0x40000000, "甲＿Ｃ＿", 0, 0, true, true},
+        {0x40000000, "甲＿Ｃ＿", 0, 0, false, false},
+        {0xFFFFFFFF80000000, "甲", 0x800000, 0x400000, true, false},
+        {0xFFFFFFFF80000000, "甲", 0x800000, 0x800000, true, true},
+        // Sharing a feature ties the pair although the search finds nothing.
+        {0x18, "甲", 0x800000, 0x800000, true, true},
+        {0x18, "甲", 0x800000, 0x400000, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.value) + " " + c.focusName);
+        TopicTitle focus(nullptr, nullptr);
+        focus.setSourceText(c.focusName);
+        focus.setWords(two);
+        focus.setDcaBits(c.focusBits);
+        Candidate candidate;
+        candidate.setKnowledge(std::make_shared<FeaturedSentence>(two, c.sentenceBits));
+        TopicRecord record;
+        record.focus = &focus;
+        record.source = c.withSource ? &focus : nullptr;
+        record.hitValue = 3;
+        candidate.setTopicRecord(record);
+        EXPECT_EQ(makeDcaHandler(c.value, &session)->apply(&candidate, base.get()), c.ok);
+        EXPECT_EQ(static_cast<std::uint32_t>(candidate.flagWord()), c.ok ? stamped(c.value) : 0u);
+        EXPECT_EQ(candidate.getTopicRecord().hitValue, c.ok ? 7 : 3);  // no hit, or untouched
+        EXPECT_FALSE(makeDcaHandler(c.value, &session)->apply(nullptr, base.get()));
+    }
+}
+
+TEST_F(DcaHandlerTest, RearrangementNeedsExactlyOneCoveringObjectNewestRowFirst)
+{
+    KnowledgeObject* shop = base->findEntity("店", false);
+    KnowledgeObject* station = base->findEntity("駅", false);
+    KnowledgeObject* act = base->findEntity("挨拶", false);
+    const struct {
+        const char* words;
+        std::vector<std::vector<KnowledgeObject*>> rows;  // oldest first
+        bool ok;
+    } cases[] = {
+        {"店", {{act}, {station, shop}}, true},   // only 店 covers the words
+        // With no content word every object covers; the newest row's two
+        // make the handler fail even though the older row has one.
+        {"", {{act}, {station, shop}}, false},
+        {"", {{act, station}, {shop}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        ChatSession conversation("key", "base", base.get());
+        for (const auto& row : c.rows)
+            conversation.getReplyState().addUtterance("", MorphemeList(), KeyRow(row));
+        Candidate candidate = candidateOf(c.words);
+        EXPECT_EQ(RearrHandler(&conversation).apply(&candidate, base.get()), c.ok);
+        EXPECT_EQ(candidate.topicUnits().size(), c.ok ? 1u : 0u);
+        EXPECT_FALSE(RearrHandler(&conversation).apply(nullptr, base.get()));
+    }
+}
+
+TEST(DcaHandlerWordTest, WordListsPairOffWordForWord)
+{
+    const MorphemeList a = makeList({makeWord("甲", pos::COMMON_NOUN)});
+    const MorphemeList b = makeList({makeWord("乙", pos::COMMON_NOUN)});
+    const MorphemeList ab = makeList({makeWord("甲", pos::COMMON_NOUN), makeWord("乙", pos::COMMON_NOUN)});
+    const MorphemeList none;
+    DcaHandler18 handler;
+    EXPECT_TRUE(handler.matchWordLists(a, a));
+    EXPECT_FALSE(handler.matchWordLists(a, none));
+    EXPECT_FALSE(handler.matchWordLists(ab, a));  // 乙 is left over
+    EXPECT_FALSE(handler.matchWordSets(none, none, none, none));
+    EXPECT_TRUE(handler.matchWordSets(a, none, a, none));
+    EXPECT_TRUE(handler.matchWordSets(a, b, b, a));  // crosswise
+    EXPECT_FALSE(handler.matchWordSets(a, b, a, none));
+}
+
+}  // namespace
+}  // namespace quibo
