@@ -4,6 +4,7 @@
 
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
+#include "tests/support/SampleGreetings.h"
 #include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
@@ -67,11 +68,7 @@ TEST_F(HttpHostTest, RefusedRequestsGetTheirStatusAndTheHostKeepsServing)
 
 TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
 {
-    const std::vector<std::string> greetings = {
-        utf8(u8"いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。"),
-        utf8(u8"こんにちは！&[名前]さん、今日は何をお探しですか？"),
-        utf8(u8"ようこそ。営業時間、場所、パンの値段などをご案内できます。"),
-    };
+    const std::vector<std::string> greetings = test::sampleGreetings();
     const std::string knowledge = "http://127.0.0.1:" + std::to_string(m_port) + "/sample.pdata";
     std::vector<std::string> failures(20);
     std::vector<std::thread> pages;

@@ -6,6 +6,7 @@
 #include "Orvane/ChatBridgeDialog.h"
 #include "dialogue/SessionLog.h"
 #include "tests/support/ControlShell.h"
+#include "tests/support/SampleGreetings.h"
 #include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
@@ -67,8 +68,7 @@ TEST_F(PackageServerTest, APageDrivesAControlOfItsOwn)
         EXPECT_EQ(call(*server, first, "Iinitialize", url).body, "0") << url;
     }
     EXPECT_EQ(call(*server, first, "Iinitialize", "http://" + HOST + "/sample.pdata").body, "1");
-    EXPECT_EQ(call(*server, first, "IgetReplyInfo").body,
-              utf8(u8"いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。"));
+    EXPECT_EQ(call(*server, first, "IgetReplyInfo").body, test::sampleGreetings().at(0));
     EXPECT_EQ(call(*server, first, "IfreeReplyBstr").status, 200);
     EXPECT_EQ(call(*server, first, "IgetErrorMessage").body, "");
     EXPECT_EQ(call(*server, first, "release").status, 200);

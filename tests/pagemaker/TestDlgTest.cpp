@@ -5,6 +5,7 @@
 #include "tests/support/HeadlessChromium.h"
 #include "tests/support/InstallTree.h"
 #include "tests/support/PellmintTree.h"
+#include "tests/support/SampleGreetings.h"
 #include "tests/support/ScriptedFront.h"
 
 #include <gtest/gtest.h>
@@ -99,11 +100,7 @@ TEST(TestDlgTest, TheTestWindowChatsThroughTheHostItStartsForTheWorkFolder)
     dlg.test();
     EXPECT_TRUE(front.shown.empty());
     EXPECT_EQ(front.question, "営業時間を教えて");
-    const std::vector<std::string> greetings = {
-        "いらっしゃいませ、こむぎ堂の案内係です。パンのことなら何でも聞いてください。",
-        "こんにちは！&[名前]さん、今日は何をお探しですか？",
-        "ようこそ。営業時間、場所、パンの値段などをご案内できます。",
-    };
+    const std::vector<std::string> greetings = test::sampleGreetings();
     EXPECT_NE(std::find(greetings.begin(), greetings.end(), front.greeting), greetings.end()) << front.greeting;
 }
 
