@@ -22,6 +22,7 @@ namespace quibo::pagemaker {
 class Browser {
 public:
     virtual ~Browser() = default;
+    // A file path, or an http:// address.
     virtual void navigate(const std::string& path) = 0;
     // Runs `script` in the page shown.
     virtual void runScript(const std::string& script) = 0;

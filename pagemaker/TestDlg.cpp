@@ -9,6 +9,13 @@ void TestDlg::setStartPage(const std::string& path)
     }
 }
 
+void TestDlg::open(Browser& browser, PackageHost& host) const
+{
+    const std::size_t slash = m_startPage.rfind('/');
+    const std::string root = slash == std::string::npos ? std::string() : host.start(m_startPage.substr(0, slash));
+    browser.navigate(root.empty() ? m_startPage : root + m_startPage.substr(slash + 1));
+}
+
 bool TestDlg::keyDown(Key key, Browser& browser)
 {
     switch (key) {

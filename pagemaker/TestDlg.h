@@ -4,6 +4,7 @@
 #pragma once
 
 #include "pagemaker/DialogFront.h"
+#include "pagemaker/HostProcess.h"
 #include "pagemaker/PageBuilder.h"
 
 #include <string>
@@ -19,7 +20,11 @@ public:
     void setStartPage(const std::string& path);
     const std::string& startPage() const { return m_startPage; }
 
-    void open(Browser& browser) const { browser.navigate(m_startPage); }
+    // Shows the start page as `host` serves its folder; without a host, the
+    // file itself (whose page then finds no control).
+    void open(Browser& browser, PackageHost& host) const;
+    // The window closed: its host goes with it.
+    static void close(PackageHost& host) { host.stop(); }
 
     // True when the key or button is swallowed (the page never sees it).
     bool keyDown(Key key, Browser& browser);

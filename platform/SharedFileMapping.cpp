@@ -19,16 +19,19 @@ struct Region {
 
 // The process-wide name table.  The engine is single-threaded, but tests and
 // benchmarks may open analysers from several threads; the lock is cheap.
+// Both are never destroyed: a host that exits without closing its
+// conversations destroys the engine's own statics (which still hold
+// mappings) in an order nobody controls, and they must find the table alive.
 std::mutex& tableLock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 
 std::map<std::string, Region>& table()
 {
-    static std::map<std::string, Region> regions;
-    return regions;
+    static auto* regions = new std::map<std::string, Region>;
+    return *regions;
 }
 
 // Maps the whole file read-only; the descriptor is not needed once mapped.

@@ -1,6 +1,7 @@
 #include "Orvane/host/OrvaneHost.h"
 
 #include "Orvane/OrvaneControl.h"
+#include "Orvane/host/HttpHost.h"
 #include "platform/Bstr.h"
 #include "platform/IconvText.h"
 #include "platform/InProcessServer.h"
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace quibo::orvane {
@@ -79,7 +82,8 @@ std::optional<HostOptions> parseHostArguments(const std::vector<std::string>& ar
     HostOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const bool valued = argument == "--knowledge" || argument == "--extension";
+        const bool valued = argument == "--knowledge" || argument == "--extension" || argument == "--serve" ||
+                            argument == "--port";
         if (valued && i + 1 == arguments.size()) {
             error = argument + " needs a value";
             return std::nullopt;
@@ -90,6 +94,16 @@ std::optional<HostOptions> parseHostArguments(const std::vector<std::string>& ar
             options.knowledge = arguments[++i];
         } else if (argument == "--extension") {
             options.extensionNames.push_back(arguments[++i]);
+        } else if (argument == "--serve") {
+            options.serveFolder = arguments[++i];
+        } else if (argument == "--port") {
+            const std::string& port = arguments[++i];
+            if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(port) > 65535) {
+                error = "--port needs a number from 0 to 65535";
+                return std::nullopt;
+            }
+            options.port = std::stoi(port);
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return std::nullopt;
@@ -99,6 +113,10 @@ std::optional<HostOptions> parseHostArguments(const std::vector<std::string>& ar
             error = "one questions file only";
             return std::nullopt;
         }
+    }
+    if (!options.serveFolder.empty() && !options.questionsFile.empty()) {
+        error = "--serve takes no questions file";
+        return std::nullopt;
     }
     return options;
 }
@@ -156,6 +174,41 @@ int runHost(const HostOptions& options, std::istream& questions, std::ostream& o
         }
         out << std::flush;
     }
+    return 0;
+}
+
+int serveFolder(const HostOptions& options, std::ostream& out, std::ostream& err)
+{
+    // SIGINT and SIGTERM end the host through sigwait below; they are
+    // blocked before any thread starts, so that every thread inherits that.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    // A browser that drops a connection must not end the host.
+    signal(SIGPIPE, SIG_IGN);
+
+    std::string error;
+    const std::unique_ptr<platform::InProcessServer> library = platform::InProcessServer::load(ORVANE_PROGID, error);
+    if (!library) {
+        err << "orvane-host: " << error << "\n";
+        return 1;
+    }
+    PackageServer server(options.serveFolder, *static_cast<const OrvaneClassObject*>(library->classObject()));
+    if (server.folder().root().empty()) {
+        err << "orvane-host: " << options.serveFolder << " is no folder\n";
+        return 1;
+    }
+    HttpHost http(server);
+    const int port = http.start(options.port);
+    if (port < 0) {
+        err << "orvane-host: cannot listen on 127.0.0.1:" << options.port << "\n";
+        return 1;
+    }
+    out << "http://127.0.0.1:" << port << "/" << std::endl;
+    int received = 0;
+    sigwait(&endSignals, &received);
     return 0;
 }
 

@@ -21,6 +21,10 @@ struct HostOptions {
     std::string questionsFile;
     // Extension values to show after each reply (not in plain mode).
     std::vector<std::string> extensionNames;
+    // --serve: the chat package folder to serve to a browser, and the port
+    // on 127.0.0.1 (0: any free one).
+    std::string serveFolder;
+    int port = 0;
 };
 
 // The options of `arguments` (without the program name); nothing, with the
@@ -33,6 +37,11 @@ std::string defaultKnowledgeFile();
 // Converses over `questions`: 0, or 1 when the control cannot be created or
 // initialised (the reason on `err`).
 int runHost(const HostOptions& options, std::istream& questions, std::ostream& out, std::ostream& err);
+
+// Serves options.serveFolder and the control to browsers on 127.0.0.1
+// until SIGINT or SIGTERM: writes the address ("http://127.0.0.1:N/") as
+// one line on `out` once it listens.  0, or 1 with the reason on `err`.
+int serveFolder(const HostOptions& options, std::ostream& out, std::ostream& err);
 
 // Loads the library and calls its DllRegisterServer (or, with
 // `unregister`, DllUnregisterServer): 0, or 1 with the reason on `err`.

@@ -1,4 +1,5 @@
 // orvane-host [--plain] [--knowledge FILE-OR-URL] [--extension NAME]... [QUESTIONS-FILE]
+// orvane-host --serve FOLDER [--port N]
 #include "Orvane/host/OrvaneHost.h"
 
 #include <ext/stdio_filebuf.h>
@@ -13,7 +14,8 @@ int main(int argc, char** argv)
     if (!options) {
         std::cerr << "orvane-host: " << error << "\n"
                   << "usage: orvane-host [--plain] [--knowledge FILE-OR-URL] [--extension NAME]... "
-                     "[QUESTIONS-FILE]\n";
+                     "[QUESTIONS-FILE]\n"
+                     "       orvane-host --serve FOLDER [--port N]\n";
         return 2;
     }
     std::ifstream file;
@@ -25,8 +27,10 @@ int main(int argc, char** argv)
         }
     }
     std::istream& questions = options->questionsFile.empty() ? std::cin : file;
-    // Standard output carries the conversation alone: whatever else the
-    // engine writes there goes to standard error instead.
+    const bool serving = !options->serveFolder.empty();
+    // Standard output carries the conversation alone (or a serving host's
+    // address): whatever else the engine writes there goes to standard
+    // error instead.
     std::cout.flush();
     const int replies = dup(STDOUT_FILENO);
     if (replies < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
@@ -35,5 +39,6 @@ int main(int argc, char** argv)
     }
     __gnu_cxx::stdio_filebuf<char> buffer(replies, std::ios::out);
     std::ostream out(&buffer);
-    return quibo::orvane::runHost(*options, questions, out, std::cerr);
+    return serving ? quibo::orvane::serveFolder(*options, out, std::cerr)
+                   : quibo::orvane::runHost(*options, questions, out, std::cerr);
 }

@@ -255,9 +255,11 @@ void runTestWindow(GtkWindow* parent, TestDlg& model)
                      state.loop);
 
     gtk_widget_show_all(window);
-    model.open(browser);
+    HostProcess host(defaultHostProgram());
+    model.open(browser, host);
     g_main_loop_run(state.loop);
     g_main_loop_unref(state.loop);
+    TestDlg::close(host);
 }
 
 }  // namespace quibo::pagemaker

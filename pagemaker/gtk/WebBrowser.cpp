@@ -12,6 +12,10 @@ WebBrowser::WebBrowser() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new()))
 
 void WebBrowser::navigate(const std::string& path)
 {
+    if (path.rfind("http://", 0) == 0) {
+        webkit_web_view_load_uri(m_view, path.c_str());
+        return;
+    }
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
     if (uri != nullptr) {
         webkit_web_view_load_uri(m_view, uri);

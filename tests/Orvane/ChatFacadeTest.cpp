@@ -18,6 +18,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -130,6 +132,19 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
     EXPECT_FALSE(LanguageAnalyzer::isInitialized());
     EXPECT_TRUE(SessionLogRegistry::instance().empty());
+}
+
+// A host may end without closing its conversation: the service, the
+// analyser and its dictionary mapping are then torn down by the exit alone.
+TEST_F(ChatFacadeTest, AHostThatExitsWithoutClosingEndsCleanly)
+{
+    test::BuildInstallTree tree;
+    EXPECT_EXIT(
+        {
+            chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1);
+            std::exit(LanguageAnalyzer::isInitialized() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)

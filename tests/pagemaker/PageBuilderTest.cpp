@@ -85,7 +85,7 @@ TEST_F(PageBuilderTest, PreparesTheChosenTemplateWithoutThumbnailCaches)
     ASSERT_TRUE(folderEntries(tree.workFolder(), names));
     EXPECT_EQ(names, (std::vector<std::string>{"index.html", "mp3player.swf", "quibo"}));
     ASSERT_TRUE(folderEntries(tree.workFolder() + "/quibo", names));
-    EXPECT_EQ(names, (std::vector<std::string>{"lib_chat.js", "lib_chats.js", "page.js"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"lib_chat.js", "lib_chats.js", "orvane_host.js", "page.js"}));
 
     ASSERT_TRUE(builder.switchScripts(true));
     EXPECT_EQ(TempFolder::readFile(tree.workFolder() + "/quibo/lib_chat.js"),
@@ -166,10 +166,10 @@ TEST_F(PageBuilderTest, ListFileLeavesOutKnowledgeFilesAndThePackageUnpacksWithT
     ASSERT_TRUE(builder.makeArchive(package, true));
     EXPECT_EQ(std::filesystem::current_path(), tree.workFolder());
     const std::string listed =
-        "a/b/deep.txt\ndata.PDATA\nindex.html\nquibo/lib_chat.js\nquibo/lib_chats.js\nquibo/page.js\n";
+        "a/b/deep.txt\ndata.PDATA\nindex.html\nquibo/lib_chat.js\nquibo/lib_chats.js\nquibo/orvane_host.js\nquibo/page.js\n";
     EXPECT_EQ(tree.root().read("work/quibo_tgz.in"),
               "--\r\n\"a/b/deep.txt\"\r\n\"data.PDATA\"\r\n\"index.html\"\r\n\"quibo/lib_chat.js\"\r\n"
-              "\"quibo/lib_chats.js\"\r\n\"quibo/page.js\"\r\n");
+              "\"quibo/lib_chats.js\"\r\n\"quibo/orvane_host.js\"\r\n\"quibo/page.js\"\r\n");
     EXPECT_EQ(commandOutput("tar -tzf '" + package + "' | sort"), listed);
 
     // Local mode packs the knowledge file too.

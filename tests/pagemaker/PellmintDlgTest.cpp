@@ -137,7 +137,7 @@ TEST_F(PellmintDlgTest, MakeWritesALocalPackageBesideTheResourceAndAsksBeforeOve
     dlg.make();
     const std::string package = tree.root().path("res/sample.tgz");
     EXPECT_EQ(front.shown, std::vector<std::string>{MADE});
-    EXPECT_EQ(packageListing(package), "index.html\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\nsample.pdata\n");
+    EXPECT_EQ(packageListing(package), "index.html\nquibo/custom.js\nquibo/lib_chat.js\nquibo/orvane_host.js\nquibo/page.js\nsample.pdata\n");
 
     test::TempFolder unpacked;
     ASSERT_EQ(std::system(("tar -xzf '" + package + "' -C '" + unpacked.path() + "'").c_str()), 0);
@@ -165,7 +165,7 @@ TEST_F(PellmintDlgTest, ServerPackagesCarryTheServerScriptAndNoKnowledgeFile)
     dlg.make();
     EXPECT_EQ(front.shown, std::vector<std::string>{MADE});
     EXPECT_EQ(packageListing(tree.root().path("res/sample.tgz")),
-              "index.html\nmp3player.swf\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\n");
+              "index.html\nmp3player.swf\nquibo/custom.js\nquibo/lib_chat.js\nquibo/orvane_host.js\nquibo/page.js\n");
     EXPECT_NE(customJs().find("quibo_chat_name = \"bakery\" ;\n"), std::string::npos);
 
     // A test always builds the local variant, after a note on what it is.
@@ -194,7 +194,7 @@ TEST_F(PellmintDlgTest, AKnowledgeFileWithAForbiddenNameIsRenamedOnlyForAPackage
     dlg.make();
     EXPECT_EQ(front.shown, (std::vector<std::string>{"[pdata 知識 -> quibo]", MADE}));
     EXPECT_EQ(packageListing(tree.root().path("res/mychat.tgz")),
-              "index.html\nmychat.pdata\nquibo/custom.js\nquibo/lib_chat.js\nquibo/page.js\n");
+              "index.html\nmychat.pdata\nquibo/custom.js\nquibo/lib_chat.js\nquibo/orvane_host.js\nquibo/page.js\n");
 
     front.shown.clear();
     dlg.test();

@@ -35,7 +35,7 @@ check "the screenshot shows the thumbnail" grep -qx "thumbnail pixels seen" "$wo
 check "Make reported success" grep -qx "message パッケージを作成しました。" "$work/report"
 listing=$(tar -tzf "$work/res/sample.tgz" 2>/dev/null | sort | tr '\n' ' ')
 check "the package beside sample.res unpacks to the local standard package ($listing)" \
-  test "$listing" = "index.html quibo/custom.js quibo/lib_chat.js quibo/page.js sample.pdata "
+  test "$listing" = "index.html quibo/custom.js quibo/lib_chat.js quibo/orvane_host.js quibo/page.js sample.pdata "
 check "the work area was removed" test -z "$(ls -A "$work/tmp")"
 check "GTK reported no misuse" bash -c "! grep -E 'CRITICAL|-WARNING' '$work/log'"
 [ -s "$work/shot.png" ] && cp "$work/shot.png" "$screenshot"

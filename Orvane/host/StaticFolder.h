@@ -1,0 +1,35 @@
+// The files of one package folder as orvane-host serves them to a browser.
+// A request target names a regular file inside the folder or nothing: the
+// path is decoded once, and ".." segments, escapes that do not decode, NUL
+// bytes and symbolic links that lead out of the folder are refused; a
+// folder is never listed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quibo::orvane {
+
+class StaticFolder {
+public:
+    enum class Outcome { Found, NotFound, Forbidden, BadRequest };
+    struct Lookup {
+        Outcome outcome;
+        std::string file;  // the absolute path, when found
+    };
+
+    // `folder` is resolved once, with its symbolic links; root() is empty
+    // when it is no folder.
+    explicit StaticFolder(const std::string& folder);
+    const std::string& root() const { return m_root; }
+
+    // The file named by `target`, the path of a request line ("/a/b.html?x").
+    Lookup find(std::string_view target) const;
+
+    static std::string contentType(const std::string& file);
+
+private:
+    std::string m_root;
+};
+
+}  // namespace quibo::orvane

@@ -1,0 +1,105 @@
+// orvane-host --serve over real HTTP on 127.0.0.1: refused requests get
+// their status and leave the host serving, and twenty pages chat at once.
+#include "Orvane/host/HttpHost.h"
+
+#include "tests/support/InstallTree.h"
+#include "tests/support/KnowledgeSamples.h"
+#include "tests/support/SampleGreetings.h"
+#include "tests/support/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+
+namespace quibo::orvane {
+namespace {
+
+using test::utf8;
+
+class HttpHostTest : public testing::Test {
+protected:
+    HttpHostTest()
+    {
+        m_package.write("index.html", "<p>chat</p>");
+        std::filesystem::copy_file(test::sampleKnowledgePath(), m_package.path("sample.pdata"));
+        const OrvaneClassObject* api = nullptr;
+        DllGetClassObject(ORVANE_CLSID, &api);
+        m_server = std::make_unique<PackageServer>(m_package.path(), *api);
+        m_http = std::make_unique<HttpHost>(*m_server);
+        m_port = m_http->start(0);
+    }
+
+    // A client that sends paths as they are written.
+    httplib::Client client() const
+    {
+        httplib::Client c("127.0.0.1", m_port);
+        c.set_url_encode(false);
+        return c;
+    }
+    static int status(const httplib::Result& result) { return result ? result->status : -1; }
+
+    test::BuildInstallTree m_tree;
+    test::WorkingDirectory m_folder{std::filesystem::current_path().string()};
+    test::TempFolder m_package{"quibo-package"};
+    std::unique_ptr<PackageServer> m_server;
+    std::unique_ptr<HttpHost> m_http;
+    int m_port = -1;
+};
+
+TEST_F(HttpHostTest, RefusedRequestsGetTheirStatusAndTheHostKeepsServing)
+{
+    ASSERT_GT(m_port, 0);
+    httplib::Client c = client();
+    EXPECT_EQ(status(c.Get("/../../etc/passwd")), 403);
+    EXPECT_EQ(status(c.Get("/%2e%2e/%2e%2e/etc/passwd")), 403);
+    EXPECT_EQ(status(c.Post("/orvane/IsetUserQuestion", {{"X-Orvane-Handle", "h"}}, std::string(17 * 1024, 'a'),
+                            "text/plain")),
+              413);
+    EXPECT_EQ(status(c.Post("/orvane/IgetReplyInfo", {{"X-Orvane-Handle", std::string(32, '0')}}, "", "text/plain")),
+              404);
+    const httplib::Result page = c.Get("/index.html");
+    ASSERT_EQ(status(page), 200);
+    EXPECT_EQ(page->body, "<p>chat</p>");
+}
+
+TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
+{
+    const std::vector<std::string> greetings = test::sampleGreetings();
+    const std::string knowledge = "http://127.0.0.1:" + std::to_string(m_port) + "/sample.pdata";
+    std::vector<std::string> failures(20);
+    std::vector<std::thread> pages;
+    for (std::string& failure : failures) {
+        pages.emplace_back([&] {
+            httplib::Client c = client();
+            std::string handle;
+            const auto call = [&](const std::string& method, const std::string& body = "") {
+                const httplib::Result result = c.Post("/orvane/" + method, {{"X-Orvane-Handle", handle}}, body,
+                                                      "text/plain; charset=UTF-8");
+                failure += status(result) == 200 ? "" : method + " " + std::to_string(status(result)) + "; ";
+                return result ? result->body : std::string();
+            };
+            handle = call("create");
+            failure += call("Iinitialize", knowledge) == "1" ? "" : "not started; ";
+            const std::string greeting = call("IgetReplyInfo");
+            failure += std::count(greetings.begin(), greetings.end(), greeting) ? "" : "greeting " + greeting;
+            for (int turn = 0; turn < 3; ++turn) {
+                call("IfreeReplyBstr");
+                call("IsetUserQuestion", utf8(u8"営業時間を教えて"));
+                call("IgetReplyInfo");
+            }
+            call("release");
+        });
+    }
+    for (std::thread& page : pages) {
+        page.join();
+    }
+    EXPECT_THAT(failures, testing::Each(""));
+    EXPECT_EQ(m_server->controlCount(), 0u);
+}
+
+}  // namespace
+}  // namespace quibo::orvane

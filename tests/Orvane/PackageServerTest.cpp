@@ -1,0 +1,166 @@
+// What orvane-host --serve answers, decided without HTTP: a package folder
+// with the sample knowledge file, served with the control of this process
+// (fixed clock and random sequence).
+#include "Orvane/host/PackageServer.h"
+
+#include "Orvane/ChatBridgeDialog.h"
+#include "dialogue/SessionLog.h"
+#include "tests/support/ControlShell.h"
+#include "tests/support/SampleGreetings.h"
+#include "tests/support/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace quibo::orvane {
+namespace {
+
+using test::utf8;
+
+constexpr int PORT = 8123;
+const std::string HOST = "127.0.0.1:8123";
+
+class PackageServerTest : public test::ControlShellTest {
+protected:
+    PackageServerTest()
+    {
+        m_package.write("index.html", "<p>chat</p>");
+        m_package.write("quibo/page.js", "var a;");
+        std::filesystem::copy_file(m_sample, m_package.path("sample.pdata"));
+        m_outside.write("secret.txt", "secret");
+        std::filesystem::create_symlink(m_outside.path("secret.txt"), m_package.path("leak.txt"));
+        std::filesystem::create_symlink(m_outside.path(), m_package.path("away"));
+        std::filesystem::create_symlink("index.html", m_package.path("start.html"));
+    }
+
+    std::unique_ptr<PackageServer> serve(ServerLimits limits = {})
+    {
+        const OrvaneClassObject* api = nullptr;
+        DllGetClassObject(ORVANE_CLSID, &api);
+        auto server = std::make_unique<PackageServer>(m_package.path(), *api, limits);
+        server->setPort(PORT);
+        return server;
+    }
+    static HostResponse call(PackageServer& server, const std::string& handle, const std::string& method,
+                             const std::string& body = "")
+    {
+        return server.respond({"POST", "/orvane/" + method, HOST, handle, body});
+    }
+
+    test::TempFolder m_package{"quibo-package"};
+    test::TempFolder m_outside{"quibo-outside"};
+};
+
+TEST_F(PackageServerTest, APageDrivesAControlOfItsOwn)
+{
+    const auto server = serve();
+    const std::string first = call(*server, "", "create").body;
+    const std::string second = call(*server, "", "create").body;
+    EXPECT_EQ(first.size(), 32u);
+    EXPECT_NE(first, second);
+
+    // Only the served folder's files, at the host's own address, are
+    // knowledge a page can start from.
+    for (const std::string& url : {"file://" + m_sample, std::string("http://example.com/sample.pdata"),
+                                   "http://" + HOST + "/../sample.pdata", "http://" + HOST + "/missing.pdata"}) {
+        EXPECT_EQ(call(*server, first, "Iinitialize", url).body, "0") << url;
+    }
+    EXPECT_EQ(call(*server, first, "Iinitialize", "http://" + HOST + "/sample.pdata").body, "1");
+    EXPECT_EQ(call(*server, first, "IgetReplyInfo").body, test::sampleGreetings().at(0));
+    EXPECT_EQ(call(*server, first, "IfreeReplyBstr").status, 200);
+    EXPECT_EQ(call(*server, first, "IgetErrorMessage").body, "");
+    EXPECT_EQ(call(*server, first, "release").status, 200);
+    EXPECT_EQ(call(*server, first, "IgetReplyInfo").status, 404);
+    EXPECT_EQ(server->controlCount(), 1u);
+}
+
+TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
+{
+    const auto server = serve();
+    const std::string handle = call(*server, "", "create").body;
+    struct Case {
+        std::string method, target, host, handle, body;
+        int status;
+        std::string origin = {};
+    };
+    const std::vector<Case> cases = {
+        {"GET", "/index.html?v=1", HOST, "", "", 200},
+        {"HEAD", "/quibo/./page.js", HOST, "", "", 200},
+        {"GET", "/start.html", HOST, "", "", 200},
+        {"GET", "/../etc/passwd", HOST, "", "", 403},
+        {"GET", "/quibo/%2e%2E/%2E%2e/etc/passwd", HOST, "", "", 403},
+        {"GET", "/..%2fetc%2fpasswd", HOST, "", "", 403},
+        {"GET", "/%252e%252e/etc/passwd", HOST, "", "", 404},
+        {"GET", "/leak.txt", HOST, "", "", 403},
+        {"GET", "/away/secret.txt", HOST, "", "", 403},
+        {"GET", "/", HOST, "", "", 403},
+        {"GET", "/quibo", HOST, "", "", 403},
+        {"GET", "/index.html%00.js", HOST, "", "", 400},
+        {"GET", "/index%zz", HOST, "", "", 400},
+        {"GET", "index.html", HOST, "", "", 400},
+        {"GET", "/missing.html", HOST, "", "", 404},
+        {"GET", "/index.html", "rebound.example:8123", "", "", 403},
+        {"GET", "/index.html", "127.0.0.1:9", "", "", 403},
+        {"POST", "/orvane/create", HOST, "", "", 403, "http://evil.example"},
+        {"POST", "/orvane/create", HOST, "", "", 200, "http://" + HOST},
+        {"POST", "/index.html", HOST, "", "", 405},
+        {"GET", "/orvane/create", HOST, "", "", 405},
+        {"POST", "/orvane/AboutBox", HOST, handle, "", 404},
+        {"POST", "/orvane/IgetReplyInfo", HOST, "", "", 400},
+        {"POST", "/orvane/IgetReplyInfo", HOST, std::string(32, '0'), "", 404},
+        {"POST", "/orvane/release", HOST, "guess", "", 404},
+        {"POST", "/orvane/IsetUserQuestion", HOST, handle, std::string(4096, 'a'), 200},
+        {"POST", "/orvane/IsetUserQuestion", HOST, handle, std::string(4097, 'a'), 413},
+        {"POST", "/orvane/IgetExtensionInfo", HOST, handle, std::string(16 * 1024 + 1, 'a'), 413},
+    };
+    for (const Case& c : cases) {
+        const HostResponse response = server->respond({c.method, c.target, c.host, c.handle, c.body, c.origin});
+        EXPECT_EQ(response.status, c.status) << c.method << " " << c.target << " " << c.host;
+    }
+    const HostResponse page = server->respond({"GET", "/start.html", HOST, "", ""});
+    EXPECT_EQ(page.body, "<p>chat</p>");
+    EXPECT_EQ(page.contentType, "text/html; charset=UTF-8");
+}
+
+TEST_F(PackageServerTest, IdleControlsMakeRoomAndAFullHostRefusesMore)
+{
+    ServerLimits limits;
+    limits.pool = {2, 1000};
+    const auto server = serve(limits);
+    const std::string used = call(*server, "", "create").body;
+    const std::string idle = call(*server, "", "create").body;
+    EXPECT_EQ(call(*server, "", "create").status, 503);
+    m_clock.advance(600);
+    EXPECT_EQ(call(*server, used, "IgetErrorMessage").status, 200);
+    m_clock.advance(600);
+    EXPECT_EQ(call(*server, "", "create").status, 200);
+    EXPECT_EQ(call(*server, idle, "IgetErrorMessage").status, 404);
+    EXPECT_EQ(call(*server, used, "IgetErrorMessage").status, 200);
+}
+
+TEST_F(PackageServerTest, PagesStartedInOneMillisecondKeepTheirOwnConversations)
+{
+    const auto server = serve();
+    const std::string url = "http://" + HOST + "/sample.pdata";
+    const std::string first = call(*server, "", "create").body;
+    const std::string second = call(*server, "", "create").body;
+    const std::string firstKey = sessionIdAt(m_clock.wallMillis()) + ":;" +
+                                 std::filesystem::canonical(m_package.path("sample.pdata")).string();
+    ASSERT_EQ(call(*server, first, "Iinitialize", url).body, "1");
+    ASSERT_EQ(call(*server, second, "Iinitialize", url).body, "1");
+    call(*server, first, "IsetUserQuestion", utf8(u8"こんにちは"));
+    call(*server, second, "IsetUserQuestion", utf8(u8"さようなら"));
+    // The engine's log of the first page's conversation holds its own
+    // question and not the other page's.
+    std::vector<std::string> asked;
+    for (const UtteranceRecord& record : SessionLogRegistry::get(firstKey, "", "", "")->utterances()) {
+        asked.push_back(record.inSent());
+    }
+    EXPECT_THAT(asked, testing::Contains("こんにちは"));
+    EXPECT_THAT(asked, testing::Not(testing::Contains("さようなら")));
+}
+
+}  // namespace
+}  // namespace quibo::orvane
