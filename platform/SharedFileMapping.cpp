@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <new>
 #include <mutex>
 
 namespace quibo::platform {
@@ -22,16 +23,24 @@ struct Region {
 // Both are never destroyed: a host that exits without closing its
 // conversations destroys the engine's own statics (which still hold
 // mappings) in an order nobody controls, and they must find the table alive.
+// They live in static storage, not on the heap, so that a host that unloads
+// the library does not lose them as leaked memory.
+template <class T>
+T& immortal()
+{
+    alignas(T) static unsigned char storage[sizeof(T)];
+    static T* const object = new (storage) T();
+    return *object;
+}
+
 std::mutex& tableLock()
 {
-    static auto* lock = new std::mutex;
-    return *lock;
+    return immortal<std::mutex>();
 }
 
 std::map<std::string, Region>& table()
 {
-    static auto* regions = new std::map<std::string, Region>;
-    return *regions;
+    return immortal<std::map<std::string, Region>>();
 }
 
 // Maps the whole file read-only; the descriptor is not needed once mapped.
