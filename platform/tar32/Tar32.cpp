@@ -285,6 +285,7 @@ bool walkArchive(const std::string& path, Failure& failure, Visit visit)
     }
     archive_entry* entry = nullptr;
     int rc;
+    la_int64_t membersEnd = 0;
     while ((rc = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
         if (!visit(entry, failure)) {
             return false;
@@ -293,9 +294,17 @@ bool walkArchive(const std::string& path, Failure& failure, Visit visit)
             failure = {TAR32_ERROR_ARCHIVE, lastError(a.get())};
             return false;
         }
+        membersEnd = archive_filter_bytes(a.get(), 0);
     }
     if (rc != ARCHIVE_EOF) {
         failure = {TAR32_ERROR_ARCHIVE, lastError(a.get())};
+        return false;
+    }
+    // The reader also ends quietly where the bytes run out between two
+    // members, so an archive cut there would pass for a shorter one; only
+    // the end-of-archive blocks after the last member show it is whole.
+    if (archive_filter_bytes(a.get(), 0) <= membersEnd) {
+        failure = {TAR32_ERROR_ARCHIVE, "the archive " + path + " is truncated: it has no end-of-archive blocks"};
         return false;
     }
     return true;

@@ -10,7 +10,8 @@
  *       checked whole before anything is written: a member that is absolute,
  *       holds a ".." component, is a symbolic or hard link, a device, a FIFO
  *       or a socket refuses the whole archive, and so does a truncated or
- *       damaged archive.  Members are written with modes 0644 (files) and
+ *       damaged archive (one without its end-of-archive blocks counts as
+ *       truncated, even when it ends between two members).  Members are written with modes 0644 (files) and
  *       0755 (folders), never through an existing symbolic link.
  *   -cz [--display-dialog=0] ARCHIVE [NAME...] [@LISTFILE...]
  *       writes a gzip-compressed tar of the named regular files (relative
@@ -68,7 +69,8 @@ typedef struct Tar32Archive* TAR32_HANDLE;
 TAR32_EXPORT int Tar(void* ownerWindow, const char* commandLine, char* output, uint32_t outputSize);
 
 /* Non-zero when `path` is a readable tar archive whose every header and
- * member can be read to its end.  Mode 0 is the only mode. */
+ * member can be read to its end, followed by the end-of-archive blocks.
+ * Mode 0 is the only mode. */
 TAR32_EXPORT int TarCheckArchive(const char* path, int mode);
 
 /* The members of the archive at `path`, or null when it cannot be read whole

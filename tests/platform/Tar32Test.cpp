@@ -97,9 +97,12 @@ TEST(Tar32Test, DamagedArchivesAreRefusedWhole)
     ASSERT_TRUE(writeTar(good, {{"a.txt", "a"}, {"big.bin", std::string(100000, 'b')}}));
     const std::string bytes = dir.read("good.res");
     const std::string truncated = dir.write("truncated.res", bytes.substr(0, bytes.size() / 2));
+    // Cut right after a.txt's header and data block: what is there is whole,
+    // but big.bin and the end-of-archive blocks are missing.
+    const std::string cutBetweenMembers = dir.write("cut.res", bytes.substr(0, 1024));
     const std::string text = dir.write("text.res", "this is not an archive\n");
     std::filesystem::create_directory(dir.path("out"));
-    for (const std::string& res : {truncated, text, dir.path("missing.res")}) {
+    for (const std::string& res : {truncated, cutBetweenMembers, text, dir.path("missing.res")}) {
         SCOPED_TRACE(res);
         EXPECT_EQ(TarCheckArchive(res.c_str(), 0), 0);
         EXPECT_EQ(TarOpenArchive(nullptr, res.c_str(), 0), nullptr);
