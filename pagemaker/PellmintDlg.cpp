@@ -130,6 +130,24 @@ bool PellmintDlg::swallowsKey(Key key, bool inPreview)
     return inPreview || key == Key::Enter || key == Key::Escape;
 }
 
+bool PellmintDlg::isEnabled(int control) const
+{
+    switch (control) {
+    case ID_SERVER_NAME_LABEL:
+    case ID_SERVER_NAME:
+    case ID_SERVLET_LABEL:
+    case ID_SERVLET:
+    case ID_CHAT_LABEL:
+    case ID_CHAT:
+        return m_serverMode != 0;
+    case ID_DOWNLOAD_LABEL:
+    case ID_DOWNLOAD:
+        return m_serverMode == 0;
+    default:
+        return true;
+    }
+}
+
 bool PellmintDlg::hasResExtension(const std::string& path)
 {
     std::string base;

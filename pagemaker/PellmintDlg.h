@@ -18,6 +18,13 @@ inline constexpr const char* DEFAULT_SERVLET_URL = "/servlet++/omi_service";
 inline constexpr const char* BUILT_IN_DOWNLOAD_URL = "https://orvane.example/download/OrvaneSetup.exe";
 inline constexpr std::size_t CHAT_NAME_LIMIT = 32;  // bytes
 
+// The main window's controls, by the ids the model's queries name them with.
+inline constexpr int ID_SERVER_MODE = 1052, ID_SERVER_NAME_LABEL = 1026, ID_SERVER_NAME = 1053,
+                     ID_SERVLET_LABEL = 1027, ID_SERVLET = 1018, ID_CHAT_LABEL = 1028, ID_CHAT = 1019,
+                     ID_DOWNLOAD_LABEL = 1056, ID_DOWNLOAD = 1055, ID_TEMPLATE = 1012, ID_REPLY_FONT = 1004,
+                     ID_INPUT_FONT = 1005, ID_PREVIEW = 1017, ID_RESOURCE = 1006, ID_BROWSE = 1007,
+                     ID_TEST = 1013, ID_MAKE = 1008, ID_CLOSE = 2;
+
 // The download address of the player: the registry's "OrvaneDefaultDlUrl"
 // when it is set and not empty, else the built-in address.
 std::string readDefaultDownloadUrl();
@@ -46,6 +53,9 @@ public:
     void make();
     // True when a key-down is swallowed before the window sees it.
     static bool swallowsKey(Key key, bool inPreview);
+    // Whether the control takes input now: the server's settings only in
+    // server mode, the download address only in local mode, the rest always.
+    bool isEnabled(int control) const;
 
     // Checks the inputs and assembles the package in the work folder; `name`
     // receives the knowledge file's new base name when Make renamed it.

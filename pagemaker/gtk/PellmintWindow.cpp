@@ -8,12 +8,6 @@
 namespace quibo::pagemaker {
 namespace {
 
-constexpr int ID_SERVER_MODE = 1052, ID_SERVER_NAME_LABEL = 1026, ID_SERVER_NAME = 1053,
-              ID_SERVLET_LABEL = 1027, ID_SERVLET = 1018, ID_CHAT_LABEL = 1028, ID_CHAT = 1019,
-              ID_DOWNLOAD_LABEL = 1056, ID_DOWNLOAD = 1055, ID_TEMPLATE = 1012, ID_REPLY_FONT = 1004,
-              ID_INPUT_FONT = 1005, ID_PREVIEW = 1017, ID_RESOURCE = 1006, ID_BROWSE = 1007, ID_TEST = 1013,
-              ID_MAKE = 1008, ID_CLOSE = 2;
-
 void setEntry(GtkWidget* entry, const std::string& text)
 {
     if (text != gtk_entry_get_text(GTK_ENTRY(entry))) {
@@ -217,13 +211,9 @@ bool PellmintWindow::open()
 void PellmintWindow::sync()
 {
     m_syncing = true;
-    const bool server = m_dlg.m_serverMode != 0;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control(ID_SERVER_MODE)), server);
-    for (int id : {ID_SERVER_NAME_LABEL, ID_SERVER_NAME, ID_SERVLET_LABEL, ID_SERVLET, ID_CHAT_LABEL, ID_CHAT}) {
-        gtk_widget_set_sensitive(control(id), server);
-    }
-    for (int id : {ID_DOWNLOAD_LABEL, ID_DOWNLOAD}) {
-        gtk_widget_set_sensitive(control(id), !server);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control(ID_SERVER_MODE)), m_dlg.m_serverMode != 0);
+    for (const auto& [id, widget] : m_controls) {
+        gtk_widget_set_sensitive(widget, m_dlg.isEnabled(id));
     }
     const auto& names = PellmintDlg::serverNames();
     const auto name = std::find(names.begin(), names.end(), m_dlg.m_serverName);

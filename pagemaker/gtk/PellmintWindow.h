@@ -33,7 +33,7 @@ private:
     GtkWidget* control(int id) const { return m_controls.at(id); }
     GtkWidget* add(int id, GtkWidget* widget);
     void build();
-    // Shows the model's fields and the enabling of the server-mode controls.
+    // Shows the model's fields, and enables the controls the model enables.
     void sync();
     // A button that runs a handler of the model, then shows the model.
     void onClicked(int id, void (PellmintDlg::*handler)());

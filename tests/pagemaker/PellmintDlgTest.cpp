@@ -214,6 +214,29 @@ TEST_F(PellmintDlgTest, AnEmptyDownloadAddressIsFilledFromTheRegistryOrTheBuiltI
     EXPECT_NE(customJs().find("orvane_download_url = \"https://dl.example/p\" ;\n"), std::string::npos);
 }
 
+TEST_F(PellmintDlgTest, ServerModeEnablesItsSettingsAndDisablesTheDownloadAddress)
+{
+    const std::vector<int> serverSettings = {1026, 1053, 1027, 1018, 1028, 1019};
+    const std::vector<int> downloadAddress = {1056, 1055};
+    const std::vector<int> always = {1052, 1012, 1004, 1005, 1017, 1006, 1007, 1013, 1008, 2};
+    for (const int serverMode : {0, 1, 0}) {  // off after initialisation, then toggled twice
+        SCOPED_TRACE(serverMode);
+        if (dlg.m_serverMode != serverMode) {
+            dlg.onServerToggle();
+        }
+        ASSERT_EQ(dlg.m_serverMode, serverMode);
+        for (const int id : serverSettings) {
+            EXPECT_EQ(dlg.isEnabled(id), serverMode == 1) << id;
+        }
+        for (const int id : downloadAddress) {
+            EXPECT_EQ(dlg.isEnabled(id), serverMode == 0) << id;
+        }
+        for (const int id : always) {
+            EXPECT_TRUE(dlg.isEnabled(id)) << id;
+        }
+    }
+}
+
 TEST_F(PellmintDlgTest, DroppedFilesAndKeys)
 {
     dlg.m_resourcePath = "old.res";
