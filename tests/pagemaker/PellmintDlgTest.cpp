@@ -200,6 +200,17 @@ TEST_F(PellmintDlgTest, AKnowledgeFileWithAForbiddenNameIsRenamedOnlyForAPackage
     dlg.test();
     EXPECT_TRUE(front.shown.empty());
     EXPECT_NE(customJs().find("quibo_pdata_name = \"知識.pdata\""), std::string::npos);
+
+    // A new name that the resource already holds is never overwritten.
+    resourceHolding("知識.res", {{"知識.pdata", "k"}, {"mychat.pdata", "another knowledge file"}});
+    std::filesystem::remove(tree.root().path("res/mychat.tgz"));
+    front.shown.clear();
+    front.pdataNames = {"mychat"};
+    dlg.make();
+    EXPECT_EQ(front.shown, (std::vector<std::string>{"[pdata 知識 -> quibo]", "pdataファイル名の変更に失敗しました。"}));
+    EXPECT_EQ(TempFolder::readFile(tree.workFolder() + "/mychat.pdata"), "another knowledge file");
+    EXPECT_EQ(TempFolder::readFile(tree.workFolder() + "/知識.pdata"), "k");
+    EXPECT_FALSE(pathExists(tree.root().path("res/mychat.tgz")));
 }
 
 TEST_F(PellmintDlgTest, AnEmptyDownloadAddressIsFilledFromTheRegistryOrTheBuiltInOne)
