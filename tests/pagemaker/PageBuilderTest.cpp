@@ -99,7 +99,8 @@ TEST_F(PageBuilderTest, CustomJsOfBothModesIsByteExact)
 {
     start();
     std::filesystem::create_directories(tree.workFolder() + "/quibo");
-    builder.inputStyle().colour = 0xFF;
+    builder.inputStyle().colour = 0xFF;      // red
+    builder.replyStyle().colour = 0xFF0000;  // blue
     builder.replyStyle().face.clear();
     builder.setPdataName("sample.pdata");
     PackageSettings local{0, "quibo1", "/servlet++/omi_service", "chat", "https://example.org/setup"};
@@ -107,7 +108,7 @@ TEST_F(PageBuilderTest, CustomJsOfBothModesIsByteExact)
     server.mode = 1;
     const std::string styles = "changeQuiboFont(\"quibo-input\", \"'ＭＳ ゴシック'\") ;\n"
                                "changeQuiboColor(\"quibo-input\", \"#ff0000\") ;\n"
-                               "changeQuiboColor(\"quibo-output\", \"#000000\") ;\n";
+                               "changeQuiboColor(\"quibo-output\", \"#0000ff\") ;\n";
     ASSERT_TRUE(builder.writeCustomJs(local));
     EXPECT_EQ(TempFolder::readFile(tree.workFolder() + "/quibo/custom.js"),
               "var\tquibo_pdata_name = \"\" ;\nvar\torvane_download_url = \"\" ;\n"
