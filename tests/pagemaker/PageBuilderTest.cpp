@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <filesystem>
 
 namespace quibo::pagemaker {
@@ -217,6 +218,42 @@ TEST_F(PageBuilderTest, ExtractionFailsWhenAMemberDidNotArriveOrTheArchiverIsLac
     builder.setArchiver("libno-such-archiver.so");
     EXPECT_FALSE(builder.checkResource(res));
     EXPECT_FALSE(builder.extractResource(res));
+}
+
+// Each step loads the archiver and lets it go again, whichever of its places
+// it came from: beside the program, or the install tree's QUIBO3.1 folder
+// (a name only the install tree holds).
+TEST_F(PageBuilderTest, TheArchiverIsReleasedAfterEveryStepWhereverItWasFound)
+{
+    const std::string beside = std::string(QUIBO_BINARY_DIR) + "/pagemaker/" + TAR32_LIBRARY;
+    const std::string installed = tree.root().path("install/QUIBO3.1/libtar32-installed.so");
+    std::filesystem::copy_file(beside, installed);
+    const auto loaded = [](const std::string& path) {
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr) {
+            ::dlclose(handle);
+        }
+        return handle != nullptr;
+    };
+    start();
+    const std::string res = test::sampleResource();
+    const std::string package = tree.root().path("sample.tgz");
+    for (const auto& [name, path] : {std::pair<std::string, std::string>{TAR32_LIBRARY, beside},
+                                     {"libtar32-installed.so", installed}}) {
+        SCOPED_TRACE(path);
+        void* held = ::dlopen(path.c_str(), RTLD_NOW);
+        ASSERT_TRUE(loaded(path));  // the probe sees a library that is loaded
+        ::dlclose(held);
+        ASSERT_FALSE(loaded(path));
+        builder.setArchiver(name);
+        ASSERT_TRUE(builder.prepareWorkFolder());
+        EXPECT_TRUE(builder.checkResource(res));
+        EXPECT_FALSE(loaded(path));
+        EXPECT_TRUE(builder.extractResource(res));
+        EXPECT_FALSE(loaded(path));
+        EXPECT_TRUE(builder.makeArchive(package, false));
+        EXPECT_FALSE(loaded(path));
+    }
 }
 
 TEST_F(PageBuilderTest, KnowledgeFilesAreFoundAndRenamedWithoutOverwriting)
