@@ -1,5 +1,6 @@
 // pellmint: the page maker's desktop program.
 #include "pagemaker/PellmintApp.h"
+#include "pagemaker/gtk/FontAliases.h"
 #include "pagemaker/gtk/PellmintWindow.h"
 #include "pagemaker/gtk/SideDialogs.h"
 
@@ -25,6 +26,7 @@ gboolean onTerminate(gpointer signal)
 int main(int argc, char** argv)
 {
     using namespace quibo::pagemaker;
+    registerFontAliases();
     gtk_init(&argc, &argv);
     PellmintApp app;
     if (!app.createWorkArea(temporaryFolder(), static_cast<int>(getpid()))) {
