@@ -1,25 +1,33 @@
 // A GTK module that plays an author at the real `pellmint` window: loaded
 // into the program through GTK_MODULES, it waits for the template list and
-// the thumbnail, takes a screenshot, picks a template, enters the resource
-// file, presses "パッケージ作成", answers the message box and presses "終了".
-// What it saw goes to the report file PELLMINT_DRIVER_REPORT, one line per
-// step; the screenshot to PELLMINT_DRIVER_SHOT.  Every wait is bounded.
+// the thumbnail, takes a screenshot, opens the About box from the menu,
+// opens the font dialog and reads which face each sample is drawn in, tests
+// the package in the test window until the greeting shows, then picks a
+// template, enters the resource file, presses "パッケージ作成", answers the
+// message box and presses "終了".  What it saw goes to the report file
+// PELLMINT_DRIVER_REPORT, one line per step; the screenshot to
+// PELLMINT_DRIVER_SHOT.  Every wait is bounded.
 #include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 constexpr int POLL_MS = 100;
-constexpr int DEADLINE_MS = 90000;
+constexpr int DEADLINE_MS = 150000;
 
 struct Driver {
     int step = 0;
     int waited = 0;
     int settle = 0;
+    bool asking = false;  // a script's answer is awaited
+    std::string greeting;
     std::string report;
     std::string shot;
     std::string resource;
@@ -33,20 +41,40 @@ void note(const Driver& d, const std::string& line)
     }
 }
 
-GtkWidget* findNamed(GtkWidget* widget, const char* name)
+// The first widget below `widget` (itself included, and the submenus of menu
+// items) that `accept` takes, or null.
+template <typename Accept>
+GtkWidget* find(GtkWidget* widget, Accept accept)
 {
-    if (g_strcmp0(gtk_widget_get_name(widget), name) == 0) {
+    if (accept(widget)) {
         return widget;
     }
     GtkWidget* found = nullptr;
-    if (GTK_IS_CONTAINER(widget)) {
+    if (GTK_IS_MENU_ITEM(widget)) {
+        if (GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(widget))) {
+            found = find(submenu, accept);
+        }
+    }
+    if (found == nullptr && GTK_IS_CONTAINER(widget)) {
         GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
         for (GList* c = children; c != nullptr && found == nullptr; c = c->next) {
-            found = findNamed(GTK_WIDGET(c->data), name);
+            found = find(GTK_WIDGET(c->data), accept);
         }
         g_list_free(children);
     }
     return found;
+}
+
+GtkWidget* findNamed(GtkWidget* widget, const char* name)
+{
+    return find(widget, [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
+}
+
+GtkWidget* findButton(GtkWidget* widget, const char* label)
+{
+    return find(widget, [label](GtkWidget* w) {
+        return GTK_IS_BUTTON(w) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(w)), label) == 0;
+    });
 }
 
 // The visible toplevel that `accept` takes, or null.
@@ -65,9 +93,19 @@ GtkWidget* toplevel(Accept accept)
     return found;
 }
 
+GtkWidget* titled(const char* title)
+{
+    return toplevel([title](GtkWidget* w) { return g_strcmp0(gtk_window_get_title(GTK_WINDOW(w)), title) == 0; });
+}
+
 GtkWidget* mainWindow()
 {
-    return toplevel([](GtkWidget* w) { return g_strcmp0(gtk_window_get_title(GTK_WINDOW(w)), "Pellmint") == 0; });
+    return titled("Pellmint");
+}
+
+GtkWidget* messageBox()
+{
+    return toplevel([](GtkWidget* w) { return GTK_IS_MESSAGE_DIALOG(w); });
 }
 
 void clickLater(GtkWidget* button)
@@ -99,6 +137,62 @@ int headerPixels(GdkPixbuf* shot, GtkWidget* window, GtkWidget* preview)
         }
     }
     return count;
+}
+
+// The family of the face the label's first run of text is drawn in, as
+// fontconfig resolved it.
+std::string drawnFamily(GtkWidget* label)
+{
+    PangoLayoutIter* iter = pango_layout_get_iter(gtk_label_get_layout(GTK_LABEL(label)));
+    std::string family = "(no text)";
+    if (PangoLayoutRun* run = pango_layout_iter_get_run_readonly(iter)) {
+        PangoFontDescription* description = pango_font_describe(run->item->analysis.font);
+        family = pango_font_description_get_family(description);
+        pango_font_description_free(description);
+    }
+    pango_layout_iter_free(iter);
+    return family;
+}
+
+// The orvane-host processes this program started that are still there.
+int hostChildren()
+{
+    int count = 0;
+    const std::string parent = std::to_string(getpid());
+    DIR* proc = opendir("/proc");
+    while (dirent* entry = proc != nullptr ? readdir(proc) : nullptr) {
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string pid, command, state, ppid;
+        if (stat >> pid >> command >> state >> ppid && ppid == parent && command == "(orvane-host)") {
+            ++count;
+        }
+    }
+    if (proc != nullptr) {
+        closedir(proc);
+    }
+    return count;
+}
+
+// Asks the test window's page for the first reply it shows.
+void askForGreeting(Driver& d, GtkWidget* view)
+{
+    d.asking = true;
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(view),
+        "(function () { var r = document.querySelector('#quibo-log .quibo-output');"
+        " return r ? r.textContent : ''; })()",
+        -1, nullptr, nullptr, nullptr,
+        +[](GObject* view, GAsyncResult* result, gpointer data) {
+            Driver& d = *static_cast<Driver*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
+                gchar* text = jsc_value_to_string(value);
+                d.greeting = text != nullptr ? text : "";
+                g_free(text);
+                g_object_unref(value);
+            }
+            d.asking = false;
+        },
+        &d);
 }
 
 gboolean poll(gpointer data)
@@ -143,14 +237,96 @@ gboolean poll(gpointer data)
         gdk_pixbuf_save(shot, d.shot.c_str(), "png", nullptr, nullptr);
         note(d, "thumbnail pixels " + std::string(headerPixels(shot, window, findNamed(window, "1017")) > 200 ? "seen" : "missing"));
         g_object_unref(shot);
-        gtk_combo_box_set_active(GTK_COMBO_BOX(findNamed(window, "1012")), 1);
-        gtk_entry_set_text(GTK_ENTRY(findNamed(window, "1006")), d.resource.c_str());
-        clickLater(findNamed(window, "1008"));
+        // The About box, through the window's menu.
+        GtkWidget* item = find(window, [](GtkWidget* w) {
+            return GTK_IS_MENU_ITEM(w) && g_strcmp0(gtk_menu_item_get_label(GTK_MENU_ITEM(w)), "バージョン情報(_A)...") == 0;
+        });
+        if (item == nullptr) {
+            note(d, "no About item");
+            _exit(5);
+        }
+        g_idle_add(+[](gpointer i) {
+            gtk_menu_item_activate(GTK_MENU_ITEM(i));
+            return G_SOURCE_REMOVE;
+        }, item);
         d.step = 2;
         return G_SOURCE_CONTINUE;
     }
-    case 2: {  // the message box that ends Make
-        GtkWidget* box = toplevel([](GtkWidget* w) { return GTK_IS_MESSAGE_DIALOG(w); });
+    case 2: {  // the About box: its text, then OK
+        GtkWidget* about = titled("Pellmintのバージョン情報");
+        if (about == nullptr) {
+            return G_SOURCE_CONTINUE;
+        }
+        GtkWidget* text = find(about, [](GtkWidget* w) {
+            return GTK_IS_LABEL(w) && g_str_has_prefix(gtk_label_get_text(GTK_LABEL(w)), "Pellmint");
+        });
+        note(d, std::string("about ") + (text ? gtk_label_get_text(GTK_LABEL(text)) : "(no text)"));
+        clickLater(findButton(about, "OK"));
+        d.step = 3;
+        return G_SOURCE_CONTINUE;
+    }
+    case 3:  // the About box closed; the reply font's dialog
+        if (titled("Pellmintのバージョン情報") != nullptr) {
+            return G_SOURCE_CONTINUE;
+        }
+        note(d, "about closed");
+        clickLater(findNamed(window, "1004"));
+        d.step = 4;
+        return G_SOURCE_CONTINUE;
+    case 4: {  // each face of the list, and the face its sample is drawn in
+        GtkWidget* dialog = titled("フォント設定");
+        if (dialog == nullptr) {
+            return G_SOURCE_CONTINUE;
+        }
+        GtkWidget* faces = findNamed(dialog, "1046");
+        GtkWidget* sample = findNamed(dialog, "1047");
+        const int count = gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(faces)), nullptr);
+        for (int i = 0; i < count; ++i) {
+            gtk_combo_box_set_active(GTK_COMBO_BOX(faces), i);
+            gchar* face = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(faces));
+            note(d, std::string("sample ") + (face ? face : "") + ": " + drawnFamily(sample));
+            g_free(face);
+        }
+        clickLater(findButton(dialog, "ｷｬﾝｾﾙ"));
+        d.step = 5;
+        return G_SOURCE_CONTINUE;
+    }
+    case 5:  // the font dialog closed; the package tested
+        if (titled("フォント設定") != nullptr) {
+            return G_SOURCE_CONTINUE;
+        }
+        gtk_entry_set_text(GTK_ENTRY(findNamed(window, "1006")), d.resource.c_str());
+        clickLater(findNamed(window, "1013"));
+        d.step = 6;
+        return G_SOURCE_CONTINUE;
+    case 6: {  // the test window: the main window hidden, the page greets
+        GtkWidget* test = titled("Pellmint：テスト");
+        if (test == nullptr || d.asking) {
+            return G_SOURCE_CONTINUE;
+        }
+        if (d.greeting.empty()) {
+            askForGreeting(d, findNamed(test, "1014"));
+            return G_SOURCE_CONTINUE;
+        }
+        note(d, std::string("main window ") + (window == nullptr ? "hidden" : "shown") + " during the test");
+        note(d, "greeting " + d.greeting);
+        note(d, "hosts while testing " + std::to_string(hostChildren()));
+        gtk_window_close(GTK_WINDOW(test));  // as its close box does
+        d.step = 7;
+        return G_SOURCE_CONTINUE;
+    }
+    case 7:  // the main window back; a package made
+        if (window == nullptr || titled("Pellmint：テスト") != nullptr) {
+            return G_SOURCE_CONTINUE;
+        }
+        note(d, "main window shown again, hosts left " + std::to_string(hostChildren()));
+        gtk_combo_box_set_active(GTK_COMBO_BOX(findNamed(window, "1012")), 1);
+        gtk_entry_set_text(GTK_ENTRY(findNamed(window, "1006")), d.resource.c_str());
+        clickLater(findNamed(window, "1008"));
+        d.step = 8;
+        return G_SOURCE_CONTINUE;
+    case 8: {  // the message box that ends Make
+        GtkWidget* box = messageBox();
         if (box == nullptr) {
             return G_SOURCE_CONTINUE;
         }
@@ -159,16 +335,16 @@ gboolean poll(gpointer data)
         note(d, std::string("message ") + (text ? text : ""));
         g_free(text);
         gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-        d.step = 3;
+        d.step = 9;
         return G_SOURCE_CONTINUE;
     }
-    case 3:
-        if (window == nullptr || toplevel([](GtkWidget* w) { return GTK_IS_MESSAGE_DIALOG(w); })) {
+    case 9:
+        if (window == nullptr || messageBox() != nullptr) {
             return G_SOURCE_CONTINUE;
         }
         note(d, "closing");
         clickLater(findNamed(window, "2"));
-        d.step = 4;
+        d.step = 10;
         return G_SOURCE_REMOVE;
     }
     return G_SOURCE_REMOVE;
