@@ -11,6 +11,12 @@ namespace quibo::orvane {
 using platform::BSTR;
 using platform::MessageQueue;
 
+namespace {
+
+constexpr const char* DOWNLOAD_ERROR = "download error: ";
+
+}  // namespace
+
 COrvaneCtrl::COrvaneCtrl()
 {
     MessageQueue& queue = MessageQueue::forThisThread();
@@ -72,6 +78,10 @@ platform::LResult COrvaneCtrl::handleMessage(const platform::Message& message)
 int COrvaneCtrl::Iinitialize(const char* url)
 {
     if (!url || !*url) {
+        // The error text tells about the last initialisation only.
+        if (m_dialog) {
+            m_dialog->setErrorText("");
+        }
         return 0;
     }
     if (!MessageQueue::forThisThread().pumpUntil(m_window, [this] { return m_dialog != nullptr; })) {
@@ -91,7 +101,9 @@ int COrvaneCtrl::Iinitialize(const char* url)
         local = {false, {}, local.path + ": the path is too long"};
     }
     if (!local.ok) {
-        std::cerr << "Orvane: cannot fetch the knowledge file: " << local.error << std::endl;
+        // The page's author needs the reason: a missing file, a status, a
+        // time-out, a size.
+        m_dialog->setErrorText(DOWNLOAD_ERROR + platform::convertWithIconv("CP932", "UTF-8", local.error));
         return 0;
     }
     return m_dialog->startSession(local.path);
