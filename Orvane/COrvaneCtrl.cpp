@@ -37,11 +37,16 @@ COrvaneCtrl::~COrvaneCtrl()
 
 void COrvaneCtrl::destroyWindow() { MessageQueue::forThisThread().destroyWindow(m_window); }
 
+std::unique_ptr<ChatBridgeDialog> COrvaneCtrl::createDialog()
+{
+    auto dialog = std::make_unique<ChatBridgeDialog>();
+    return dialog->create(m_window) ? std::move(dialog) : nullptr;
+}
+
 int COrvaneCtrl::onCreate()
 {
-    m_dialog = std::make_unique<ChatBridgeDialog>();
-    if (!m_dialog->create(m_window)) {
-        m_dialog.reset();
+    m_dialog = createDialog();
+    if (!m_dialog) {
         return -1;
     }
     onSize();

@@ -24,10 +24,19 @@ protected:
     COrvaneCtrl m_control;
 };
 
+// A control whose dialog cannot be made.
+class ControlWithoutDialog : public COrvaneCtrl {
+protected:
+    std::unique_ptr<ChatBridgeDialog> createDialog() override { return nullptr; }
+};
+
 TEST_F(COrvaneCtrlTest, WithoutItsDialogEveryMethodAnswersEmpty)
 {
     // The host has not run the control's activation yet.
     ASSERT_EQ(m_control.dialog(), nullptr);
+    testing::internal::CaptureStdout();
+    m_control.AboutBox();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "About Orvane Control\nOrvane Control, Version 1.0\n");
     m_control.IsetUserQuestion("x");
     for (BSTR result : {m_control.IgetReplyInfo(), m_control.IgetErrorMessage(), m_control.IgetExtensionInfo("a")}) {
         ASSERT_NE(result, nullptr);
@@ -38,6 +47,15 @@ TEST_F(COrvaneCtrlTest, WithoutItsDialogEveryMethodAnswersEmpty)
     EXPECT_EQ(m_control.Iinitialize(m_sample.c_str()), 0);
     EXPECT_EQ(m_control.dialog(), nullptr);
     EXPECT_EQ(platform::SysStringLen(m_control.IgetReplyInfo()), 0u);
+
+    // A window whose dialog cannot be made refuses its creation, and the
+    // wait for the dialog gives up at once.
+    ControlWithoutDialog refused;
+    EXPECT_EQ(platform::MessageQueue::forThisThread().sendMessage(refused.window(), COrvaneCtrl::WM_CREATE), -1);
+    EXPECT_EQ(refused.Iinitialize(m_sample.c_str()), 0);
+    EXPECT_TRUE(platform::MessageQueue::forThisThread().isWindow(refused.window()));
+    EXPECT_EQ(refused.dialog(), nullptr);
+    EXPECT_EQ(m_clock.elapsedMillis(), 0);
 }
 
 TEST_F(COrvaneCtrlTest, APageConversesAndFreesWhatItIsHandedOut)
