@@ -11,6 +11,12 @@ namespace quibo::orvane {
 using platform::BSTR;
 using platform::MessageQueue;
 
+namespace {
+
+constexpr const char* DOWNLOAD_ERROR = "download error: ";
+
+}  // namespace
+
 COrvaneCtrl::COrvaneCtrl()
 {
     MessageQueue& queue = MessageQueue::forThisThread();
@@ -31,11 +37,16 @@ COrvaneCtrl::~COrvaneCtrl()
 
 void COrvaneCtrl::destroyWindow() { MessageQueue::forThisThread().destroyWindow(m_window); }
 
+std::unique_ptr<ChatBridgeDialog> COrvaneCtrl::createDialog()
+{
+    auto dialog = std::make_unique<ChatBridgeDialog>();
+    return dialog->create(m_window) ? std::move(dialog) : nullptr;
+}
+
 int COrvaneCtrl::onCreate()
 {
-    m_dialog = std::make_unique<ChatBridgeDialog>();
-    if (!m_dialog->create(m_window)) {
-        m_dialog.reset();
+    m_dialog = createDialog();
+    if (!m_dialog) {
         return -1;
     }
     onSize();
@@ -72,6 +83,10 @@ platform::LResult COrvaneCtrl::handleMessage(const platform::Message& message)
 int COrvaneCtrl::Iinitialize(const char* url)
 {
     if (!url || !*url) {
+        // The error text tells about the last initialisation only.
+        if (m_dialog) {
+            m_dialog->setErrorText("");
+        }
         return 0;
     }
     if (!MessageQueue::forThisThread().pumpUntil(m_window, [this] { return m_dialog != nullptr; })) {
@@ -91,7 +106,9 @@ int COrvaneCtrl::Iinitialize(const char* url)
         local = {false, {}, local.path + ": the path is too long"};
     }
     if (!local.ok) {
-        std::cerr << "Orvane: cannot fetch the knowledge file: " << local.error << std::endl;
+        // The page's author needs the reason: a missing file, a status, a
+        // time-out, a size.
+        m_dialog->setErrorText(DOWNLOAD_ERROR + platform::convertWithIconv("CP932", "UTF-8", local.error));
         return 0;
     }
     return m_dialog->startSession(local.path);

@@ -43,6 +43,10 @@ public:
 
     platform::LResult handleMessage(const platform::Message& message) override;
 
+protected:
+    // The control's dialog with its window; null when it cannot be made.
+    virtual std::unique_ptr<ChatBridgeDialog> createDialog();
+
 private:
     int onCreate();
     void onSize();

@@ -11,19 +11,21 @@ constexpr std::size_t DESCRIPTION_LIMIT = 127;
 
 }  // namespace
 
-HRESULT registerCategory(const std::string& categoryId, const std::string& description)
+bool saveRegistryFile(const platform::RegistryFileEditor& editor) { return editor.save(); }
+
+HRESULT registerCategory(const std::string& categoryId, const std::string& description, const RegistrySave& save)
 {
     platform::RegistryFileEditor editor;
     editor.setString(std::string(CLASSES_ROOT) + "Component Categories\\" + categoryId, LOCALE_1033,
                      description.substr(0, DESCRIPTION_LIMIT));
-    return editor.save() ? S_OK : E_FAIL;
+    return save(editor) ? S_OK : E_FAIL;
 }
 
-HRESULT markClassInCategory(const std::string& classId, const std::string& categoryId)
+HRESULT markClassInCategory(const std::string& classId, const std::string& categoryId, const RegistrySave& save)
 {
     platform::RegistryFileEditor editor;
     editor.createKey(std::string(CLASSES_ROOT) + "CLSID\\" + classId + "\\Implemented Categories\\" + categoryId);
-    return editor.save() ? S_OK : E_FAIL;
+    return save(editor) ? S_OK : E_FAIL;
 }
 
 }  // namespace quibo::orvane

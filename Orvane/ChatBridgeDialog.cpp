@@ -78,6 +78,7 @@ bool ChatBridgeDialog::create(platform::WindowHandle parent)
 int ChatBridgeDialog::startSession(const std::string& knowledgeFile)
 {
     m_knowledgeFile = knowledgeFile;
+    m_errorText.clear();
     if (knowledgeFile.empty()) {
         m_errorText = INPUT_PATH_ERROR;
         m_ready = true;

@@ -41,14 +41,17 @@ public:
     bool create(platform::WindowHandle parent);
     platform::WindowHandle window() const { return m_window; }
 
-    // Starts a session over the local knowledge file: 1, or 0 with the
-    // error text set.
+    // Starts a session over the local knowledge file: 1 with the error
+    // text empty, or 0 with it set (an earlier start's text never stays).
     int startSession(const std::string& knowledgeFile);
     void stopSession();
     // The reply of the last question (or the greeting); an empty reply when
     // none arrives within 5000 ms.
     std::string waitReply();
     std::string errorText() const { return m_errorText; }
+    // The control's own failure before a start (a download that failed)
+    // is the page's error text too.
+    void setErrorText(const std::string& text) { m_errorText = text; }
     // The value of the last pair named `name` (ASCII letters compared
     // without case) in the reply's extension list; "" when there is none.
     std::string extensionValue(const std::string& name);

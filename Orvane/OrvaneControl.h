@@ -76,8 +76,9 @@ ORVANE_API void IsetUserQuestion(OrvaneCtrl* control, const char* strQuestion);
 ORVANE_API BSTR IgetReplyInfo(OrvaneCtrl* control);
 /* dispid 4 */
 ORVANE_API void IfreeReplyBstr(OrvaneCtrl* control);
-/* dispid 5: why Iinitialize failed ("input pdata path error",
- * "install path error"), empty otherwise. */
+/* dispid 5: why the last Iinitialize failed ("input pdata path error",
+ * "install path error", or "download error: " and the download's reason),
+ * empty after a start or an empty URL. */
 ORVANE_API BSTR IgetErrorMessage(OrvaneCtrl* control);
 /* dispid 6 */
 ORVANE_API void IfreeErrorBstr(OrvaneCtrl* control);

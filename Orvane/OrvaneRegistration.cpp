@@ -37,7 +37,7 @@ std::string typeLibraryKey() { return classesKey(std::string("TypeLib\\") + TYPE
 
 void debugOutput(const char* text) { std::cerr << text << std::flush; }
 
-bool registerTypeLibrary(const std::string& libraryPath)
+bool registerTypeLibrary(const std::string& libraryPath, const RegistrySave& save)
 {
     RegistryFileEditor editor;
     const std::string library = typeLibraryKey();
@@ -56,16 +56,16 @@ bool registerTypeLibrary(const std::string& libraryPath)
         editor.setString(key + "\\TypeLib", "@", TYPELIB_ID);
         editor.setString(key + "\\TypeLib", "Version", VERSION);
     }
-    return editor.save();
+    return save(editor);
 }
 
-bool unregisterTypeLibrary()
+bool unregisterTypeLibrary(const RegistrySave& save)
 {
     RegistryFileEditor editor;
     editor.deleteKey(typeLibraryKey());
     editor.deleteKey(classesKey(std::string("Interface\\") + DISPATCH_IID));
     editor.deleteKey(classesKey(std::string("Interface\\") + EVENTS_IID));
-    return editor.save();
+    return save(editor);
 }
 
 void registerServerClass(RegistryFileEditor& editor, const std::string& classId, const char* name,
@@ -76,7 +76,7 @@ void registerServerClass(RegistryFileEditor& editor, const std::string& classId,
     editor.setString(classKey(classId) + "\\InprocServer32", "ThreadingModel", "Apartment");
 }
 
-bool registerClasses(const std::string& libraryPath)
+bool registerClasses(const std::string& libraryPath, const RegistrySave& save)
 {
     RegistryFileEditor editor;
     const std::string control = classKey(CONTROL_CLSID);
@@ -91,50 +91,50 @@ bool registerClasses(const std::string& libraryPath)
     editor.setString(classesKey(CONTROL_PROGID), "@", TYPE_NAME);
     editor.setString(classesKey(CONTROL_PROGID) + "\\CLSID", "@", CONTROL_CLSID);
     registerServerClass(editor, PROPERTY_PAGE_CLSID, PROPERTY_PAGE_CAPTION, libraryPath);
-    return editor.save();
+    return save(editor);
 }
 
-bool unregisterClasses()
+bool unregisterClasses(const RegistrySave& save)
 {
     RegistryFileEditor editor;
     editor.deleteKey(classKey(CONTROL_CLSID));
     editor.deleteKey(classesKey(CONTROL_PROGID));
     editor.deleteKey(classKey(PROPERTY_PAGE_CLSID));
-    return editor.save();
+    return save(editor);
 }
 
 }  // namespace
 
-HRESULT registerServer(const std::string& libraryPath)
+HRESULT registerServer(const std::string& libraryPath, const RegistrySave& save)
 {
-    if (!registerTypeLibrary(libraryPath)) {
+    if (!registerTypeLibrary(libraryPath, save)) {
         return SELFREG_E_TYPELIB;
     }
-    if (!registerClasses(libraryPath)) {
+    if (!registerClasses(libraryPath, save)) {
         return SELFREG_E_CLASS;
     }
-    if (registerCategory(CATID_SAFE_FOR_SCRIPTING, "Controls that are safely scriptable") != S_OK) {
+    if (registerCategory(CATID_SAFE_FOR_SCRIPTING, "Controls that are safely scriptable", save) != S_OK) {
         debugOutput("Failed to create component category (scriptable)!\n");
     }
-    if (registerCategory(CATID_SAFE_FOR_INITIALIZING, "Controls safely initializable from persistent data") !=
+    if (registerCategory(CATID_SAFE_FOR_INITIALIZING, "Controls safely initializable from persistent data", save) !=
         S_OK) {
         debugOutput("Failed to create component category (persistence)!\n");
     }
-    if (markClassInCategory(CONTROL_CLSID, CATID_SAFE_FOR_SCRIPTING) != S_OK) {
+    if (markClassInCategory(CONTROL_CLSID, CATID_SAFE_FOR_SCRIPTING, save) != S_OK) {
         debugOutput("Failed to register control as safe for scripting!\n");
     }
-    if (markClassInCategory(CONTROL_CLSID, CATID_SAFE_FOR_INITIALIZING) != S_OK) {
+    if (markClassInCategory(CONTROL_CLSID, CATID_SAFE_FOR_INITIALIZING, save) != S_OK) {
         debugOutput("Failed to register control as safe for initializing!\n");
     }
     return S_OK;
 }
 
-HRESULT unregisterServer()
+HRESULT unregisterServer(const RegistrySave& save)
 {
-    if (!unregisterTypeLibrary()) {
+    if (!unregisterTypeLibrary(save)) {
         return SELFREG_E_TYPELIB;
     }
-    if (!unregisterClasses()) {
+    if (!unregisterClasses(save)) {
         return SELFREG_E_CLASS;
     }
     return S_OK;

@@ -22,9 +22,9 @@ inline constexpr const char* CONTROL_PROGID = "ORVANE.OrvaneCtrl.1";
 // component categories, naming `libraryPath` as the server.  S_OK,
 // SELFREG_E_TYPELIB or SELFREG_E_CLASS; the categories' failures are only
 // reported on standard error.
-HRESULT registerServer(const std::string& libraryPath);
+HRESULT registerServer(const std::string& libraryPath, const RegistrySave& save = saveRegistryFile);
 // Removes the type library and the classes; the categories stay.
-HRESULT unregisterServer();
+HRESULT unregisterServer(const RegistrySave& save = saveRegistryFile);
 
 // The absolute path of the file (library or program) that holds this code.
 std::string thisModulePath();

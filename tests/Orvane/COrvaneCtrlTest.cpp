@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <memory>
 
 namespace quibo::orvane {
 namespace {
@@ -22,10 +24,19 @@ protected:
     COrvaneCtrl m_control;
 };
 
+// A control whose dialog cannot be made.
+class ControlWithoutDialog : public COrvaneCtrl {
+protected:
+    std::unique_ptr<ChatBridgeDialog> createDialog() override { return nullptr; }
+};
+
 TEST_F(COrvaneCtrlTest, WithoutItsDialogEveryMethodAnswersEmpty)
 {
     // The host has not run the control's activation yet.
     ASSERT_EQ(m_control.dialog(), nullptr);
+    testing::internal::CaptureStdout();
+    m_control.AboutBox();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "About Orvane Control\nOrvane Control, Version 1.0\n");
     m_control.IsetUserQuestion("x");
     for (BSTR result : {m_control.IgetReplyInfo(), m_control.IgetErrorMessage(), m_control.IgetExtensionInfo("a")}) {
         ASSERT_NE(result, nullptr);
@@ -36,6 +47,15 @@ TEST_F(COrvaneCtrlTest, WithoutItsDialogEveryMethodAnswersEmpty)
     EXPECT_EQ(m_control.Iinitialize(m_sample.c_str()), 0);
     EXPECT_EQ(m_control.dialog(), nullptr);
     EXPECT_EQ(platform::SysStringLen(m_control.IgetReplyInfo()), 0u);
+
+    // A window whose dialog cannot be made refuses its creation, and the
+    // wait for the dialog gives up at once.
+    ControlWithoutDialog refused;
+    EXPECT_EQ(platform::MessageQueue::forThisThread().sendMessage(refused.window(), COrvaneCtrl::WM_CREATE), -1);
+    EXPECT_EQ(refused.Iinitialize(m_sample.c_str()), 0);
+    EXPECT_TRUE(platform::MessageQueue::forThisThread().isWindow(refused.window()));
+    EXPECT_EQ(refused.dialog(), nullptr);
+    EXPECT_EQ(m_clock.elapsedMillis(), 0);
 }
 
 TEST_F(COrvaneCtrlTest, APageConversesAndFreesWhatItIsHandedOut)
@@ -83,16 +103,32 @@ TEST_F(COrvaneCtrlTest, KnowledgeIsFetchedFromTheUrlAndKeptUnderAPlainPath)
     EXPECT_EQ(m_control.dialog()->knowledgeFile(), japanese);
 }
 
-TEST_F(COrvaneCtrlTest, InitializeFailures)
+TEST_F(COrvaneCtrlTest, AFailedInitialisationTellsThePageWhyAndOnlyTheLastOne)
 {
     test::HttpTestServer server;
-    testing::internal::CaptureStderr();
+    const std::string missingUrl = server.url("/missing.pdata");
+    const std::string missingFile = m_cache.home() + test::utf8(u8"/知識.pdata");
+    const auto error = [this] { return platform::bstrToUtf8(m_control.IgetErrorMessage()); };
+
+    EXPECT_EQ(m_control.Iinitialize(missingUrl.c_str()), 0);
+    EXPECT_EQ(error().rfind("download error: " + missingUrl + ": ", 0), 0u) << error();
+    EXPECT_NE(error().find("404"), std::string::npos) << error();
+    // The reason reaches the page in Shift_JIS, like every text of the control.
+    EXPECT_EQ(m_control.Iinitialize(platform::convertWithIconv("CP932", "UTF-8", missingFile).c_str()), 0);
+    EXPECT_EQ(error(), "download error: no readable file at " + missingFile);
     EXPECT_EQ(m_control.Iinitialize(""), 0);
-    EXPECT_EQ(m_control.Iinitialize(server.url("/missing.pdata").c_str()), 0);
-    EXPECT_EQ(m_control.Iinitialize((m_sample + ".missing").c_str()), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("404"), std::string::npos);
-    // A failed download leaves no error text.
-    EXPECT_EQ(text(m_control.IgetErrorMessage()), u"");
+    EXPECT_EQ(error(), "");
+
+    {
+        test::TempRegistry noInstall(test::productSection());
+        EXPECT_EQ(m_control.Iinitialize(m_sample.c_str()), 0);
+        EXPECT_EQ(error(), "install path error");
+        EXPECT_EQ(m_control.Iinitialize(missingUrl.c_str()), 0);
+        EXPECT_EQ(error().rfind("download error: ", 0), 0u) << error();
+    }
+    // A start that succeeds reports no earlier error.
+    ASSERT_EQ(m_control.Iinitialize(m_sample.c_str()), 1);
+    EXPECT_EQ(error(), "");
 
     // A file that is no knowledge base still starts a session; the greeting
     // tells the page.
@@ -102,10 +138,7 @@ TEST_F(COrvaneCtrlTest, InitializeFailures)
     EXPECT_EQ(m_control.Iinitialize(broken.c_str()), 1);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(text(m_control.IgetReplyInfo()).rfind(u"error: ", 0), 0u);
-
-    test::TempRegistry noInstall(test::productSection());
-    EXPECT_EQ(m_control.Iinitialize(m_sample.c_str()), 0);
-    EXPECT_EQ(text(m_control.IgetErrorMessage()), u"install path error");
+    EXPECT_EQ(error(), "");
 }
 
 }  // namespace

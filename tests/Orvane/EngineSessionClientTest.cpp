@@ -1,5 +1,6 @@
 #include "Orvane/EngineSessionClient.h"
 
+#include "dialogue/SessionLog.h"
 #include "tests/support/ControlShell.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,43 @@ TEST_F(EngineSessionClientTest, ABaseWithoutGreetingsGreetsWithALoneSeparator)
     EXPECT_EQ(greeting, "\x1F");
     m_client.close(0);
     std::remove(path);
+}
+
+TEST_F(EngineSessionClientTest, ModeFourFetchesAfterEachQuestion)
+{
+    ASSERT_EQ(m_client.open(m_window, EngineSessionClient::MODE_FETCH_AFTER_ASK, m_sample,
+                            test::rcPathIn(m_tree.root()), "", "", "0112233444"),
+              0);
+    m_client.start();
+    m_client.ask(test::sjis(u8"営業時間を教えてください"));
+    deliver();
+    EXPECT_EQ(m_receiver.replies.size(), 1u);
+    EXPECT_EQ(m_receiver.replies[0].rfind(test::sjis(u8"平日の営業時間は"), 0), 0u);
+    // Each fetch asks the start text (empty): one at the start, one after
+    // the question.
+    std::vector<std::string> asked;
+    for (const UtteranceRecord& record : SessionLogRegistry::get(m_client.key(), "", "", "")->utterances()) {
+        asked.push_back(record.inSent());
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"", "営業時間を教えてください", ""}));
+    m_client.close(0);
+}
+
+TEST_F(EngineSessionClientTest, AConversationThatCannotBeOpenedRepliesWithALoneSeparator)
+{
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(open(m_tree.root() + "missing.pdata"), 0);
+    m_client.start();
+    m_client.ask(test::sjis(u8"こんにちは"));
+    std::string greeting;
+    m_client.greeting(greeting);
+    testing::internal::GetCapturedStdout();
+    deliver();
+    EXPECT_EQ(m_receiver.replies, std::vector<std::string>{"\x1F"});
+    // The greeting carries the engine's error text.
+    EXPECT_EQ(greeting.rfind("error: ", 0), 0u) << greeting;
+    EXPECT_EQ(greeting.back(), '\x1F');
+    m_client.close(0);
 }
 
 TEST_F(EngineSessionClientTest, AReplyForAWindowThatIsGoneIsFreed)

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <sys/wait.h>
@@ -112,11 +113,18 @@ TEST_F(OrvaneHostTest, PlainHostWritesOneLinePerReplyAndNothingElse)
 TEST_F(OrvaneHostTest, AFailedInitialisationPrintsTheControlsErrorText)
 {
     test::HttpTestServer server;
+    const std::string missing = server.url("/missing.pdata");
     std::string out;
     std::string err;
-    EXPECT_EQ(runProgram("--plain --knowledge " + server.url("/missing.pdata") + " </dev/null", out, err), 1);
+    EXPECT_EQ(runProgram("--plain --knowledge " + missing + " </dev/null", out, err), 1);
     EXPECT_EQ(out, "");
-    EXPECT_NE(err.find("404"), std::string::npos) << err;
+    // The one line on standard error is the host's, with the control's
+    // error text: the download's reason.
+    const std::string line = "orvane-host: cannot initialise the control with \"" + missing + "\": download error: " +
+                             missing + ": ";
+    EXPECT_EQ(err.rfind(line, 0), 0u) << err;
+    EXPECT_NE(err.find("404\n"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
     // Without an install tree the session cannot start; the control says why.
     std::ofstream(m_registry.file(), std::ios::app) << test::productSection() << "INSTALLPATH=\n";

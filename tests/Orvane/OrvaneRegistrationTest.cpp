@@ -71,5 +71,40 @@ TEST(OrvaneRegistrationTest, CategoriesStayAndAReadOnlyFileIsRefused)
     EXPECT_EQ(test::readFile(registry.file()), CATEGORIES);
 }
 
+TEST(OrvaneRegistrationTest, AFailedStepGivesItsResultOrItsDebugText)
+{
+    // Saves in order: type library, classes, the two categories, the two
+    // marks of the control.  Each row makes one save fail.
+    const struct {
+        bool unregister;
+        int failingSave;
+        HRESULT result;
+        std::string debugText;
+    } cases[] = {
+        {false, 1, SELFREG_E_TYPELIB, ""},
+        {false, 2, SELFREG_E_CLASS, ""},
+        {false, 3, S_OK, "Failed to create component category (scriptable)!\n"},
+        {false, 4, S_OK, "Failed to create component category (persistence)!\n"},
+        {false, 5, S_OK, "Failed to register control as safe for scripting!\n"},
+        {false, 6, S_OK, "Failed to register control as safe for initializing!\n"},
+        {true, 1, SELFREG_E_TYPELIB, ""},
+        {true, 2, SELFREG_E_CLASS, ""},
+    };
+    for (const auto& c : cases) {
+        test::TempRegistry registry("");
+        int saves = 0;
+        const RegistrySave save = [&](const platform::RegistryFileEditor& editor) {
+            return ++saves != c.failingSave && editor.save();
+        };
+        testing::internal::CaptureStderr();
+        const HRESULT result = c.unregister ? unregisterServer(save) : registerServer("/opt/liborvane.so", save);
+        EXPECT_EQ(result, c.result) << c.unregister << " " << c.failingSave;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.debugText) << c.unregister << " " << c.failingSave;
+        // A failed type library or class save ends the work; a category's
+        // failure does not.
+        EXPECT_EQ(saves, c.unregister || c.failingSave <= 2 ? c.failingSave : 6);
+    }
+}
+
 }  // namespace
 }  // namespace quibo::orvane

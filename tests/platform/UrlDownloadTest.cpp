@@ -1,13 +1,20 @@
 #include "platform/UrlDownload.h"
 
+#include "platform/Clock.h"
 #include "tests/support/HttpTestServer.h"
 #include "tests/support/TempCacheHome.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
 #include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace quibo::platform {
 namespace {
@@ -97,6 +104,78 @@ TEST_F(UrlDownloadTest, FailedTransfersLeaveNothingInTheCache)
         EXPECT_FALSE(result.ok) << c.path;
         EXPECT_NE(result.error.find(c.error), std::string::npos) << c.path << ": " << result.error;
     }
+    EXPECT_TRUE(m_cache.files().empty());
+}
+
+TEST_F(UrlDownloadTest, RedirectsAreFollowedOnlyToHttp)
+{
+    HttpTestServer server;
+    server.serve("/kb.pdata", "knowledge");
+    server.redirect("/moved.pdata", "/kb.pdata");
+    server.redirect("/to-file.pdata", "file://" + m_source);
+    const DownloadResult moved = urlDownloadToCacheFile(server.url("/moved.pdata"));
+    ASSERT_TRUE(moved.ok) << moved.error;
+    EXPECT_EQ(contents(moved.path), "knowledge");
+    std::filesystem::remove(moved.path);
+
+    const DownloadResult refused = urlDownloadToCacheFile(server.url("/to-file.pdata"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("\"file\""), std::string::npos) << refused.error;
+    EXPECT_TRUE(m_cache.files().empty());
+}
+
+TEST_F(UrlDownloadTest, AServerThatNeverAcceptsEndsAtTheConnectTimeOut)
+{
+    // A listener whose queue of one connection is already full: the
+    // system drops every further handshake unanswered.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+
+    const std::int64_t begin = clock().elapsedMillis();
+    const DownloadResult result = urlDownloadToCacheFile(
+        "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/kb.pdata", DownloadLimits{300, 10000, 4096});
+    const std::int64_t took = clock().elapsedMillis() - begin;
+    EXPECT_FALSE(result.ok);
+    // libcurl words it "Timeout was reached" or "timed out", by version.
+    EXPECT_TRUE(result.error.find("Timeout") != std::string::npos ||
+                result.error.find("timed out") != std::string::npos)
+        << result.error;
+    // The connect limit ended it, long before the total one.
+    EXPECT_GE(took, 300);
+    EXPECT_LT(took, 2000);
+    EXPECT_TRUE(m_cache.files().empty());
+    for (int fd : fillers) {
+        close(fd);
+    }
+    close(listener);
+}
+
+TEST_F(UrlDownloadTest, AnHttpsServerWhoseCertificateNoAuthoritySignedIsRefused)
+{
+    const std::string certificate = m_cache.home() + "/server.crt";
+    const std::string key = m_cache.home() + "/server.key";
+    const std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 "
+                                "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+                                key + "' -out '" + certificate + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        GTEST_SKIP() << "no openssl command to make a certificate";
+    }
+    HttpTestServer server(certificate, key);
+    server.serve("/kb.pdata", "knowledge");
+    const DownloadResult result = urlDownloadToCacheFile(server.url("/kb.pdata"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("certificate"), std::string::npos) << result.error;
     EXPECT_TRUE(m_cache.files().empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,43 @@ TEST_F(WindowMessagesTest, DestroyingAWindowEndsItsChildrenMessagesAndTimers)
     EXPECT_NE(laterWindow, parentWindow);
     EXPECT_NE(laterWindow, childWindow);
     m_queue.destroyWindow(laterWindow);
+}
+
+TEST_F(WindowMessagesTest, TimersFireInVirtualTimeUntilTheyAreKilled)
+{
+    // Records each firing with the virtual time; stops timer 1 after its
+    // third firing and timer 2 after its first.
+    struct Ticker : WindowProcedure {
+        MessageQueue& queue;
+        WindowHandle window = NO_WINDOW;
+        std::vector<std::string> log;
+        std::map<WParam, int> fired;
+        explicit Ticker(MessageQueue& q) : queue(q) {}
+        LResult handleMessage(const Message& message) override
+        {
+            if (message.id == WM_TIMER) {
+                log.push_back(std::to_string(message.wParam) + "@" + std::to_string(clock().elapsedMillis()));
+                if (++fired[message.wParam] == (message.wParam == 1 ? 3 : 1)) {
+                    EXPECT_TRUE(queue.killTimer(window, static_cast<unsigned>(message.wParam)));
+                }
+            }
+            return 0;
+        }
+    } ticker(m_queue);
+    ticker.window = m_queue.createWindow(ticker);
+    ASSERT_TRUE(m_queue.setTimer(ticker.window, 1, 50));
+    // Arming it again starts its period afresh.
+    ASSERT_TRUE(m_queue.setTimer(ticker.window, 1, 10));
+    ASSERT_TRUE(m_queue.setTimer(ticker.window, 2, 25));
+    EXPECT_FALSE(m_queue.peekMessage(ticker.window));
+
+    // The pump lets time pass while a timer is armed and gives up only once
+    // both are stopped.
+    EXPECT_FALSE(m_queue.pumpUntil(ticker.window, [] { return false; }));
+    EXPECT_EQ(ticker.log, (std::vector<std::string>{"1@10", "1@20", "2@25", "1@30"}));
+    EXPECT_EQ(m_clock.elapsedMillis(), 30);
+    EXPECT_FALSE(m_queue.killTimer(ticker.window, 1));
+    m_queue.destroyWindow(ticker.window);
 }
 
 }  // namespace

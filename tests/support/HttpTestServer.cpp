@@ -11,7 +11,8 @@
 namespace quibo::test {
 
 struct HttpTestServer::State {
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> server;
+    std::string scheme;
     std::thread thread;
     int port = 0;
     std::mutex mutex;
@@ -19,13 +20,36 @@ struct HttpTestServer::State {
     bool stopping = false;
     std::map<std::string, std::pair<std::string, bool>> bodies;
     std::set<std::string> stalled;
+    std::map<std::string, std::string> redirects;
 };
 
 HttpTestServer::HttpTestServer() : m_state(std::make_unique<State>())
 {
+    m_state->server = std::make_unique<httplib::Server>();
+    m_state->scheme = "http";
+    start();
+}
+
+HttpTestServer::HttpTestServer(const std::string& certificateFile, const std::string& keyFile)
+    : m_state(std::make_unique<State>())
+{
+    m_state->server = std::make_unique<httplib::SSLServer>(certificateFile.c_str(), keyFile.c_str());
+    m_state->scheme = "https";
+    start();
+}
+
+void HttpTestServer::start()
+{
     State& s = *m_state;
-    s.server.Get(".*", [&s](const httplib::Request& request, httplib::Response& response) {
+    if (!s.server->is_valid()) {
+        std::abort();
+    }
+    s.server->Get(".*", [&s](const httplib::Request& request, httplib::Response& response) {
         std::unique_lock lock(s.mutex);
+        if (const auto it = s.redirects.find(request.path); it != s.redirects.end()) {
+            response.set_redirect(it->second, 302);
+            return;
+        }
         if (s.stalled.count(request.path)) {
             s.released.wait(lock, [&s] { return s.stopping; });
             response.status = 503;
@@ -52,11 +76,11 @@ HttpTestServer::HttpTestServer() : m_state(std::make_unique<State>())
                 return true;
             });
     });
-    s.port = s.server.bind_to_any_port("127.0.0.1");
+    s.port = s.server->bind_to_any_port("127.0.0.1");
     if (s.port <= 0) {
         std::abort();
     }
-    s.thread = std::thread([&s] { s.server.listen_after_bind(); });
+    s.thread = std::thread([&s] { s.server->listen_after_bind(); });
 }
 
 HttpTestServer::~HttpTestServer()
@@ -66,7 +90,7 @@ HttpTestServer::~HttpTestServer()
         m_state->stopping = true;
     }
     m_state->released.notify_all();
-    m_state->server.stop();
+    m_state->server->stop();
     m_state->thread.join();
 }
 
@@ -82,9 +106,15 @@ void HttpTestServer::stall(const std::string& path)
     m_state->stalled.insert(path);
 }
 
+void HttpTestServer::redirect(const std::string& path, const std::string& location)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->redirects[path] = location;
+}
+
 std::string HttpTestServer::url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_state->port) + path;
+    return m_state->scheme + "://127.0.0.1:" + std::to_string(m_state->port) + path;
 }
 
 }  // namespace quibo::test

@@ -1,6 +1,7 @@
 // A small HTTP server on 127.0.0.1 for the download tests: it answers GET
-// requests for the paths it was given, 404 for the others, and can hold a
-// request unanswered until the server stops (for time-outs).
+// requests for the paths it was given, 404 for the others, can redirect,
+// and can hold a request unanswered until the server stops (for
+// time-outs).  Given a certificate and its key it speaks HTTPS.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,8 @@ namespace quibo::test {
 class HttpTestServer {
 public:
     HttpTestServer();
+    // HTTPS with the PEM files' certificate and private key.
+    HttpTestServer(const std::string& certificateFile, const std::string& keyFile);
     ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
@@ -20,10 +23,14 @@ public:
     void serve(const std::string& path, const std::string& body, bool chunked = false);
     // GET `path` is answered only when the server stops.
     void stall(const std::string& path);
+    // GET `path` answers 302 with `location`.
+    void redirect(const std::string& path, const std::string& location);
 
     std::string url(const std::string& path) const;
 
 private:
+    void start();
+
     struct State;
     std::unique_ptr<State> m_state;
 };
