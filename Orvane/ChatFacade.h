@@ -34,7 +34,8 @@ ORVANE_EXPORT int chatOpen(const char* key, const char* knowledgeFile, const cha
 // wanted, and the handles of the titles the id lists.  Always 0.
 ORVANE_EXPORT int chatStart(const char* key, const char* id, int& first, int& second, std::vector<int>& list);
 // The stored utterance `second` of the title of handle `first`: -1 at once,
-// leaving `out` alone, when `first` is 0 or there is no service; else 0.
+// leaving `out` alone, when `first` is 0 or there is no service; else 0 (with
+// "" for a handle the conversation never handed out, which changes nothing).
 ORVANE_EXPORT int chatFetch(const char* key, int first, int second, std::string& out);
 // The reply string of the utterance (see ChatService).
 ORVANE_EXPORT void chatAsk(const char* key, const char* utterance, std::string& out, int preAnalysed);

@@ -93,8 +93,8 @@ std::string ChatManager::knowledgePath(const std::string& knowledgeName) const
             name.erase(semicolon, 1);
             return name;
         }
-        // A relative file under the base directory.  (Paths keep '/' here;
-        // the system this came from turned the last '/' into '\'.)
+        // A relative file under the base directory, its '/' kept: '/' is
+        // what separates the folders of a path that is opened here.
         const std::size_t slash = name.rfind('/');
         if (slash != std::string::npos && slash < pdata)
             return m_baseDirectory + name;

@@ -184,13 +184,17 @@ void ChatService::start(const std::string& key, const std::string& knowledgeName
 int ChatService::fetch(const std::string& key, const std::string& knowledgeName, std::int32_t first,
                        std::int32_t second, std::string& out)
 {
-    runUtterance(key, knowledgeName, "", false);
-    ChatSession* session = m_manager.find(key);
-    if (!session) {
+    // A number from the page that names none of the titles this
+    // conversation handed out asks for nothing: the conversation stays as
+    // it was.
+    ChatSession* session = openConversation(key, knowledgeName);
+    TopicTitle* title = session ? session->startTitle(first) : nullptr;
+    if (!title) {
         out.clear();
         return 0;
     }
-    return fetchTurn(key, *session, session->startTitle(first), second, out);
+    runUtterance(key, knowledgeName, "", false);
+    return fetchTurn(key, *session, title, second, out);
 }
 
 }  // namespace quibo

@@ -70,7 +70,8 @@ public:
     void start(const std::string& key, const std::string& knowledgeName, const std::string& id, std::int32_t& first,
                std::int32_t& second, std::vector<std::int32_t>& list);
     // Runs the empty utterance, then the fetch step for the title of the
-    // handle `first`.  A key that cannot be opened gives 0 and "".
+    // handle `first`.  A key that cannot be opened, or a handle that names
+    // no title of the conversation, gives 0 and "" and changes nothing.
     int fetch(const std::string& key, const std::string& knowledgeName, std::int32_t first, std::int32_t second,
               std::string& out);
 

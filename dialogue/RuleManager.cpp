@@ -79,8 +79,15 @@ RuleManager* RuleManager::instance()
     // Held here, so that the tables go with the process or with the library
     // that holds them, when a host unloads it.
     static std::unique_ptr<RuleManager> s_instance;
-    if (!s_instance)
-        s_instance.reset(new (std::nothrow) RuleManager());
+    if (!s_instance) {
+        // Building the tables allocates too: out of memory there, the caller
+        // gets no instance rather than an exception.
+        try {
+            s_instance.reset(new RuleManager());
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
     return s_instance.get();
 }
 

@@ -13,6 +13,7 @@
 #include "knowledge/TopicTitle.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace quibo {
 namespace {
@@ -104,12 +105,22 @@ void addUnits(ReplyRecord& record, const Candidate& candidate, std::int32_t unit
     }
 }
 
+// The candidate a selection names (a negative index: the first); none when
+// the index lies past the list.
+std::optional<std::size_t> chosenIndex(const CandidateList& candidates, SelectionEntry selection)
+{
+    const std::size_t index = static_cast<std::size_t>(std::max(selection.candidate, 0));
+    if (index >= candidates.size())
+        return std::nullopt;
+    return index;
+}
+
 }  // namespace
 
 std::vector<ReplyRecord> ReplySelector::select(ChatSession& conversation, SelectionEntry selection)
 {
     std::vector<ReplyRecord> records;
-    if (conversation.getRequest().candidates().empty())
+    if (!chosenIndex(conversation.getRequest().candidates(), selection))
         return records;
     records.push_back(buildRecord(conversation, selection));
     if (records.front().replyFlags & ReplyRecord::FLAG_STATE_RULE_2)
@@ -121,7 +132,10 @@ ReplyRecord ReplySelector::buildRecord(ChatSession& conversation, SelectionEntry
 {
     TurnRequest& request = conversation.getRequest();
     CandidateList& candidates = request.candidates();
-    Candidate& candidate = candidates[static_cast<std::size_t>(std::max(selection.candidate, 0))];
+    const std::optional<std::size_t> chosen = chosenIndex(candidates, selection);
+    if (!chosen)
+        return ReplyRecord();
+    Candidate& candidate = candidates[*chosen];
     // A unit index the candidate does not hold counts as none.
     const std::int32_t unitIndex =
         selection.unit >= 0 && static_cast<std::size_t>(selection.unit) < candidate.topicUnits().size()

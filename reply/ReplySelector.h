@@ -18,9 +18,12 @@ class MorphemeList;
 
 class ReplySelector {
 public:
-    // No record when the request holds no candidate, else the one record
-    // built for the chosen candidate (a negative index: the first).
+    // No record when the request holds no candidate or the selection names
+    // one past its list, else the one record built for the chosen candidate
+    // (a negative index: the first).
     static std::vector<ReplyRecord> select(ChatSession& conversation, SelectionEntry selection);
+    // The record of the chosen candidate; a default record, and nothing
+    // released, when the selection names none.
     static ReplyRecord buildRecord(ChatSession& conversation, SelectionEntry selection);
     // The surfaces of the words with flag X (flagX) or flag Y, joined.
     static std::string joinFlaggedSurfaces(const MorphemeList& words, bool flagX);

@@ -167,6 +167,27 @@ TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)
     EXPECT_EQ(ask(m_key, ""), busyReply());
 }
 
+// The service keeps the first open's creation text, in EUC-JP, as the reset
+// command of every conversation; a later open's text is no command.
+TEST_F(ChatFacadeTest, TheFirstOpensCreationTextIsTheResetCommand)
+{
+    const std::string other = "second:;" + m_sample;
+    testing::internal::CaptureStderr();
+    chatOpen(m_key.c_str(), m_sample.c_str(), "/nowhere/juman/x", sjis("リセット").c_str(), "10.0.0.1", 0);
+    chatOpen(other.c_str(), m_sample.c_str(), "/nowhere/juman/x", sjis("やり直し").c_str(), "10.0.0.1", 0);
+    testing::internal::GetCapturedStderr();
+    m_services = 1;
+    // Without the analyser an utterance has no words: the act for words of
+    // no class answers it; the reset answers with empty fields.
+    const std::string answered = sjis("はい、ゆっくりどうぞ。ご質問をお待ちしています。;表情,普通;");
+    for (const std::string& key : {m_key, other}) {
+        EXPECT_EQ(ask(key, "リセット"), ";;") << key;
+        EXPECT_EQ(ask(key, "やり直し"), answered) << key;
+    }
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
+    EXPECT_EQ(chatClose(other.c_str()), 1);
+}
+
 TEST_F(ChatFacadeTest, WithoutAServiceNothingCrashes)
 {
     std::string out = "old";

@@ -101,6 +101,12 @@ TEST(CandidateTest, AddHitsMakesOneUnitPerNewTitleAndStampsTheFlagWord)
     EXPECT_EQ(candidate.topicUnits().size(), 2u);
     EXPECT_EQ(candidate.flagWord(), 0x18);
     EXPECT_EQ(list.cacheKey(), 0x4000u);
+    // For a DCA value the tables know, the cache takes the first item's
+    // value although no unit was added.
+    candidate.addHits({{again.get(), 5}}, 0x4000, words);
+    EXPECT_EQ(candidate.topicUnits().size(), 2u);
+    EXPECT_EQ(list.cacheKey(), 0x4000u);
+    EXPECT_EQ(list.cacheValue(), 5);
 
     // Without a sentence the base is INT_MAX: the sum stays the worst score.
     Candidate bare;
@@ -216,6 +222,19 @@ TEST(CandidateTest, CountingMatchesLetsOneWordTakeSeveral)
     EXPECT_EQ(countMatchingWords(a, b, 0), 2);  // both surfaces "パン"
     EXPECT_EQ(countMatchingWords(a, b, 1), 3);  // and the key form
     EXPECT_EQ(countMatchingWords(MorphemeList(), b, 2), 0);
+}
+
+TEST(CandidateTest, WordsSplitByTheirIgnorableFlags)
+{
+    const MorphemeList words = makeList({
+        makeWord("店", pos::COMMON_NOUN),
+        makeWord("あの", pos::ADNOMINAL, Morpheme::FLAG_I),
+        makeWord("駅", pos::COMMON_NOUN, Morpheme::FLAG_X),
+        makeWord("ね", pos::PARTICLE, Morpheme::FLAG_N),
+        makeWord("謎", pos::COMMON_NOUN, Morpheme::FLAG_U),
+    });
+    EXPECT_EQ(test::keyForms(filterWordsByFlags(words, true)), "店 駅");
+    EXPECT_EQ(test::keyForms(wordsWithSpecialFlags(words)), "あの ね 謎");
 }
 
 TEST(CandidateTest, FullTitleMatchNeedsTheWrittenInputAndAnUnderivedTitle)

@@ -1,5 +1,6 @@
 #include "dialogue/ChatService.h"
 
+#include "analysis/LanguageAnalyzer.h"
 #include "dialogue/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "platform/Clock.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -138,7 +140,7 @@ TEST_F(ChatServiceTest, EveryUtteranceIsLoggedUnderItsKey)
     EXPECT_EQ(service->manager().find(sampleKey), nullptr);
 }
 
-TEST_F(ChatServiceTest, StartAndFetchOnAKeyThatCannotOpen)
+TEST_F(ChatServiceTest, StartAndFetchChangeNothingForWhatTheyCannotFind)
 {
     std::int32_t first = 9, second = 9;
     std::vector<std::int32_t> list = {9};
@@ -149,17 +151,53 @@ TEST_F(ChatServiceTest, StartAndFetchOnAKeyThatCannotOpen)
     std::string out = "old";
     EXPECT_EQ(service->fetch(missingKey, splitName(missingKey), 1, 0, out), 0);
     EXPECT_EQ(out, "");
+
+    // A fetch of a title the start handed out answers its reply; then a
+    // dialogue state is open on the title.
+    service->start(sampleKey, splitName(sampleKey), "営業案内", first, second, list);
+    ASSERT_EQ(list.size(), 1u);
+    ASSERT_EQ(service->fetch(sampleKey, splitName(sampleKey), list[0], 0, out), 0);
+    EXPECT_FALSE(out.empty());
+    ChatSession& session = *service->manager().find(sampleKey);
+    ReplyRecord record;
+    record.units.emplace_back();
+    record.units[0].target = session.startTitle(list[0]);
+    record.units[0].groupType = 128;
+    std::vector<ReplyRecord> records{record};
+    ASSERT_EQ(session.getHistory().update(records, session.getReplyState(), 0), 2);
+    const std::deque<std::int32_t> kinds = session.getHistory().kindWords();
+    const std::string replyText = session.getTurnReply().getReplyText();
+    // A handle it never handed out names nothing: no empty utterance runs,
+    // the history and the reply stay.
+    for (std::int32_t handle : {0, list[0] + 1, -1}) {
+        SCOPED_TRACE(handle);
+        out = "old";
+        EXPECT_EQ(service->fetch(sampleKey, splitName(sampleKey), handle, 0, out), 0);
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(session.getHistory().kindWords(), kinds);
+        EXPECT_EQ(session.getTurnReply().getReplyText(), replyText);
+    }
 }
 
-TEST_F(ChatServiceTest, EachServiceSeedsTheSequenceOnceWithTheTime)
+TEST_F(ChatServiceTest, EachServiceSeedsTheSequenceAndSetsUpTheAnalyserAgain)
 {
+    // The fixture's service found no dictionary beside its resource path.
+    EXPECT_EQ(service->status(), LanguageAnalyzer::INIT_NO_DICTIONARY);
+    EXPECT_FALSE(LanguageAnalyzer::isInitialized());
     m_clock.advance(5000);
     service.reset();
+    test::BuildInstallTree tree;
+    testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    service = std::make_unique<ChatService>("", 10, "", "/nowhere/juman/x", "", "", 0);
+    service = std::make_unique<ChatService>("", 10, "", test::rcPathIn(tree.root()), "", "", 1);
     testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(service->status(), 0);
+    EXPECT_TRUE(LanguageAnalyzer::isInitialized());
     reply(sampleKey, "");
     EXPECT_EQ(m_random.seeds(), (std::vector<unsigned>{1700000000u, 1700000005u}));
+    service.reset();
+    EXPECT_FALSE(LanguageAnalyzer::isInitialized());
 }
 
 }  // namespace

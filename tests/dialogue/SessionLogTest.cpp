@@ -104,10 +104,12 @@ TEST_F(SessionLogTest, ATurnRecordedThroughTheNewestIndex)
 
     // Two candidates are logged as conditions, then move to new storage.
     int candidates[2], moved[2];
-    for (int& candidate : candidates) {
-        const int item = log.addCond(log.getCondCount(NEWEST), &candidate, NEWEST);
+    for (int i = 0; i < 2; ++i) {
+        const int item = log.addCond(log.getCondCount(NEWEST), &candidates[i], NEWEST);
+        EXPECT_EQ(item, i);
         log.setCondPhTypes(1, item, NEWEST);
     }
+    EXPECT_EQ(log.getCondCount(NEWEST), 2);
     for (int i = 0; i < 2; ++i)
         log.setCondObject(&moved[i], log.findCondIndex(&candidates[i], NEWEST), NEWEST);
     EXPECT_EQ(log.findCondIndex(&candidates[0], NEWEST), -1);

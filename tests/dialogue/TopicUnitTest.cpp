@@ -181,5 +181,39 @@ TEST_F(SampleTopicUnitTest, UtterancesAgainstSampleTitles)
     }
 }
 
+// The rule-feature word against a sample title that answers in 'd', 'i' and
+// 'n' (営業時間を教えて).  The sentence's one word, パン, is related to no
+// title word and the rule bits keep it from counting as wordless, so the
+// match word's bit 0x1 is clear and only rule bits 0x1 and 0x2 choose.
+TEST_F(SampleTopicUnitTest, RuleFeaturesChooseTheLetterOfASampleTitle)
+{
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    TopicTitle* title = titleOf("営業時間を教えて");
+    ASSERT_TRUE(title);
+    const AnalyzedSentence sentence("パン", makeList({makeWord("パン", pos::COMMON_NOUN)}));
+    const struct {
+        std::int32_t ruleFeatures;
+        std::int32_t status;
+        std::int32_t code;
+    } cases[] = {
+        // Rule bit 0x1 makes the first stage's 0x1, which with 'i' gives 'i'.
+        {0x1, TopicUnit::NOT_JUDGED, match_code::INDEXED},
+        // Rule bit 0x2 makes its 0x2, which with 'n' gives 'n' (picked first).
+        {0x2, TopicUnit::NOT_JUDGED, match_code::NEXT},
+        // Status 0 masks the rule bits away: no first-stage bit, and 'd'.
+        {0x2, 0, match_code::DIRECT},
+        {0x1, 0, match_code::DIRECT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ruleFeatures << " status " << c.status);
+        TopicUnit unit;
+        unit.kind() = TopicUnit::KIND_HIT;
+        unit.setHit(title, 3);
+        unit.setStatus(c.status);
+        unit.computeMatchCode(&sentence, c.ruleFeatures);
+        EXPECT_EQ(unit.matchCode(), c.code);
+    }
+}
+
 }  // namespace
 }  // namespace quibo

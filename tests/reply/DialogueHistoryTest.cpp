@@ -100,36 +100,62 @@ TEST_F(DialogueHistoryTest, FiveTurnsOfOneConversation)
     EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
 
     // 3. Group type 256 opens a state of kind 16 in part B; the position 3
-    // is held to the one 'n' reply, which leads to 定休日.
+    // is held to the one 'n' reply, which leads to 定休日.  Entering family
+    // 0x30 from 0x7 closes nothing: 住所 stays in part A.
     replies = recordsFor(hours, 'n', 256);
     EXPECT_EQ(history.update(replies, state, 3), 16);
     EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2, 16}));
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
     EXPECT_EQ(history.partB().newestValue(), 0);
     EXPECT_EQ(history.partB().singleTarget(), hours);
     history.loadTopicRecords(loaded);
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0].firstNumber, 0x20000000);
     EXPECT_EQ(loaded[0].focus, closed);
-    EXPECT_EQ(loaded[0].entry.text(), "営業時間表_0");
+    ASSERT_TRUE(loaded[0].entry.label());
+    EXPECT_EQ(*loaded[0].entry.label(), "かしこまりました。なお、毎週水曜日は定休日です。");
 
     // 4. 住所 again: its state and kind word return to the top; leaving
-    // family 0x30 for 0x7 closes the state of kind 16 below it.
+    // family 0x30 for 0x7 closes the state of kind 16 below it, so the one
+    // kind word left marks the record as the first state.
     replies = recordsFor(address, 'd', 128);
     EXPECT_EQ(history.update(replies, state, 0), 2);
     EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
     EXPECT_TRUE(history.partB().entries().empty());
     EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+    EXPECT_EQ(replies[0].replyFlags, ReplyRecord::FLAG_FIRST_STATE);
+    // Families 0x100 and 0x1000 hold no state: closing theirs answers stack
+    // C's size (0) and "no part" (-1); a depth past the kind words keeps them.
+    EXPECT_EQ(history.rewind(DialogueHistory::FAMILY_C, 0, 1), 0);
+    EXPECT_EQ(history.rewind(DialogueHistory::FAMILY_D, 0, 1), -1);
+    EXPECT_EQ(history.partD().count(), 0);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
 
-    // 5. The reset command rewinds the newest state; a record with flag word
-    // 1 then records nothing, and nothing is left to load or look up.
-    EXPECT_EQ(history.rewind(0, 0, 0), 0);
-    EXPECT_EQ(history.currentKind(), 0);
-    replies = recordsFor(address, 'd', 128);
+    // 5. A record with flag word 1 records nothing; the reset command then
+    // rewinds the newest state, and nothing is left to load or look up.
+    replies = recordsFor(closed, 'd', 128);
     replies[0].flagWord = 1;
     EXPECT_EQ(history.update(replies, state, 0), DialogueHistory::NOTHING_RECORDED);
-    EXPECT_TRUE(history.kindWords().empty());
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(targets(history.partA()), (std::vector<TopicTitle*>{address}));
+    EXPECT_EQ(history.rewind(0, 0, 0), 0);
+    EXPECT_EQ(history.currentKind(), 0);
+    EXPECT_TRUE(history.partA().entries().empty());
     EXPECT_EQ(history.lookUp(0).firstNumber, 0);
     EXPECT_EQ(history.rewind(0, 0, 0), -1);
+}
+
+// Nothing opens a state of part C: its operations answer as for none.
+TEST(HistoryPartCTest, EmptyStackAnswersNone)
+{
+    HistoryPartC part;
+    std::vector<TopicRecord> records(1);
+    EXPECT_EQ(part.lookUp(0).firstNumber, 0);
+    EXPECT_EQ(part.replyCount(), 0);
+    EXPECT_EQ(part.removeAt(0), 0);
+    EXPECT_EQ(part.moveToTop(nullptr), -1);
+    part.load(records);
+    EXPECT_TRUE(records.empty());
 }
 
 TEST_F(DialogueHistoryTest, IndexedGroupWithoutNamedRepliesOpensWhole)

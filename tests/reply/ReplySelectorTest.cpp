@@ -95,6 +95,9 @@ TEST_F(ReplySelectorTest, RecordCopiesTheChosenCandidateThenTheSentencesGo)
     session.getReplyState().setRecentKeys(recent);
     addCandidate(0, 9, {});  // not chosen
     Candidate& chosen = addCandidate(0x40, 0, {hitUnit(hours, 'i', makeList({makeWord("時間", pos::COMMON_NOUN)}))});
+    // A selection past the list makes no record and lets go of nothing.
+    EXPECT_TRUE(ReplySelector::select(session, {2, 0, 1}).empty());
+    EXPECT_NE(chosen.getKnowledge(), nullptr);
 
     const std::vector<ReplyRecord> records = ReplySelector::select(session, {1, 0, 1});
     ASSERT_EQ(records.size(), 1u);
