@@ -52,6 +52,7 @@ TEST(TestDlgTest, ThePageComesFromTheHostAndEnterRunsTheSendFunctionAndCtrlShort
         {true, Key::Control, true},     {true, Key::EditLetter, false},  // Ctrl+C, Ctrl+V
         {true, Key::Other, true},                                        // Ctrl+P, Ctrl+N, Ctrl+F5
         {false, Key::Control, false},   {true, Key::Other, false},
+        {true, Key::InputMethod, false},  // Enter that ends a composition
     };
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
