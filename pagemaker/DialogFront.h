@@ -37,7 +37,10 @@ enum class Key {
     Control,
     Escape,
     EditLetter,  // A, C, V, X or Z: the edit shortcuts with Ctrl
-    Other
+    Other,
+    // Any key pressed while the input method composes a text: it is the
+    // input method's (Enter there ends the composition).
+    InputMethod
 };
 
 }  // namespace quibo::pagemaker

@@ -28,6 +28,7 @@ bool TestDlg::keyDown(Key key, Browser& browser)
     case Key::Escape:
         return true;
     case Key::EditLetter:
+    case Key::InputMethod:
         return false;
     case Key::Other:
         return m_ctrlHeld;

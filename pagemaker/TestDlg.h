@@ -1,6 +1,7 @@
 // The test window's model: shows the assembled package's start page and
-// filters the keyboard and the mouse, so that Enter always runs the page's
-// send function and the browser's own shortcuts and menus stay out of reach.
+// filters the keyboard and the mouse, so that Enter runs the page's send
+// function (unless it ends a composition of the input method) and the
+// browser's own shortcuts and menus stay out of reach.
 #pragma once
 
 #include "pagemaker/DialogFront.h"

@@ -44,29 +44,33 @@ void EngineThread::loop()
 {
     std::int64_t lastIdle = platform::clock().elapsedMillis();
     for (;;) {
-        pollfd wakeUp{m_wakeUp, POLLIN, 0};
-        if (poll(&wakeUp, 1, m_idleIntervalMillis) > 0) {
-            std::uint64_t count;
-            [[maybe_unused]] const ssize_t read_ = read(m_wakeUp, &count, sizeof count);
-        }
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::lock_guard lock(m_mutex);
-                if (m_jobs.empty()) {
-                    if (m_stopping) {
-                        return;
-                    }
-                    break;
-                }
-                job = std::move(m_jobs.front());
-                m_jobs.pop_front();
-            }
-            job();
-        }
-        if (const std::int64_t now = platform::clock().elapsedMillis(); now - lastIdle >= m_idleIntervalMillis) {
+        // Before each job, so that a job that lets the interval pass is
+        // followed by the idle task, even when more jobs wait.
+        const std::int64_t now = platform::clock().elapsedMillis();
+        if (now - lastIdle >= m_idleIntervalMillis) {
             m_idleTask();
             lastIdle = now;
+        }
+        std::function<void()> job;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_jobs.empty()) {
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            } else if (m_stopping) {
+                return;
+            }
+        }
+        if (job) {
+            job();
+            continue;
+        }
+        // A job posted since the queue was seen empty has written the
+        // eventfd, which ends the wait at once.
+        pollfd wakeUp{m_wakeUp, POLLIN, 0};
+        if (poll(&wakeUp, 1, static_cast<int>(lastIdle + m_idleIntervalMillis - now)) > 0) {
+            std::uint64_t count;
+            [[maybe_unused]] const ssize_t read_ = read(m_wakeUp, &count, sizeof count);
         }
     }
 }

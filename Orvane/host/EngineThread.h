@@ -1,6 +1,7 @@
 // The one thread that owns every control of orvane-host and runs the calls
 // to them in the order they arrive: the engine behind the controls is
-// single-threaded.  Between calls it runs its idle task at an interval.
+// single-threaded.  Between calls it runs its idle task whenever the
+// interval has passed on the injectable clock.
 #pragma once
 
 #include <deque>
@@ -31,9 +32,10 @@ public:
         post([&task] { task(); });
         return result.get();
     }
+    // Queues `job` behind the jobs queued before it and returns at once.
+    void post(std::function<void()> job);
 
 private:
-    void post(std::function<void()> job);
     void loop();
 
     std::function<void()> m_idleTask;

@@ -236,8 +236,10 @@ void runTestWindow(GtkWindow* parent, TestDlg& model)
     gtk_container_add(GTK_CONTAINER(window), view);
 
     g_signal_connect(window, "key-press-event", G_CALLBACK(+[](GtkWidget*, GdkEventKey* event, gpointer data) {
+                         // The window sees a key before the page's input method.
                          auto& s = *static_cast<TestWindowState*>(data);
-                         return s.model->keyDown(keyOf(event), *s.browser) ? TRUE : FALSE;
+                         const Key key = s.browser->composing() ? Key::InputMethod : keyOf(event);
+                         return s.model->keyDown(key, *s.browser) ? TRUE : FALSE;
                      }),
                      &state);
     g_signal_connect(window, "key-release-event", G_CALLBACK(+[](GtkWidget*, GdkEventKey* event, gpointer data) {

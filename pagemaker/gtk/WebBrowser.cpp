@@ -28,6 +28,19 @@ void WebBrowser::runScript(const std::string& script)
     webkit_web_view_evaluate_javascript(m_view, script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
+bool WebBrowser::composing() const
+{
+    WebKitInputMethodContext* context = webkit_web_view_get_input_method_context(m_view);
+    if (context == nullptr) {
+        return false;
+    }
+    gchar* preedit = nullptr;
+    webkit_input_method_context_get_preedit(context, &preedit, nullptr, nullptr);
+    const bool held = preedit != nullptr && preedit[0] != '\0';
+    g_free(preedit);
+    return held;
+}
+
 Key keyOf(const GdkEventKey* event)
 {
     switch (event->keyval) {

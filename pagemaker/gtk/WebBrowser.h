@@ -15,6 +15,8 @@ public:
     void navigate(const std::string& path) override;
     void runScript(const std::string& script) override;
     GtkWidget* widget() const { return GTK_WIDGET(m_view); }
+    // Whether the page's input method holds a text it is composing.
+    bool composing() const;
 
 private:
     WebKitWebView* m_view;

@@ -1,5 +1,6 @@
 // orvane-host --serve over real HTTP on 127.0.0.1: refused requests get
-// their status and leave the host serving, and twenty pages chat at once.
+// their status and leave the host serving, and twenty pages chat at once,
+// each getting the answers to its own questions.
 #include "Orvane/host/HttpHost.h"
 
 #include "tests/support/InstallTree.h"
@@ -66,14 +67,36 @@ TEST_F(HttpHostTest, RefusedRequestsGetTheirStatusAndTheHostKeepsServing)
     EXPECT_EQ(page->body, "<p>chat</p>");
 }
 
+// Neighbouring pages ask different questions at the same turn, so that an
+// answer that reaches the wrong page is a wrong answer.  These questions
+// keep their answers whatever was asked before them; the opening hours
+// come last, since the reply to them offers the weekend's hours and the
+// next question would be read as the answer to that offer.
 TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
 {
+    struct Question {
+        const char8_t* text;
+        std::vector<std::string> answers;
+    };
+    const std::vector<Question> rotation = {
+        {u8"定休日はいつですか", test::sampleReplies(u8"定休日表")},
+        {u8"駐車場はありますか", test::sampleReplies(u8"駐車場表")},
+        {u8"パンの値段を教えて", test::sampleReplies(u8"値段表")},
+        {u8"電話番号を教えて", test::sampleReplies(u8"電話表")},
+        {u8"カードは使えますか", test::sampleReplies(u8"支払い表")},
+    };
+    const Question hours = {u8"営業時間を教えて", test::sampleReplies(u8"営業時間表")};
+    for (const Question& question : rotation) {
+        ASSERT_FALSE(question.answers.empty()) << utf8(question.text);
+    }
+    ASSERT_FALSE(hours.answers.empty());
     const std::vector<std::string> greetings = test::sampleGreetings();
     const std::string knowledge = "http://127.0.0.1:" + std::to_string(m_port) + "/sample.pdata";
     std::vector<std::string> failures(20);
     std::vector<std::thread> pages;
-    for (std::string& failure : failures) {
-        pages.emplace_back([&] {
+    for (std::size_t page = 0; page < failures.size(); ++page) {
+        pages.emplace_back([&, page] {
+            std::string& failure = failures[page];
             httplib::Client c = client();
             std::string handle;
             const auto call = [&](const std::string& method, const std::string& body = "") {
@@ -82,15 +105,22 @@ TEST_F(HttpHostTest, TwentyPagesChatAtOnceEachWithItsOwnControl)
                 failure += status(result) == 200 ? "" : method + " " + std::to_string(status(result)) + "; ";
                 return result ? result->body : std::string();
             };
+            const auto ask = [&](const Question& question) {
+                call("IfreeReplyBstr");
+                call("IsetUserQuestion", utf8(question.text));
+                const std::string reply = call("IgetReplyInfo");
+                failure += std::count(question.answers.begin(), question.answers.end(), reply)
+                               ? ""
+                               : utf8(question.text) + " -> " + reply + "; ";
+            };
             handle = call("create");
             failure += call("Iinitialize", knowledge) == "1" ? "" : "not started; ";
             const std::string greeting = call("IgetReplyInfo");
-            failure += std::count(greetings.begin(), greetings.end(), greeting) ? "" : "greeting " + greeting;
-            for (int turn = 0; turn < 3; ++turn) {
-                call("IfreeReplyBstr");
-                call("IsetUserQuestion", utf8(u8"営業時間を教えて"));
-                call("IgetReplyInfo");
+            failure += std::count(greetings.begin(), greetings.end(), greeting) ? "" : "greeting " + greeting + "; ";
+            for (std::size_t turn = 0; turn < 3; ++turn) {
+                ask(rotation[(page + turn) % rotation.size()]);
             }
+            ask(hours);
             call("release");
         });
     }

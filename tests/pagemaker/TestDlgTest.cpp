@@ -52,6 +52,7 @@ TEST(TestDlgTest, ThePageComesFromTheHostAndEnterRunsTheSendFunctionAndCtrlShort
         {true, Key::Control, true},     {true, Key::EditLetter, false},  // Ctrl+C, Ctrl+V
         {true, Key::Other, true},                                        // Ctrl+P, Ctrl+N, Ctrl+F5
         {false, Key::Control, false},   {true, Key::Other, false},
+        {true, Key::InputMethod, false},  // Enter that ends a composition
     };
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
@@ -64,7 +65,9 @@ TEST(TestDlgTest, ThePageComesFromTheHostAndEnterRunsTheSendFunctionAndCtrlShort
 
 // The Test button end to end: Pellmint builds the local package in its work
 // folder, the test window starts orvane-host for that folder, and headless
-// Chromium chats on the page; the host ends with the window.
+// Chromium chats on the page; the host ends with the window.  A question
+// that looks like markup stays text, a page whose knowledge file is missing
+// says so, and so does a page whose host has gone.
 TEST(TestDlgTest, TheTestWindowChatsThroughTheHostItStartsForTheWorkFolder)
 {
     struct ChromiumFront : test::ScriptedFront {
@@ -75,33 +78,74 @@ TEST(TestDlgTest, TheTestWindowChatsThroughTheHostItStartsForTheWorkFolder)
             test::HeadlessChromium chromium;
             dialog.open(chromium, host);
             ASSERT_GT(host.pid(), 0);
-            const std::string replies = "document.querySelectorAll('#quibo-log .quibo-output')";
+            const std::string log = "document.querySelectorAll('#quibo-log ";
+            const std::string replies = log + ".quibo-output')";
+            const std::string questions = log + ".quibo-input')";
+            const std::string notices = log + ".quibo-notice')";
+            const auto ask = [&](const std::string& question) {
+                chromium.type("#quibo-text", question);
+                chromium.click("#quibo-form button");
+            };
             ASSERT_TRUE(chromium.waitFor(replies + ".length == 1"));
             greeting = chromium.evaluate(replies + "[0].textContent");
-            chromium.type("#quibo-text", "営業時間を教えて");
-            chromium.click("#quibo-form button");
+            ask("営業時間を教えて");
             EXPECT_TRUE(chromium.waitFor(replies + ".length == 2"));
-            question = chromium.evaluate("document.querySelector('#quibo-log .quibo-input').textContent");
-            chromium.screenshot(QUIBO_BINARY_DIR "/chat-page-screenshot.png");
+            question = chromium.evaluate(questions + "[0].textContent");
+            answer = chromium.evaluate(replies + "[1]?.textContent ?? ''");
+            ask("<b>x</b>");
+            EXPECT_TRUE(chromium.waitFor(replies + ".length == 3"));
+            markup = chromium.evaluate(questions + "[1]?.textContent ?? ''");
+            boldElements = chromium.evaluate(log + "b').length");
+            std::filesystem::create_directories(QUIBO_TEST_ARTEFACTS);
+            chromium.screenshot(screenshot);
+
+            const std::string page = chromium.evaluate("location.href");
+            const std::string folder = dialog.startPage().substr(0, dialog.startPage().rfind('/'));
+            const std::string knowledge = folder + "/sample.pdata";
+            std::filesystem::rename(knowledge, knowledge + ".gone");
+            chromium.navigate(page);
+            EXPECT_TRUE(chromium.waitFor(notices + ".length == 1 && " + replies + ".length == 0"));
+            missingNotice = chromium.evaluate(notices + "[0]?.textContent ?? ''");
+            std::filesystem::rename(knowledge + ".gone", knowledge);
+            chromium.navigate(page);
+            ASSERT_TRUE(chromium.waitFor(notices + ".length == 0 && " + replies + ".length == 1"));
+
             const pid_t pid = host.pid();
             TestDlg::close(host);
             EXPECT_NE(kill(pid, 0), 0);
+            ask("営業時間を教えて");
+            EXPECT_TRUE(chromium.waitFor(notices + ".length == 1"));
+            EXPECT_EQ(chromium.evaluate(replies + ".length"), 1);
         }
+        std::string screenshot = QUIBO_TEST_ARTEFACTS "/chat-page.png";
         std::string greeting;
         std::string question;
+        std::string answer;
+        std::string markup;
+        int boldElements = -1;
+        std::string missingNotice;
     };
     test::WorkingDirectory keepDirectory{std::filesystem::current_path().string()};
     test::PellmintTree tree;
     ChromiumFront front;
+    std::filesystem::remove(front.screenshot);
     test::RecordingBrowser preview;
     PellmintDlg dlg{front, &preview, tree.workArea(), tree.root().path()};
     ASSERT_TRUE(dlg.initDialog());
     dlg.m_resourcePath = test::sampleResource();
     dlg.test();
     EXPECT_TRUE(front.shown.empty());
-    EXPECT_EQ(front.question, "営業時間を教えて");
     const std::vector<std::string> greetings = test::sampleGreetings();
     EXPECT_NE(std::find(greetings.begin(), greetings.end(), front.greeting), greetings.end()) << front.greeting;
+    EXPECT_EQ(front.question, "営業時間を教えて");
+    const std::vector<std::string> hours = test::sampleReplies(u8"営業時間表");
+    ASSERT_FALSE(hours.empty());
+    EXPECT_NE(std::find(hours.begin(), hours.end(), front.answer), hours.end()) << front.answer;
+    // Replies and questions are put in the page as text, never as markup.
+    EXPECT_EQ(front.markup, "<b>x</b>");
+    EXPECT_EQ(front.boldElements, 0);
+    EXPECT_NE(front.missingNotice, "");
+    EXPECT_EQ(test::TempFolder::readFile(front.screenshot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
 TEST(PdataNameDlgTest, OkNeedsANameThatIsNotAllBlankAndKeepsItAsTyped)

@@ -1,6 +1,7 @@
-// The greetings of the sample knowledge base, read from its source
-// (data/sample_knowledge.txt): the entries of its greeting table, of which
-// a new conversation opens with one.  UTF-8.
+// The replies of the sample knowledge base, read from its source
+// (data/sample_knowledge.txt), so that tests follow its wording: the
+// entries of a reply table's first group, and the greetings, the entries of
+// its greeting table, of which a new conversation opens with one.  UTF-8.
 #pragma once
 
 #include <fstream>
@@ -9,20 +10,27 @@
 
 namespace quibo::test {
 
-inline std::vector<std::string> sampleGreetings()
+// `table` is the table's name in UTF-8 (u8"営業時間表").
+inline std::vector<std::string> sampleReplies(const char8_t* table)
 {
-    const std::string table = reinterpret_cast<const char*>(u8"table 呼びかけ表");
+    const std::string heading = "table " + std::string(reinterpret_cast<const char*>(table));
     std::ifstream source(std::string(QUIBO_SOURCE_DIR) + "/data/sample_knowledge.txt");
-    std::vector<std::string> greetings;
+    std::vector<std::string> replies;
     bool inTable = false;
+    int groups = 0;  // of the table, up to the line read
     for (std::string line; std::getline(source, line);) {
         if (line.rfind("table ", 0) == 0) {
-            inTable = line == table;
-        } else if (inTable && line.rfind("entry ", 0) == 0) {
-            greetings.push_back(line.substr(6, line.find(" | ") - 6));
+            inTable = line == heading;
+            groups = 0;
+        } else if (line.rfind("group ", 0) == 0) {
+            ++groups;
+        } else if (inTable && groups == 1 && line.rfind("entry ", 0) == 0) {
+            replies.push_back(line.substr(6, line.find(" | ") - 6));
         }
     }
-    return greetings;
+    return replies;
 }
+
+inline std::vector<std::string> sampleGreetings() { return sampleReplies(u8"呼びかけ表"); }
 
 }  // namespace quibo::test

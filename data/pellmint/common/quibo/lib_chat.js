@@ -23,9 +23,16 @@ function quiboStart()
 		quiboNotice("Orvane が見つかりません。", orvane_download_url);
 		return;
 	}
-	quiboControl.Iinitialize(new URL(quibo_pdata_name, document.location.href).href);
-	quiboShow("quibo-output", quiboControl.IgetReplyInfo());
-	quiboControl.IfreeReplyBstr();
+	if (!quiboControl.Iinitialize(new URL(quibo_pdata_name, document.location.href).href)) {
+		// The control's reason, when it gives one: a download that failed
+		// gives none.
+		var reason = quiboControl.IgetErrorMessage();
+		quiboControl.IfreeErrorBstr();
+		quiboControl = null;
+		quiboNotice(reason ? reason : "知識ファイルを読み込めませんでした。", "");
+		return;
+	}
+	quiboShowReply();
 }
 
 function quiboSend()
@@ -35,7 +42,20 @@ function quiboSend()
 		return;
 	}
 	quiboControl.IsetUserQuestion(text);
+	quiboShowReply();
+}
+
+// A control that no longer answers (its host ended it after a long pause,
+// or the host itself is gone) answers null: the visitor is told once, and
+// later questions are not sent.
+function quiboShowReply()
+{
 	var reply = quiboControl.IgetReplyInfo();
 	quiboControl.IfreeReplyBstr();
+	if (reply === null || reply === undefined) {
+		quiboControl = null;
+		quiboNotice("チャットが終了しました。ページを読み込み直してください。", "");
+		return;
+	}
 	quiboShow("quibo-output", reply);
 }

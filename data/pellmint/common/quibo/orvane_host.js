@@ -3,8 +3,10 @@
 // each page, and this object carries the control's eight methods to it.
 // lib_chat.js finds it as window.OrvaneControl and calls it as it calls the
 // native control: each method returns its result when the host has
-// answered.  Elsewhere (a page opened from a file, or a chat server's page)
-// window.OrvaneControl is null and nothing is sent.
+// answered, and a method with a text result answers null when the host
+// refused the call or could not be reached.  Elsewhere (a page opened from
+// a file, or a chat server's page) window.OrvaneControl is null and nothing
+// is sent.
 (function () {
 	var control;
 
@@ -36,8 +38,7 @@
 		});
 		function text(method) {
 			return function (argument) {
-				var result = post(method, handle, argument);
-				return result === null ? "" : result;
+				return post(method, handle, argument);
 			};
 		}
 		function none(method) {
