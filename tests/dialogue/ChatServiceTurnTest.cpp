@@ -106,7 +106,9 @@ protected:
 // With "営業時間" remembered, a turn tries the utterance alone, after "営業時間、"
 // and alone again.  The session log shows how many passes collected and
 // which piece the chosen pair answered; the request keeps the last pass's
-// candidates.
+// candidates, and the chosen pair's candidate entry names the condition
+// entry of that candidate, not one of an earlier pass's candidate that sat
+// at the same address.
 TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
 {
     talkOver(s_folder->path("pass.pdata"));
@@ -117,18 +119,21 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
         int passes;
         const char* answered;
         std::string fullText;
+        std::vector<int> conditions;  // named by the candidate entries, in order
     } cases[] = {
         // 0x400 among the DCA values: the first pass may choose, and does.
-        {"駅", false, 1, "", "駅"},
+        {"駅", false, 1, "", "駅", {0}},
         // Without it the first pass only collects; the context does not
         // help, the last pass chooses.
-        {"駐車場はありますか", false, 3, "", "駐車場はありますか"},
+        {"駐車場はありますか", false, 3, "", "駐車場はありますか", {2}},
         // The context piece makes the question.
-        {"教えて", false, 2, "営業時間、", "営業時間、教えて"},
-        {"教えて,教える,2,0,1,タ系連用テ形,オシエテ", true, 2, "営業時間", "営業時間教えて"},
-        // 100 bytes of input leave the context out.
-        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking},
-        {parking + parking + parking + parking + parking, false, 1, "", parking + parking + parking + parking + parking},
+        {"教えて", false, 2, "営業時間、", "営業時間、教えて", {1}},
+        {"教えて,教える,2,0,1,タ系連用テ形,オシエテ", true, 2, "営業時間", "営業時間教えて", {1}},
+        // 100 bytes of input leave the context out.  The repeated question
+        // finds no pair to list.
+        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking, {}},
+        {parking + parking + parking + parking + parking, false, 1, "",
+         parking + parking + parking + parking + parking, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.utterance);
@@ -141,6 +146,10 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
         EXPECT_EQ(log().utterances().back().result().answered_sent, c.answered);
         ASSERT_EQ(session().getRequest().candidates().size(), 1u);
         EXPECT_EQ(session().getRequest().candidates()[0].fullText(), c.fullText);
+        std::vector<int> conditions;
+        for (const CandEntry& entry : log().utterances().back().cands())
+            conditions.push_back(entry.cond_id);
+        EXPECT_EQ(conditions, c.conditions);
     }
 
     // A dialogue state of kind 4 turns every pass into collection only.

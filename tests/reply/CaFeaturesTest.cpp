@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quibo {
 namespace {
 
@@ -66,28 +68,45 @@ TEST(CaFeaturesTest, FeatureWordOfSentenceRulesAndContext)
     EXPECT_EQ(ruledBits & 0x4080000, 0x4080000u);
 }
 
+// The kept candidates' condition entries follow them down the list; the
+// dropped ones' name nothing, so no entry is taken for a moved candidate's.
 TEST(CaFeaturesTest, PruningKeepsTheFirstAndEveryCandidateWithValues)
 {
     const struct {
         std::vector<bool> values;
-        std::size_t left;
-    } cases[] = {{{true, false, false}, 1}, {{false, false}, 1}, {{false}, 1}, {{false, true, false}, 2}};
+        std::vector<int> conditions;  // the condition ids of the kept candidates
+    } cases[] = {
+        {{true, false, false}, {0}},
+        {{false, false}, {0}},
+        {{false}, {0}},
+        {{false, true, false}, {0, 1}},
+        {{true, false, true, false, true}, {0, 2, 4}},
+    };
     for (const auto& c : cases) {
         // One sentence for all: the dropped candidates let go of it, the
         // kept ones still hold it.
         auto shared = sentence("A", true);
         const std::weak_ptr<AnalyzedSentence> watch = shared;
         std::vector<Candidate> list(c.values.size());
+        SessionLog log("key", "", "", "");
         for (std::size_t k = 0; k < list.size(); ++k) {
             list[k].setKnowledge(shared);
             if (c.values[k])
                 list[k].dcaValues().push_back(0x4000);
+            CaFeatures::logCandidate(&log, list[k], k == 0);
         }
         shared.reset();
-        CaFeatures::pruneCandidates(list);
-        ASSERT_EQ(list.size(), c.left);
-        EXPECT_EQ(watch.use_count(), static_cast<long>(c.left));
+        CaFeatures::pruneCandidates(list, &log);
+        ASSERT_EQ(list.size(), c.conditions.size());
+        EXPECT_EQ(watch.use_count(), static_cast<long>(list.size()));
         EXPECT_EQ(list.front().getKnowledge()->getText(), "A");
+        std::vector<int> conditions;
+        for (const Candidate& candidate : list)
+            conditions.push_back(log.findCondId(&candidate, -1));
+        EXPECT_EQ(conditions, c.conditions);
+        const auto& entries = log.utterances().back().conds();
+        EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const CondEntry& e) { return e.object != 0; }),
+                  static_cast<long>(list.size()));
     }
 }
 
