@@ -2,6 +2,7 @@
 
 #include "dialogue/ChatSession.h"
 #include "dialogue/DcaHandler.h"
+#include "dialogue/ReplyContext.h"
 #include "dialogue/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/KnowledgeFile.h"
@@ -200,6 +201,42 @@ TEST_F(SampleCaFeaturesTest, FirstQuestionReachesItsTopicThroughTheHandlers)
         }
     }
     EXPECT_TRUE(reached);
+}
+
+// After the hours' reply, whose text names Saturday (the meaning rule 関連
+// gives the active item "土日営業") and is negated (an active item naming no
+// title): the context titles are the weekend title alone, and every
+// candidate carries the reply's source as its related title.
+TEST_F(SampleCaFeaturesTest, CollectionAfterAReplyPairsWithItsTitles)
+{
+    CDictionary dictionary;
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    TopicTitle* hours = dictionary.idMap().find("営業時間")->second;
+    TopicTitle* weekend = dictionary.idMap().find("土日営業")->second;
+    CaUtterance utterance;
+    utterance.sourceGroup = hours;
+    const ReplyContext context(utterance, "土曜日は営業しません", &dictionary, 0);
+    std::vector<std::string> active;
+    for (const MeanContent& item : context.getActiveItems())
+        active.push_back(item.meaningInfo);
+    ASSERT_EQ(active, (std::vector<std::string>{"土日営業", "否定"}));
+    EXPECT_EQ(CaFeatures::contextTitles(&context, dictionary), std::vector<TopicTitle*>{weekend});
+    EXPECT_TRUE(CaFeatures::contextTitles(nullptr, dictionary).empty());
+
+    ChatSession session("key", "sample", &dictionary);
+    TurnRequest& request = session.getRequest();
+    request.setStatus(TurnRequest::PLAIN);
+    request.sentences().insert("お願いします");
+    CaFeatures::collectCandidates(dictionary, request, {}, &context, nullptr, "", MorphemeList());
+    const std::vector<Candidate>& candidates = request.candidates().candidates();
+    ASSERT_FALSE(candidates.empty());
+    EXPECT_TRUE(std::all_of(candidates.begin(), candidates.end(),
+                            [&](const Candidate& c) { return c.getRelated() == hours; }));
+    EXPECT_TRUE(std::all_of(candidates.begin(), candidates.end(), [&](const Candidate& c) {
+        return c.getContext() == weekend || (c.getContext() == nullptr && !c.getKnowledge()->getFlag2());
+    }));
+    EXPECT_TRUE(std::any_of(candidates.begin(), candidates.end(),
+                            [&](const Candidate& c) { return c.getContext() == weekend; }));
 }
 
 }  // namespace
