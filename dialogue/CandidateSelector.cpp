@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <functional>
 
 namespace quibo {
@@ -691,6 +692,9 @@ void CandidateSelector::breakTieByWords(SelectionList& list, int stage) const
     list = entriesWithBest<std::size_t>(
         mostShared,
         [&](const SelectionEntry& entry) {
+            // An entry that names no candidate has no focus side to be short.
+            if (!candidateOf(entry))
+                return SIZE_MAX;
             MorphemeList own;
             MorphemeList focusSide;
             sides(entry, own, focusSide);

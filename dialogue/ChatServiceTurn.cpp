@@ -71,6 +71,7 @@ SelectionEntry runPasses(ChatSession& session, const std::vector<Piece>& pieces,
         if (!candidates.empty())
             candidates.releaseKnowledgeObjects();
         candidates.candidates().clear();
+        CaFeatures::detachConditions(log);
         request.setPassMark(-1);
         if (analysed)
             CaFeatures::collectCandidates(*knowledge, request, records, state.getReplyContext(), log, "", piece.words);
@@ -146,7 +147,7 @@ void ChatService::judgeCandidates(ChatSession& session, std::int32_t kind, std::
         CaFeatures::applyRuleFilter(bits, candidate.dcaValues());
     }
     if (analysed)
-        CaFeatures::pruneCandidates(candidates);
+        CaFeatures::pruneCandidates(candidates, SessionLogRegistry::get(session.getKey(), "", "", ""));
 }
 
 SelectionEntry ChatService::runPlainTurn(ChatSession& session)

@@ -4,9 +4,11 @@
 // utterance arrived and how long it took.
 //
 // A condition entry keeps the address of its Candidate only as an identity
-// for look-ups within the turn that wrote it: it is stored as a number and
-// never handed back as a pointer, so nothing can read through an address
-// that a later turn has freed.
+// for look-ups within the collection pass that wrote it: it is stored as a
+// number and never handed back as a pointer, so nothing can read through an
+// address that has been freed.  A pass's candidates may take the addresses
+// of the pass before, so the turn clears the older entries' identities (to
+// null) before it collects again.
 #pragma once
 
 #include "dialogue/TimeStamp.h"

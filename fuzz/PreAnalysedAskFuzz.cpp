@@ -4,9 +4,11 @@
 // the analyser in place.  Whatever the bytes, the turn runs through
 // collection, pruning and selection and the reply keeps the pre-analysed
 // form: reply text, 0x01, sentence text, 0x01, extension text (0x01 0x01
-// without a candidate).
+// without a candidate).  A form that holds no word makes no candidate, so
+// its reply is exactly 0x01 0x01.
 #include "Orvane/ChatFacade.h"
 #include "analysis/CodeConverter.h"
+#include "analysis/MorphemeList.h"
 #include "tests/support/InstallTree.h"
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,6 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     quibo::CodeConverter().convertText(euc, utterance, quibo::CodeConverter::EUC);
     const bool greeting = euc.empty() || euc == "\n";
     if (greeting ? reply.empty() || reply.back() != ';' : std::count(reply.begin(), reply.end(), '\x01') < 2)
+        std::abort();
+    const std::vector<quibo::MorphemeList> parsed = quibo::parseMorphemeText(euc);
+    if (!greeting && (parsed.empty() || parsed.front().empty()) && reply != "\x01\x01")
         std::abort();
     chatClose(KEY.c_str());
     return 0;

@@ -92,6 +92,31 @@ MorphemeList joined(const MorphemeList& first, const MorphemeList& second)
     return MorphemeList(std::move(words));
 }
 
+// The position of each candidate's condition entry in the newest record
+// (-1: none), read before the candidates move.
+std::vector<int> conditionItems(const SessionLog* log, const std::vector<Candidate>& candidates)
+{
+    std::vector<int> items;
+    if (!log)
+        return items;
+    items.reserve(candidates.size());
+    for (const Candidate& candidate : candidates)
+        items.push_back(log->findCondIndex(&candidate, -1));
+    return items;
+}
+
+// Points each noted entry at the candidate now in its place.  Every look-up
+// was made before the move, so an entry already re-pointed cannot be taken
+// for another candidate's.
+void followMove(SessionLog* log, const std::vector<int>& items, const std::vector<Candidate>& candidates)
+{
+    if (!log)
+        return;
+    for (std::size_t k = 0; k < items.size() && k < candidates.size(); ++k)
+        if (items[k] >= 0)
+            log->setCondObject(&candidates[k], items[k], -1);
+}
+
 void warnDropped(std::size_t dropped)
 {
     if (dropped > 0)
@@ -244,14 +269,21 @@ int CaFeatures::matchCode(const MorphemeList& words, const TopicTitle* context, 
     return code;
 }
 
-void CaFeatures::pruneCandidates(std::vector<Candidate>& candidates)
+void CaFeatures::pruneCandidates(std::vector<Candidate>& candidates, SessionLog* log)
 {
+    std::vector<int> items = conditionItems(log, candidates);
     for (std::size_t i = candidates.size(); i-- > 1 && candidates.size() > 1;) {
         if (!candidates[i].dcaValues().empty())
             continue;
         candidates[i].releaseKnowledge();
         candidates.erase(candidates.begin() + static_cast<long>(i));
+        if (log) {
+            if (items[i] >= 0)
+                log->setCondObject(nullptr, items[i], -1);
+            items.erase(items.begin() + static_cast<long>(i));
+        }
     }
+    followMove(log, items, candidates);
 }
 
 bool CaFeatures::addCandidate(std::vector<Candidate>& list, std::int32_t number, const std::string& prefix,
@@ -334,6 +366,14 @@ std::size_t CaFeatures::pairHits(std::vector<Candidate>& list,
     return dropped;
 }
 
+void CaFeatures::detachConditions(SessionLog* log)
+{
+    if (!log)
+        return;
+    for (int item = 0; item < log->getCondCount(-1); ++item)
+        log->setCondObject(nullptr, item, -1);
+}
+
 void CaFeatures::logCandidate(SessionLog* log, const Candidate& candidate, std::uint8_t first)
 {
     if (!log)
@@ -379,26 +419,21 @@ void CaFeatures::collectCandidates(CDictionary& knowledge, TurnRequest& request,
         warnDropped(pairHits(working, hits, contexts, records, pairing, log));
 
         // The log names each candidate by its address: follow the move.
-        std::vector<const void*> before;
-        for (const Candidate& candidate : working)
-            before.push_back(&candidate);
+        const std::vector<int> items = conditionItems(log, working);
         std::vector<Candidate>& kept = request.candidates().candidates();
         kept = std::move(working);
-        if (log) {
-            for (std::size_t k = 0; k < kept.size(); ++k) {
-                const int item = log->findCondIndex(before[k], -1);
-                if (item >= 0)
-                    log->setCondObject(&kept[k], item, -1);
-            }
-        }
+        followMove(log, items, kept);
         return;
     }
 
     if (request.status() != TurnRequest::PRE_ANALYSED)
         return;
     std::vector<Candidate>& list = request.candidates().candidates();
-    if (list.capacity() < CANDIDATE_ROOM)
+    if (list.capacity() < CANDIDATE_ROOM) {
+        const std::vector<int> items = conditionItems(log, list);
         list.reserve(CANDIDATE_ROOM);
+        followMove(log, items, list);
+    }
     pairing.prefix = contextWords.joinSurfaces();
     const std::vector<MorphemeList>& pieces = request.analysedSentences();
     std::size_t dropped = 0;

@@ -60,8 +60,10 @@ public:
     // the words all occur in the other words.
     static int matchCode(const MorphemeList& words, const TopicTitle* context, const MorphemeList& otherWords);
     // From the last candidate towards the second, drops those without DCA
-    // values until one is left; the first is never dropped.
-    static void pruneCandidates(std::vector<Candidate>& candidates);
+    // values until one is left; the first is never dropped.  The log's
+    // condition entries follow the candidates that move down; those of the
+    // dropped ones name no candidate any more.
+    static void pruneCandidates(std::vector<Candidate>& candidates, SessionLog* log = nullptr);
 
     // One candidate for (sentence, context, record), appended unless an
     // ordinary candidate of the same sentence is already listed.  Whether it
@@ -89,6 +91,10 @@ public:
                                 const Pairing& pairing, SessionLog* log);
     // The newest utterance record gets a condition entry for the candidate.
     static void logCandidate(SessionLog* log, const Candidate& candidate, std::uint8_t first);
+    // The candidates are gone (the turn starts another collection pass):
+    // their condition entries stay in the log but name no candidate, so that
+    // a later candidate at the same address finds only its own entry.
+    static void detachConditions(SessionLog* log);
 
     // The context titles a reply context offers: its active items, each
     // resolved through the knowledge base's id map by its first text; items

@@ -8,6 +8,7 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "reply/CaFeatures.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
@@ -282,6 +283,9 @@ TEST_F(CandidateSelectorTest, WordPairTextsAreReadInTheListsAsGiven)
 TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
 {
     const auto flag80000000 = static_cast<std::int32_t>(0x80000000);
+    const MorphemeList shop = makeList({noun("店舗")});
+    test::ScopedSemanticNetwork network;
+    network->relate("店舗", "店", 1, 0);
     const struct {
         const char* name;
         std::function<void()> build;
@@ -297,6 +301,16 @@ TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
              add(sentence(bread), 8, nullptr, {exit, hitUnit(title(station))});
          },
          {{0, 1}}},
+        // The exit filter passes an entry without a unit.
+        {"exit goes, a unit-less entry stays",
+         [&] {
+             TopicUnit exit;
+             exit.kind() = TopicUnit::KIND_THREE;
+             exit.setKind3Target(title(station));
+             add(sentence(bread), 8, nullptr, {exit});
+             add(sentence(bread), 8);
+         },
+         {{1, -1}}},
         {"best priority level",
          [&] {
              add(sentence(bread), 0x2000, nullptr, {hitUnit(title(station))});
@@ -322,11 +336,26 @@ TEST_F(CandidateSelectorTest, FiltersNarrowButNeverEmptyTheList)
              add(sentence(station), 8, title(station), {hitUnit(title(bread))});
          },
          {{2, 0}}},
+        // An ignorable word keeps the content words from matching the key
+        // words; the required words match all the focus title's words.
+        {"equivalent required words",
+         [&] {
+             add(sentence(bread), flag80000000);
+             add(sentence(makeList({noun("パン"), noun("駅", Morpheme::FLAG_I)})), 8, title(bread),
+                 {hitUnit(title(shop))});
+             add(sentence(station), 8, title(bread), {hitUnit(title(shop))});
+         },
+         {{1, 0}}},
         {"same content words",
          [&] {
              add(sentence(makeList({noun("パン"), makeWord("と", pos::PARTICLE), noun("駅")})), 8, nullptr,
                  {hitUnit(title(bread)), hitUnit(title(makeList({noun("駅"), noun("パン")})))});
          },
+         {{0, 1}}},
+        // 店舗 is related to 店 in the network: not the same word, but a
+        // match in the loose mode.
+        {"related content words",
+         [&] { add(sentence(makeList({noun("店")})), 8, nullptr, {hitUnit(title(station)), hitUnit(title(shop))}); },
          {{0, 1}}},
         // Shared focus and sentence features keep the candidate alone.
         {"shared feature",
@@ -432,12 +461,52 @@ TEST_F(CandidateSelectorTest, UnitlessEntriesChooseByFocusTitle)
 {
     const MorphemeList eat = makeList({verb("食べる", 1)});
     TopicTitle* focus = title(eat);
-    add(sentence(eat), 8, focus);
-    add(sentence(eat), 8, focus);
-    // The same title twice: the later entry goes.
-    EXPECT_EQ(selector.selectCandidate(nullptr), (SelectionEntry{0, -1, 1}));
-    EXPECT_EQ(session.getRequest().manyCandidates(), 0);
-    EXPECT_EQ(session.getRequest().candidates()[1].topicLevel(), 0);
+    const struct {
+        const char* name;
+        std::function<void()> build;
+        SelectionEntry chosen;
+    } cases[] = {
+        // The same title twice: the later entry goes.
+        {"same focus title",
+         [&] {
+             add(sentence(eat), 8, focus);
+             add(sentence(eat), 8, focus);
+         },
+         {0, -1, 1}},
+        // Both titles tie on every word count; the first one's form is
+        // unrelated to the sentence's (topic level 3), the second one's the
+        // same (level 0).
+        {"lower topic level",
+         [&] {
+             add(sentence(eat), 8, title(makeList({verb("食べる", 3)})));
+             add(sentence(eat), 8, title(eat));
+         },
+         {1, -1, 2}},
+        // The entry the shared feature keeps has lost its unit and its log
+        // number on the way: the unit-less branch judges and chooses it
+        // alone.
+        {"shared feature",
+         [&] {
+             auto featured = sentence(bread);
+             featured->entry.setCodeBits(0x400000);
+             TopicTitle* featuredFocus = title(station);
+             featuredFocus->setDcaBits(0x400000);
+             add(featured, static_cast<std::int32_t>(0x80000000), featuredFocus, {hitUnit(title(station))});
+             add(sentence(bread), static_cast<std::int32_t>(0x80000000), title(station), {hitUnit(title(station))});
+         },
+         {0, -1, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SessionLogRegistry::remove(session.getKey());
+        session.getRequest().reset();
+        c.build();
+        EXPECT_EQ(selector.selectCandidate(nullptr), c.chosen);
+        EXPECT_EQ(session.getRequest().manyCandidates(), 0);
+        // The second candidate was judged when it was listed, even where
+        // its entry was erased; in the shared-feature row it was not listed.
+        EXPECT_EQ(session.getRequest().candidates()[1].topicLevel() < 4, c.chosen.logEntry != 0);
+    }
 
     // Different titles at the same level: no choice.  The second candidate
     // has no predicate, so its comparison finds no pair to log; the third
@@ -453,6 +522,118 @@ TEST_F(CandidateSelectorTest, UnitlessEntriesChooseByFocusTitle)
     ASSERT_EQ(logged().size(), 3u);
     EXPECT_EQ(logged()[0].word_pairs.size(), 1u);
     EXPECT_TRUE(logged()[1].word_pairs.empty());
+}
+
+// Each stage compares its own pair of word lists; a tie in the shared count
+// goes to the entries whose focus side has the fewest words.
+TEST_F(CandidateSelectorTest, TieBreakKeepsTheMostSharedWordsThenTheFewestFocusWords)
+{
+    const Morpheme optionalStation = noun("駅", Morpheme::FLAG_I);
+    const MorphemeList breadAndStation = makeList({noun("パン"), optionalStation});
+    const MorphemeList three = makeList({noun("パン"), noun("駅"), noun("店")});
+    const MorphemeList otherThree = makeList({noun("パン"), noun("線"), noun("店")});
+    const MorphemeList two = makeList({noun("パン"), noun("線")});
+    const struct {
+        const char* name;
+        int stage;
+        MorphemeList words;  // both candidates' sentence
+        MorphemeList list2;  // and its second list
+        MorphemeList focusA;
+        MorphemeList focusB;
+        Pairs left;
+    } cases[] = {
+        // Stage 0 reads the required words only: パン alone is shared with
+        // either title; of the tied pair the shorter title wins.
+        {"required words, fewest focus words", 0, breadAndStation, {}, three, two, {{1, -1}}},
+        {"required words, no decision", 0, breadAndStation, {}, three, otherThree, {{0, -1}, {1, -1}}},
+        // Stage 1 counts the optional 駅 as well.
+        {"content words", 1, breadAndStation, {}, three, otherThree, {{0, -1}}},
+        // Stage 2 reads the second word list against the title words.
+        {"second list", 2, bread, makeList({noun("パン"), noun("線")}), three, otherThree, {{1, -1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.getRequest().reset();
+        for (const MorphemeList* focus : {&c.focusA, &c.focusB}) {
+            auto words = sentence(c.words);
+            words->setList2(c.list2);
+            add(words, 8, title(*focus));
+        }
+        SelectionList list = {{0, -1, 0}, {1, -1, 0}};
+        selector.breakTieByWords(list, c.stage);
+        EXPECT_EQ(pairsOf(list), c.left);
+    }
+}
+
+// Entries that name no candidate, or no unit of theirs, are answered by the
+// per-unit defaults: no step reads through them or changes a candidate for
+// them, and none of them wins over the entry that is in range.
+TEST_F(CandidateSelectorTest, OutOfRangeEntriesChangeNothing)
+{
+    Candidate& only = add(sentence(bread), 8, title(bread), {hitUnit(title(bread))});
+    TopicUnit& unit = only.topicUnits()[0];
+    unit.evaluate(bread, false);
+    unit.score() = 3;
+    unit.setStatus(1);
+    const SelectionList bad = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -2, 0}, {INT32_MAX, INT32_MIN, 0}};
+    SelectionList mixed = bad;
+    mixed.insert(mixed.begin() + 2, {0, 0, 0});
+
+    using Step = std::function<SelectionList(const SelectionList&)>;
+    auto member = [this](SelectionList (CandidateSelector::*step)(const SelectionList&) const) -> Step {
+        return [this, step](const SelectionList& list) { return (selector.*step)(list); };
+    };
+    const Step steps[] = {
+        member(&CandidateSelector::filterHitValue),      member(&CandidateSelector::filterReplyKind),
+        member(&CandidateSelector::filterPriority),      member(&CandidateSelector::filterTopicHitValue),
+        member(&CandidateSelector::filterTitleMatch),    member(&CandidateSelector::filterEquivalentWords),
+        [this](const SelectionList& l) { return selector.filterWordMatch(l, true); },
+        [this](const SelectionList& l) { return selector.filterWordMatch(l, false); },
+        member(&CandidateSelector::filterSharedFeature), member(&CandidateSelector::filterUnitScore),
+        member(&CandidateSelector::dropUncorrelated),    member(&CandidateSelector::keepStrongCorrelation),
+        member(&CandidateSelector::keepYougenPairSame),  member(&CandidateSelector::keepKatsuyoukeiSame),
+        member(&CandidateSelector::filterUnitStatus),
+    };
+    // Each step reads the entries of missing candidates through checked
+    // look-ups only (the sanitizers watch); beside an entry in range none of
+    // them passes.
+    for (std::size_t k = 0; k < std::size(steps); ++k) {
+        steps[k](bad);
+        const SelectionList kept = steps[k](mixed);
+        EXPECT_TRUE(std::all_of(kept.begin(), kept.end(), [](const SelectionEntry& e) { return e.candidate == 0; }))
+            << k;
+    }
+    // A ranking by candidate keeps the candidate's entries, one by unit its
+    // unit's; a missing one ranks last.
+    const SelectionList ofTheCandidate = {{0, 0, 0}, {0, 1, 0}, {0, -2, 0}};
+    EXPECT_EQ(selector.filterPriority(mixed), ofTheCandidate);
+    EXPECT_EQ(selector.filterTopicHitValue(mixed), ofTheCandidate);
+    EXPECT_EQ(selector.filterUnitScore(mixed), (SelectionList{{0, 0, 0}}));
+    EXPECT_EQ(selector.filterUnitStatus(mixed), (SelectionList{{0, 0, 0}}));
+
+    SelectionList list = mixed;
+    selector.narrowByUnits(list);
+    EXPECT_EQ(list, (SelectionList{{0, 0, 0}}));
+    list = bad;
+    selector.filterCoveredTitles(list);
+    EXPECT_EQ(list, bad);
+    // The tie break reads the candidate alone, whatever the unit index; an
+    // entry without a candidate has no focus side to win a tie with.
+    for (int stage = 0; stage <= 2; ++stage) {
+        list = mixed;
+        selector.breakTieByWords(list, stage);
+        EXPECT_EQ(list, ofTheCandidate) << stage;
+    }
+    EXPECT_EQ(selector.pickBest(bad), SelectionEntry());
+    EXPECT_EQ(selector.pickBest(mixed), (SelectionEntry{0, 0, 0}));
+
+    ASSERT_EQ(session.getRequest().candidates().size(), 1u);
+    ASSERT_EQ(only.topicUnits().size(), 1u);
+    EXPECT_EQ(unit.score(), 3);
+    EXPECT_EQ(unit.getStatus(), 1);
+    EXPECT_EQ(unit.matchCode(), match_code::NONE);
+    EXPECT_EQ(only.flagWord(), 8);
+    EXPECT_EQ(only.topicLevel(), 4);
 }
 
 // First questions over the sample base, collected and judged as a plain turn

@@ -1,9 +1,11 @@
 #include "dialogue/ChatService.h"
 
 #include "analysis/LanguageAnalyzer.h"
+#include "dialogue/ReplyContext.h"
 #include "dialogue/SessionLog.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/TopicTitle.h"
+#include "reply/CaFeatures.h"
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
@@ -106,7 +108,9 @@ protected:
 // With "営業時間" remembered, a turn tries the utterance alone, after "営業時間、"
 // and alone again.  The session log shows how many passes collected and
 // which piece the chosen pair answered; the request keeps the last pass's
-// candidates.
+// candidates, and the chosen pair's candidate entry names the condition
+// entry of that candidate, not one of an earlier pass's candidate that sat
+// at the same address.
 TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
 {
     talkOver(s_folder->path("pass.pdata"));
@@ -117,18 +121,21 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
         int passes;
         const char* answered;
         std::string fullText;
+        std::vector<int> conditions;  // named by the candidate entries, in order
     } cases[] = {
         // 0x400 among the DCA values: the first pass may choose, and does.
-        {"駅", false, 1, "", "駅"},
+        {"駅", false, 1, "", "駅", {0}},
         // Without it the first pass only collects; the context does not
         // help, the last pass chooses.
-        {"駐車場はありますか", false, 3, "", "駐車場はありますか"},
+        {"駐車場はありますか", false, 3, "", "駐車場はありますか", {2}},
         // The context piece makes the question.
-        {"教えて", false, 2, "営業時間、", "営業時間、教えて"},
-        {"教えて,教える,2,0,1,タ系連用テ形,オシエテ", true, 2, "営業時間", "営業時間教えて"},
-        // 100 bytes of input leave the context out.
-        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking},
-        {parking + parking + parking + parking + parking, false, 1, "", parking + parking + parking + parking + parking},
+        {"教えて", false, 2, "営業時間、", "営業時間、教えて", {1}},
+        {"教えて,教える,2,0,1,タ系連用テ形,オシエテ", true, 2, "営業時間", "営業時間教えて", {1}},
+        // 100 bytes of input leave the context out.  The repeated question
+        // finds no pair to list.
+        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking, {}},
+        {parking + parking + parking + parking + parking, false, 1, "",
+         parking + parking + parking + parking + parking, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.utterance);
@@ -141,6 +148,10 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
         EXPECT_EQ(log().utterances().back().result().answered_sent, c.answered);
         ASSERT_EQ(session().getRequest().candidates().size(), 1u);
         EXPECT_EQ(session().getRequest().candidates()[0].fullText(), c.fullText);
+        std::vector<int> conditions;
+        for (const CandEntry& entry : log().utterances().back().cands())
+            conditions.push_back(entry.cond_id);
+        EXPECT_EQ(conditions, c.conditions);
     }
 
     // A dialogue state of kind 4 turns every pass into collection only.
@@ -184,54 +195,73 @@ TEST_F(ChatServiceTurnTest, LongSentencesOfAContextPassAreLeftAsCollected)
 }
 
 // A question, a follow-up that leans on what the first turn left, and the
-// reset command, over the sample base.  Reply generation is not part of the
-// turn yet: the test remembers the answered "営業時間" as it would.
+// reset command, over the sample base.
 TEST_F(ChatServiceTurnTest, ThreeScriptedTurnsOverTheSampleBase)
 {
     talkOver(test::sampleKnowledgePath());
-    TopicTitle* hours = title("営業時間");  // "営業時間を教えて"
+    TopicTitle* hours = title("営業時間");     // "営業時間を教えて"
+    TopicTitle* weekend = title("土日営業");  // "土日"
+    const CandidateList& candidates = session().getRequest().candidates();
+    const ReplyState& state = session().getReplyState();
 
     // 1. The question finds its topic through the 0x80000 handler in the only
-    // pass.  The chosen pair's 'd' group is of type 1, which opens no dialogue
-    // state; the reply selector has let go of the candidate's sentence.
-    ask("営業時間を教えてください");
-    const CandidateList& candidates = session().getRequest().candidates();
+    // pass and is answered from the 'd' group, whose reply offers the weekend
+    // hours.  The group is of type 1: it opens no dialogue state, and as no
+    // conversation act it leaves no utterance to remember.  What the turn
+    // leaves is the reply context: the hours title as its source, and the
+    // reply's "土曜日", whose meaning rule 関連 names the weekend title.
+    EXPECT_EQ(ask("営業時間を教えてください"),
+              "平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？;表情,普通;");
     ASSERT_EQ(candidates.size(), 1u);
     EXPECT_EQ(candidates[0].flagWord(), 0x80000);
     ASSERT_EQ(candidates[0].topicUnits().size(), 1u);
     EXPECT_EQ(candidates[0].topicUnits()[0].getTarget(), hours);
     EXPECT_EQ(candidates[0].topicUnits()[0].matchCode(), 'd');
-    EXPECT_EQ(candidates[0].getKnowledge(), nullptr);
+    EXPECT_EQ(candidates[0].getKnowledge(), nullptr);  // let go by the reply selector
     EXPECT_TRUE(session().getHistory().kindWords().empty());
-    EXPECT_EQ(log().getCondCount(-1), 1);
-    remember("営業時間");
+    EXPECT_TRUE(state.getContextPieces().empty());
+    ASSERT_NE(state.getReplyContext(), nullptr);
+    EXPECT_EQ(state.getReplyContext()->getSource(), hours);
+    EXPECT_EQ(CaFeatures::contextTitles(state.getReplyContext(), *session().getKnowledge()),
+              std::vector<TopicTitle*>{weekend});
 
-    // 2. "教えて" alone finds nothing; the context piece "営業時間、" makes it
-    // the same question, answered in the second of three passes.
-    ask("教えて");
+    // 2. "はい" names no topic; it is read as the answer to that offer.  Its
+    // candidate carries the reply's source as related title and the weekend
+    // title as context; the 0x200 handler lets the related title answer, an
+    // affirmative in the indexed form 'i', whose first reply is the weekend
+    // hours.  The indexed group opens a dialogue state (kind 2).
+    EXPECT_EQ(ask("はい"), "土日は午前８時から午後６時までです。;表情,笑顔;");
     ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0].fullText(), "営業時間、教えて");
-    EXPECT_EQ(candidates[0].getText(), "教えて");
+    EXPECT_EQ(candidates[0].getRelated(), hours);
+    EXPECT_EQ(candidates[0].getContext(), weekend);
+    EXPECT_EQ(candidates[0].flagWord(), 0x200);
+    ASSERT_EQ(candidates[0].topicUnits().size(), 1u);
     EXPECT_EQ(candidates[0].topicUnits()[0].getTarget(), hours);
-    EXPECT_EQ(log().utterances().back().result().answered_sent, "営業時間、");
-    // The topic's reply is no conversation act: the remembered utterance is
-    // forgotten with it.
-    EXPECT_TRUE(session().getReplyState().recentSentences().empty());
+    EXPECT_EQ(candidates[0].topicUnits()[0].matchCode(), 'i');
+    EXPECT_EQ(session().getHistory().kindWords(), std::deque<std::int32_t>{2});
 
-    // Pre-analysed, the creation text is an utterance like any other: it is
-    // answered, where the plain reset command below is not.
-    remember("営業時間");
-    EXPECT_NE(ask(RESET + "," + RESET + ",6,1,0,,りせっと", true), "\x01\x01");
-    remember("営業時間");
-
-    // 3. The reset command forgets the remembered utterance; the turn ends
-    // there, without candidates or reply.
+    // 3. The reset command rewinds the history and empties the reply
+    // context (no source, no titles); the turn ends there, without
+    // candidates or reply.
     EXPECT_EQ(ask(RESET), ";;");
-    EXPECT_TRUE(session().getReplyState().recentSentences().empty());
-    EXPECT_TRUE(session().getRequest().candidates().empty());
+    EXPECT_TRUE(candidates.empty());
     EXPECT_TRUE(session().getHistory().kindWords().empty());
+    ASSERT_NE(state.getReplyContext(), nullptr);
+    EXPECT_EQ(state.getReplyContext()->getSource(), nullptr);
+    EXPECT_TRUE(CaFeatures::contextTitles(state.getReplyContext(), *session().getKnowledge()).empty());
     EXPECT_EQ(session().getTurnReply().getReplyText(), "");
     EXPECT_FALSE(ChatService::isResetCommand("", ""));
+
+    // With nothing left to lean on, the same "はい" has no related title and
+    // no handler gives it a unit.
+    ask("はい");
+    ASSERT_EQ(candidates.size(), 1u);
+    EXPECT_EQ(candidates[0].getRelated(), nullptr);
+    EXPECT_TRUE(candidates[0].topicUnits().empty());
+
+    // Pre-analysed, the creation text is an utterance like any other: it is
+    // answered, where the plain reset command is not.
+    EXPECT_NE(ask(RESET + "," + RESET + ",6,1,0,,りせっと", true), "\x01\x01");
 }
 
 // Plain input counts all its pieces; pre-analysed input its first sentence

@@ -2,6 +2,7 @@
 
 #include "dialogue/ChatSession.h"
 #include "dialogue/DcaHandler.h"
+#include "dialogue/ReplyContext.h"
 #include "dialogue/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/KnowledgeFile.h"
@@ -11,6 +12,8 @@
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace quibo {
 namespace {
@@ -66,28 +69,45 @@ TEST(CaFeaturesTest, FeatureWordOfSentenceRulesAndContext)
     EXPECT_EQ(ruledBits & 0x4080000, 0x4080000u);
 }
 
+// The kept candidates' condition entries follow them down the list; the
+// dropped ones' name nothing, so no entry is taken for a moved candidate's.
 TEST(CaFeaturesTest, PruningKeepsTheFirstAndEveryCandidateWithValues)
 {
     const struct {
         std::vector<bool> values;
-        std::size_t left;
-    } cases[] = {{{true, false, false}, 1}, {{false, false}, 1}, {{false}, 1}, {{false, true, false}, 2}};
+        std::vector<int> conditions;  // the condition ids of the kept candidates
+    } cases[] = {
+        {{true, false, false}, {0}},
+        {{false, false}, {0}},
+        {{false}, {0}},
+        {{false, true, false}, {0, 1}},
+        {{true, false, true, false, true}, {0, 2, 4}},
+    };
     for (const auto& c : cases) {
         // One sentence for all: the dropped candidates let go of it, the
         // kept ones still hold it.
         auto shared = sentence("A", true);
         const std::weak_ptr<AnalyzedSentence> watch = shared;
         std::vector<Candidate> list(c.values.size());
+        SessionLog log("key", "", "", "");
         for (std::size_t k = 0; k < list.size(); ++k) {
             list[k].setKnowledge(shared);
             if (c.values[k])
                 list[k].dcaValues().push_back(0x4000);
+            CaFeatures::logCandidate(&log, list[k], k == 0);
         }
         shared.reset();
-        CaFeatures::pruneCandidates(list);
-        ASSERT_EQ(list.size(), c.left);
-        EXPECT_EQ(watch.use_count(), static_cast<long>(c.left));
+        CaFeatures::pruneCandidates(list, &log);
+        ASSERT_EQ(list.size(), c.conditions.size());
+        EXPECT_EQ(watch.use_count(), static_cast<long>(list.size()));
         EXPECT_EQ(list.front().getKnowledge()->getText(), "A");
+        std::vector<int> conditions;
+        for (const Candidate& candidate : list)
+            conditions.push_back(log.findCondId(&candidate, -1));
+        EXPECT_EQ(conditions, c.conditions);
+        const auto& entries = log.utterances().back().conds();
+        EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const CondEntry& e) { return e.object != 0; }),
+                  static_cast<long>(list.size()));
     }
 }
 
@@ -181,6 +201,42 @@ TEST_F(SampleCaFeaturesTest, FirstQuestionReachesItsTopicThroughTheHandlers)
         }
     }
     EXPECT_TRUE(reached);
+}
+
+// After the hours' reply, whose text names Saturday (the meaning rule 関連
+// gives the active item "土日営業") and is negated (an active item naming no
+// title): the context titles are the weekend title alone, and every
+// candidate carries the reply's source as its related title.
+TEST_F(SampleCaFeaturesTest, CollectionAfterAReplyPairsWithItsTitles)
+{
+    CDictionary dictionary;
+    ASSERT_EQ(loadKnowledgeFile(dictionary, test::sampleKnowledgePath()), 0);
+    TopicTitle* hours = dictionary.idMap().find("営業時間")->second;
+    TopicTitle* weekend = dictionary.idMap().find("土日営業")->second;
+    CaUtterance utterance;
+    utterance.sourceGroup = hours;
+    const ReplyContext context(utterance, "土曜日は営業しません", &dictionary, 0);
+    std::vector<std::string> active;
+    for (const MeanContent& item : context.getActiveItems())
+        active.push_back(item.meaningInfo);
+    ASSERT_EQ(active, (std::vector<std::string>{"土日営業", "否定"}));
+    EXPECT_EQ(CaFeatures::contextTitles(&context, dictionary), std::vector<TopicTitle*>{weekend});
+    EXPECT_TRUE(CaFeatures::contextTitles(nullptr, dictionary).empty());
+
+    ChatSession session("key", "sample", &dictionary);
+    TurnRequest& request = session.getRequest();
+    request.setStatus(TurnRequest::PLAIN);
+    request.sentences().insert("お願いします");
+    CaFeatures::collectCandidates(dictionary, request, {}, &context, nullptr, "", MorphemeList());
+    const std::vector<Candidate>& candidates = request.candidates().candidates();
+    ASSERT_FALSE(candidates.empty());
+    EXPECT_TRUE(std::all_of(candidates.begin(), candidates.end(),
+                            [&](const Candidate& c) { return c.getRelated() == hours; }));
+    EXPECT_TRUE(std::all_of(candidates.begin(), candidates.end(), [&](const Candidate& c) {
+        return c.getContext() == weekend || (c.getContext() == nullptr && !c.getKnowledge()->getFlag2());
+    }));
+    EXPECT_TRUE(std::any_of(candidates.begin(), candidates.end(),
+                            [&](const Candidate& c) { return c.getContext() == weekend; }));
 }
 
 }  // namespace
