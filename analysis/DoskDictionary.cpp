@@ -36,6 +36,49 @@ constexpr const char* HALF_WIDTH_KANA_FORMS =
 
 constexpr int HALF_WIDTH_KEY = 0x8E00;
 
+// Whether the word of the cleaned text is a run of full-width Latin letters.
+bool isLatinWord(const std::string& text, const DoskWord& word)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + word.offset;
+    if (word.length < 2 || static_cast<std::size_t>(word.offset + word.length) > text.size()) return false;
+    for (int i = 0; i + 1 < word.length; i += 2)
+        if (p[i] != 0xA3 || !((p[i + 1] >= 0xC1 && p[i + 1] <= 0xDA) || (p[i + 1] >= 0xE1 && p[i + 1] <= 0xFA)))
+            return false;
+    return true;
+}
+
+// Whether the word is one hyphen: － (ASCII '-' made full-width) or ‐.
+bool isHyphenWord(const std::string& text, const DoskWord& word)
+{
+    if (word.length != 2 || static_cast<std::size_t>(word.offset + 2) > text.size()) return false;
+    const auto first = static_cast<unsigned char>(text[word.offset]);
+    const auto second = static_cast<unsigned char>(text[word.offset + 1]);
+    return first == 0xA1 && (second == 0xDD || second == 0xBE);
+}
+
+// A name written with one hyphen between runs of Latin letters (Wi-Fi,
+// CD-ROM, e-Tax) is one unlisted word of the letters' class, as the
+// dictionary writes the names it lists (Ｆ－Ｘ): a visitor's product name
+// reaches the meaning judgement and the knowledge base as one noun-to-be,
+// not as two words and a sign.
+void joinHyphenatedLatin(const std::string& text, int latinClass, std::vector<DoskWord>& path)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        DoskWord word = path[i];
+        if (isLatinWord(text, word)) {
+            while (i + 2 < path.size() && isHyphenWord(text, path[i + 1]) && isLatinWord(text, path[i + 2])) {
+                word.length = static_cast<std::int16_t>(word.length + path[i + 1].length + path[i + 2].length);
+                word.classId = latinClass;
+                word.entry = -1;
+                i += 2;
+            }
+        }
+        path[kept++] = word;
+    }
+    path.resize(kept);
+}
+
 std::string pair(unsigned char first, unsigned char second)
 {
     return std::string{static_cast<char>(first), static_cast<char>(second)};
@@ -309,9 +352,10 @@ int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) cons
     if (text.empty() || m_state != 0) return -1;
     std::vector<DoskWord> path;
     m_builder->build(toCodeUnits(text, CODE_TYPE_EUC), path);
+    const DoskClassTable& classes = m_builder->classTable();
+    if (const DoskCharRange* latin = classes.firstRange(0xFF21)) joinHyphenatedLatin(text, latin->classId, path);
     words.clear();
     words.reserve(path.size());
-    const DoskClassTable& classes = m_builder->classTable();
     for (const DoskWord& found : path) {
         const std::size_t offset = static_cast<std::size_t>(found.offset);
         if (offset >= text.size()) break;

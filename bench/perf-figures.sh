@@ -2,7 +2,8 @@
 # Measures, in one run, every figure of the start-up and throughput table:
 #   - FEAL-8 deciphering speed (MB/s);
 #   - start-up of the four resources with one line analysed, a whole
-#     process: first process (no shared image yet), second process, MeCab;
+#     process: first process (no shared image yet), second process, MeCab,
+#     warm and cold (the resource files dropped from the page cache);
 #   - the memory a second concurrent process adds, ours and MeCab's;
 #   - full analysis and raw analysis in sentences/s beside MeCab's
 #     parseToNode and parse(), over 5,000 sentences of the Japanese manual
@@ -30,7 +31,7 @@ echo "== FEAL-8 deciphering"
 "$build/bench/FealBench" --benchmark_filter='Batches|FileImage|BlockByBlock' 2>/dev/null | grep '^BM_'
 echo
 echo "== start-up and memory"
-"$build/bench/startup" --runs 20
+"$build/bench/startup" --runs 20 --cold
 echo
 echo "== analysis throughput"
 "$build/bench/analysis-throughput" --rounds 7 "$work/corpus.txt" 2>/dev/null

@@ -338,8 +338,20 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
                 ++report.fallbackRows;
             if (word.baseForm == word.key) word.baseForm.clear();
             const std::string& className = source.classes[static_cast<std::size_t>(context)].name;
-            if (f[0].size() == 3 && (className.starts_with("特殊,括弧始") || className.starts_with("特殊,括弧終")))
-                brackets.insert(((f[0][0] & 0x0F) << 12) | ((f[0][1] & 0x3F) << 6) | (f[0][2] & 0x3F));
+            // The one character of a three-byte UTF-8 key, else -1.
+            const int unit = f[0].size() == 3 && (static_cast<unsigned char>(f[0][0]) & 0xF0) == 0xE0
+                                 ? ((f[0][0] & 0x0F) << 12) | ((f[0][1] & 0x3F) << 6) | (f[0][2] & 0x3F)
+                                 : -1;
+            if (unit >= 0 && (className.starts_with("特殊,括弧始") || className.starts_with("特殊,括弧終")))
+                brackets.insert(unit);
+            // JUMAN lists every Latin letter as a 記号; with the letters'
+            // range a lone letter ("Ａセット", "Ｘ線") is instead an unlisted
+            // alphabet word, as a longer run is: a name-to-be, not a sign.
+            if (options.characterRanges && className.starts_with("特殊,記号") &&
+                ((unit >= 0xFF21 && unit <= 0xFF3A) || (unit >= 0xFF41 && unit <= 0xFF5A))) {
+                ++report.latinLetterSymbols;
+                continue;
+            }
             word.classId = context;
             word.cost = std::atoi(f[3].c_str());
             source.words.push_back(std::move(word));

@@ -29,6 +29,7 @@ struct JumanCompileReport {
     int rows = 0;                // CSV rows read
     int droppedConversion = 0;   // rows not convertible to EUC-JP
     int fallbackRows = 0;        // rows whose form name came through the fallback table
+    int latinLetterSymbols = 0;  // one-letter 記号 rows left to the Latin letters' range
     std::vector<std::string> unmatchedNames;  // class names whose attributes stayed 0
     DoskWriteReport write;
     std::string error;

@@ -30,10 +30,11 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("dosk-compile: %d rows, %d words written; dropped: %d not convertible, %d without "
-                "round trip, %d over length, %d for reading characters; %d rows through the form "
-                "fallback table; %zu class names unmatched\n",
+                "round trip, %d over length, %d for reading characters, %d one-letter signs left to "
+                "the Latin letters' range; %d rows through the form fallback table; %zu class names "
+                "unmatched\n",
                 report.rows, report.write.written, report.droppedConversion, report.write.droppedText,
-                report.write.droppedLength, report.write.droppedReadingChars, report.fallbackRows,
-                report.unmatchedNames.size());
+                report.write.droppedLength, report.write.droppedReadingChars, report.latinLetterSymbols,
+                report.fallbackRows, report.unmatchedNames.size());
     return 0;
 }

@@ -112,12 +112,20 @@ INSTANTIATE_TEST_SUITE_P(
                      "( テレビ 普通名詞 )( を 格助詞 )( ２台 数詞 )( 買った 動詞 )"},
         // Lower-case full-width Latin letters are raised.
         SentenceCase{"LowerCaseLatin", "ｐｃが壊れた", "( ＰＣ 固有名詞 )( が 格助詞 )( 壊れた 動詞 )"},
-        // A run of Latin letters the dictionary does not list is one word
-        // (a noun once longer than a letter), however the dictionary lists
-        // each letter; a sign between runs stays a sign.
+        // A run of Latin letters the dictionary does not list is one word,
+        // a name-to-be; one hyphen between runs joins them, as product names
+        // are written; two hyphens, or a hyphen before a sign, stay signs.
         SentenceCase{"LatinWordsAreNouns", "iPhoneでWi-Fiが使えますか？",
-                     "( ＩＰＨＯＮＥ 固有名詞 )( で 格助詞 )( ＷＩ 固有名詞 )( － 記号 )( ＦＩ 固有名詞 )"
+                     "( ＩＰＨＯＮＥ 固有名詞 )( で 格助詞 )( ＷＩ－ＦＩ 固有名詞 )"
                      "( が 格助詞 )( 使え 動詞 )( ます 動詞性接尾辞 )( か 接続助詞 )( ？ 記号 )"},
+        SentenceCase{"DoubleHyphenStaysASign", "--helpとx-」",
+                     "( － 記号 )( － 記号 )( ＨＥＬＰ 固有名詞 )( と 格助詞 )( Ｘ アルファベット )( － 記号 )"
+                     "( 」 括弧終 )"},
+        // A lone letter is an unlisted alphabet word too, though the
+        // dictionary lists each letter as a sign: no longer the cheap sign,
+        // it leaves the dictionary's own word Ｘ線 whole.
+        SentenceCase{"LoneLatinLetterIsANoun", "AセットとＸ線",
+                     "( Ａ アルファベット )( セット サ変名詞 )( と 格助詞 )( Ｘ線 普通名詞 )"},
         // A bracket the dictionary lists is a word of its own, next to
         // letters and next to signs alike.
         SentenceCase{"BracketsStandAlone", "デフォルトは「false」か「★」です。",

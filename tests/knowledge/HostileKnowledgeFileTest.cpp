@@ -7,6 +7,7 @@
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
 #include "knowledge/MeanDictionaryBody.h"
+#include "knowledge/ParsedText.h"
 #include "knowledge/ReplyTable.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
@@ -107,6 +108,30 @@ public:
             for (int count = 0; count < 8; ++count)
                 out.writeCount(0);
         }
+    }
+    // An entity whose title's one word is bound to the object carried under
+    // `number`.
+    void entityWithBoundWord(std::int32_t number)
+    {
+        out.writeInt32(knowledge_type::ENTITY);
+        newObject();
+        out.writeString("t");
+        out.writeString("");
+        out.writeCount(1);
+        for (int k = 0; k < 3; ++k)
+            out.writeString("w");
+        for (int k = 0; k < 3; ++k)
+            out.writeInt32(0);
+        out.writeString("");
+        reference(number);
+        out.writeInt32(0);
+        out.writeInt32(0);
+        out.writeOctet(0);
+        out.writeOctet(0);
+        out.writeString("");
+        out.writeInt32(0);
+        for (int count = 0; count < 8; ++count)
+            out.writeCount(0);
     }
     // An entity titled `name` (a text of no words), its topics to follow.
     void titledEntity(const std::string& name)
@@ -263,6 +288,50 @@ TEST(HostileKnowledgeFileTest, NumbersOfNoObjectCarriedBeforeFail)
         std::string why;
         EXPECT_EQ(load(dictionary, payload.file(), &why), -1) << number;
         EXPECT_NE(why.find("names no object"), std::string::npos) << why;
+    }
+}
+
+TEST(HostileKnowledgeFileTest, AWordBindingNamesAKnowledgeObjectOrTheLoadFails)
+{
+    // The objects: 1 the entity, 2 its title (whose word is bound), 3 a
+    // parsed text of member 4, 4 the meaning dictionary (read and destroyed),
+    // 5 a topic title of member 21.  A word's number may name an object
+    // carried before or after it, so numbers from 3 on are settled only at
+    // the end of the stream.
+    struct Case {
+        std::int32_t number;
+        const char* why;  // empty: the load succeeds
+    };
+    for (const Case& c : {Case{1, ""}, Case{1000, "names no object carried"},
+                          Case{-1, "names no object carried before"}, Case{2, "carried as quibo::ParsedText"},
+                          Case{3, "carried as quibo::ParsedText"}, Case{4, "carried as quibo::MeanDictionary"},
+                          Case{5, "carried as quibo::TopicTitle"}}) {
+        Payload payload;
+        payload.oneEntry(1, "a");
+        payload.newObject();
+        payload.entityWithBoundWord(c.number);
+        payload.oneEntry(4, "p");
+        payload.newObject();
+        payload.out.writeString("p");
+        payload.out.writeString("");
+        payload.out.writeCount(0);
+        payload.oneEntry(21, "id");
+        payload.newObject();
+        payload.olderTitle({});  // no centres: the same octets in the current form
+        CDictionary dictionary;
+        std::string why;
+        const int result = load(dictionary, payload.file(), &why);
+        if (*c.why == '\0') {
+            ASSERT_EQ(result, 0) << why;
+            const Entity* entity = dictionary.findByName("a", false);
+            ASSERT_NE(entity, nullptr);
+            EXPECT_EQ(entity->getTitle()->morphemes().words()[0].getKnowledgeObject(), entity);
+            continue;
+        }
+        EXPECT_EQ(result, -1) << c.number;
+        EXPECT_NE(why.find(c.why), std::string::npos) << c.number << ": " << why;
+        EXPECT_EQ(dictionary.arena().size(), 0u) << c.number;
+        EXPECT_TRUE(dictionary.entities().empty()) << c.number;
     }
 }
 
