@@ -340,10 +340,13 @@ std::size_t CaFeatures::pairHits(std::vector<Candidate>& list,
                     logCandidate(log, list.back(), 1);
     }
 
-    // Without a context title the pairing takes one null context, so that a
-    // question with no reply context before it (a first question) still
-    // makes candidates.
-    const std::vector<TopicTitle*> pairedContexts = contexts.empty() ? std::vector<TopicTitle*>{nullptr} : contexts;
+    // After the context titles the pairing takes one null context: a first
+    // question, with no reply context before it, still makes candidates, and
+    // a question that does not follow up the last reply's offer is still
+    // read on its own (the offer's candidates, tried first, win when they
+    // fit).
+    std::vector<TopicTitle*> pairedContexts = contexts;
+    pairedContexts.push_back(nullptr);
     for (int pass = 0; pass < 2; ++pass) {
         const bool weightlessPass = pass == 0;
         const bool limited = !weightlessPass || !pairing.firstPassUnlimited;

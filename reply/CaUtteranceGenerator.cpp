@@ -131,12 +131,15 @@ std::string CaUtteranceGenerator::generate(std::vector<ReplyRecord> records, Dia
 
     // The reply selector hands over one record; when the candidate selector
     // ended with several equally good candidates, that record says so, and
-    // the engine asks back as it does over several records.
+    // the engine asks back as it does over several records.  The record is
+    // made from the request's first candidate, which need not be one of the
+    // tied ones: the tie alone decides.
     CaUtterance utterance;
-    if (needsComposition(records))
-        utterance = records.size() == 1 && !records.front().manyCandidates
-                        ? composeFromRecord(records.front(), history, state)
-                        : askBack(records, history, state);
+    if (records.front().manyCandidates)
+        utterance = askBack(records, history, state);
+    else if (needsComposition(records))
+        utterance = records.size() == 1 ? composeFromRecord(records.front(), history, state)
+                                        : askBack(records, history, state);
     else
         utterance = buildCaUtterance(records.front(), history, state, focusText);
     if (utterance.visitorText.empty())
@@ -224,7 +227,10 @@ std::string CaUtteranceGenerator::fetchUtterance(const ReplyRecord& record, Repl
     if (index != 0)
         state.rememberChoice(group, form, index);
     state.clearUtterances();
-    const std::string text = templateOf(utterance.utterance);
+    // The fetched text goes to the page as a reply does: its variables are
+    // filled, so that no "&[" name ever reaches a visitor.
+    const std::string text = expandTemplate(templateOf(utterance.utterance), utterance.visitorText, utterance.words,
+                                            m_session.getKnowledge());
     state.setCurrentReply(utterance, text, m_session.getKnowledge());
     return text;
 }
@@ -417,11 +423,17 @@ CaUtterance CaUtteranceGenerator::buildCaUtterance(ReplyRecord& record, Dialogue
         if (record.repeatFlag || (reflexClass && caKind == REFLEX_CA)) {
             TopicTitle* group = scenarios.back().target;
             const std::int32_t last = history.partB().newestValue();
+            const auto steps = static_cast<std::int32_t>(utterancesOf(group, history.partB().lastValue()).size());
             history.rewind(240, 0, 0);
-            CaUtterance next = utteranceFromGroup(record, group, last + 1, history, state, true);
-            next.mark = REFLEX_MARK;
-            if (!next.visitorText.empty())
-                return next;
+            // A scenario whose last step was given is over: the remark is
+            // answered as any other, and the last step (a confirmation) is
+            // never said again for it.
+            if (last + 1 < steps) {
+                CaUtterance next = utteranceFromGroup(record, group, last + 1, history, state, true);
+                next.mark = REFLEX_MARK;
+                if (!next.visitorText.empty())
+                    return next;
+            }
         }
     }
 

@@ -35,8 +35,9 @@ public:
     std::string generate(std::vector<ReplyRecord> records, DialogueHistory& history, ReplyState& state,
                          bool expandTemplates);
     // The text of utterance `index` of the record's first input item's
-    // group, made the current reply; "" (changing nothing) when the record
-    // names no group or the index names no utterance.
+    // group, its variables filled, made the current reply; "" (changing
+    // nothing) when the record names no group or the index names no
+    // utterance.
     std::string fetchUtterance(const ReplyRecord& record, ReplyState& state, std::int32_t index);
 
     // Inner steps.  An empty visitor text in a result means no utterance.

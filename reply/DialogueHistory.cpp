@@ -148,8 +148,14 @@ std::int32_t SessionHistory::find(const ReplyRecord& record, std::int32_t kind, 
     if (!unit.target)
         return -2;
     const std::int32_t depth = moveToTop(unit.target);
-    if (depth >= 0)
+    // A scenario named again starts over at the chosen step: its open state
+    // may have given its last step, or have had its titles taken, and would
+    // otherwise answer nothing or confirm what was never asked.
+    if (depth >= 0) {
+        if (unit.groupType == 256)
+            choose(m_entries.back(), repliesOf(unit.target, unit.matchCode), value);
         return depth;
+    }
     const std::vector<ReplyEntry> replies = unit.groupType == 256 ? repliesOf(unit.target, unit.matchCode)
                                                                   : std::vector<ReplyEntry>();
     // A group without replies opens no state, so that no kind word stands
@@ -158,8 +164,20 @@ std::int32_t SessionHistory::find(const ReplyRecord& record, std::int32_t kind, 
         return -2;
     StateEntryB state;
     state.kind = kind;
-    state.value = std::clamp<std::int32_t>(value, 0, static_cast<std::int32_t>(replies.size()) - 1);
     state.target = unit.target;
+    choose(state, replies, value);
+    m_entries.push_back(std::move(state));
+    return -1;
+}
+
+void SessionHistory::choose(StateEntryB& state, const std::vector<ReplyEntry>& replies, std::int32_t value)
+{
+    state.objects.clear();
+    state.words = MorphemeList();
+    state.wordNumber = 0;
+    if (replies.empty())
+        return;
+    state.value = std::clamp<std::int32_t>(value, 0, static_cast<std::int32_t>(replies.size()) - 1);
     const ReplyEntry& chosen = replies[static_cast<std::size_t>(state.value)];
     state.objects = chosen.titleRefs();
     if (chosen.titleRef())
@@ -169,8 +187,6 @@ std::int32_t SessionHistory::find(const ReplyRecord& record, std::int32_t kind, 
             state.words = state.words.empty() ? object->getWords() : state.words.unionWith(object->getWords(), true);
     }
     state.wordNumber = state.words.getListNumber();
-    m_entries.push_back(std::move(state));
-    return -1;
 }
 
 std::int32_t SessionHistory::newestValue() const

@@ -109,7 +109,8 @@ public:
     static constexpr std::int32_t MARKER = 0x20000000;
 
     // As HistoryPartA::find, the chosen reply at position `value` (held to
-    // the group); only a record of group type 256 opens a state.
+    // the group); only a record of group type 256 opens a state, and such a
+    // record naming an open state's target starts it over at `value`.
     std::int32_t find(const ReplyRecord& record, std::int32_t kind, std::int32_t value);
     // The chosen position of the newest state; -1 without one.
     std::int32_t newestValue() const;
@@ -122,6 +123,10 @@ protected:
     TopicRecord recordOf(const StateEntryB& state, std::size_t position) const override;
 
 private:
+    // Makes reply `value` (held to the group) the state's step, with the
+    // titles it leads to and their words.
+    static void choose(StateEntryB& state, const std::vector<ReplyEntry>& replies, std::int32_t value);
+
     std::int32_t m_lastValue = 100;
 };
 

@@ -58,6 +58,16 @@ protected:
         EXPECT_EQ(chatOpen(key.c_str(), file.c_str(), "/nowhere/juman/x", "", "10.0.0.1", 0), 0);
         testing::internal::GetCapturedStderr();
     }
+    // Opens with the analyser of the install tree: a conversation that
+    // answers questions.
+    void openWithAnalyser(const test::BuildInstallTree& tree)
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1),
+                  0);
+        testing::internal::GetCapturedStdout();
+        m_services = 1;
+    }
     std::string ask(const std::string& key, const std::string& utterance, int preAnalysed = 0)
     {
         std::string out = "old";
@@ -89,9 +99,10 @@ TEST_F(ChatFacadeTest, SplitKnowledgeName)
 }
 
 // What the control does: open, greeting, a conversation, close.  The
-// conversation reaches an answer, a follow-up that leans on the answer's
-// offer, a subject the desk declines, an ambiguous choice it asks back
-// about, and a reply whose date comes from the clock.
+// conversation reaches an answer, a follow-up that only the answer's offer
+// makes a question about the weekend, a subject the desk declines, an
+// ambiguous choice it asks back about, and a reply whose date comes from the
+// clock.
 TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
 {
     test::BuildInstallTree tree;
@@ -99,10 +110,7 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
     platform::FakeClock clock;
     clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST, a Tuesday
     platform::ScopedClock scopedClock(clock);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1), 0);
-    testing::internal::GetCapturedStdout();
-    m_services = 1;
+    openWithAnalyser(tree);
     EXPECT_TRUE(LanguageAnalyzer::isInitialized());
     EXPECT_EQ(SessionLogRegistry::get(m_key, "", "", "")->ipAddr(), "10.0.0.1");
 
@@ -114,11 +122,12 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
     const std::pair<const char*, const char*> turns[] = {
         {"営業時間を教えてください",
          "平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？;表情,普通;"},
-        {"土日は？", "土日は午前８時から午後６時までです。;表情,普通;"},
+        {"週末は？", "土日は午前８時から午後６時までです。;表情,普通;"},
         {"明日の天気はどうですか",
          "申し訳ありません、そのご質問にはお答えできません。営業時間や場所、パンのことならご案内できます。;表情,困り顔;"},
-        {"パンを予約したい", "ご予約ですね。食パンとクロワッサン、どちらをご予約ですか？;表情,笑顔;"},
-        {"パンです", "いくつか当てはまるものがあります。どちらのことか、もう少し詳しく教えていただけますか？;表情,困り顔;"},
+        {"パンを予約したい", "ご予約ですね。食パンとクロワッサンのどちらをご予約ですか？;表情,笑顔;"},
+        {"パンです",
+         "いくつか当てはまるものがあります。お手数ですが、お品物の名前をひとつ教えていただけますか？;表情,困り顔;"},
         {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
         {"今日は何日ですか", "今日は3月5日、火曜日です。;表情,普通;"},
     };
@@ -129,9 +138,46 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
     EXPECT_EQ(chatExtensionInfo(m_key.c_str(), -1), sjis("表情,普通"));
     EXPECT_EQ(SessionLogRegistry::get(m_key, "", "", "")->utterances().back().inSent(), "今日は何日ですか");
 
+    // Asked first, the same words are no question about the weekend.
+    const std::string fresh = "fresh:;" + m_sample;
+    chatOpen(fresh.c_str(), m_sample.c_str(), "", "", "", 1);
+    EXPECT_NE(ask(fresh, "週末は？"), sjis("土日は午前８時から午後６時までです。;表情,普通;"));
+    EXPECT_EQ(chatClose(fresh.c_str()), 1);
+
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
     EXPECT_FALSE(LanguageAnalyzer::isInitialized());
     EXPECT_TRUE(SessionLogRegistry::instance().empty());
+}
+
+// A reservation asked for again starts over, whether the last one was just
+// confirmed, another question came between, or it was left half way; a
+// booking is confirmed only after its bread, day and name.
+TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOver)
+{
+    test::BuildInstallTree tree;
+    openWithAnalyser(tree);
+    const char* const question = "ご予約ですね。食パンとクロワッサンのどちらをご予約ですか？;表情,笑顔;";
+    const char* const remark = "そうなんですね。こむぎ堂について、ほかに知りたいことはありますか？;表情,普通;";
+    const std::pair<const char*, const char*> turns[] = {
+        {"パンを予約したい", question},
+        {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
+        {"明日の朝です", "ありがとうございます。最後に、お名前をお願いします。;表情,普通;"},
+        {"山田です",
+         "承りました。食パンを、お伺いした日時にお名前でお取り置きします。当日は店頭でお名前をお伝えください。;表情,笑顔;"},
+        {"パンを予約したい", question},
+        {"営業時間を教えてください",
+         "平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？;表情,普通;"},
+        {"パンを予約したい", question},
+        {"クロワッサンでお願いします", "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
+        {"予約したい", question},
+        // A remark is no choice of bread, and then no name: nothing is
+        // booked.
+        {"猫を飼っています", remark},
+        {"山田です", remark},
+    };
+    for (const auto& [utterance, reply] : turns)
+        EXPECT_EQ(ask(m_key, utterance), sjis(reply)) << utterance;
+    EXPECT_EQ(chatClose(m_key.c_str()), 1);
 }
 
 // A host may end without closing its conversation: the service, the
@@ -177,12 +223,13 @@ TEST_F(ChatFacadeTest, TheFirstOpensCreationTextIsTheResetCommand)
     chatOpen(other.c_str(), m_sample.c_str(), "/nowhere/juman/x", sjis("やり直し").c_str(), "10.0.0.1", 0);
     testing::internal::GetCapturedStderr();
     m_services = 1;
-    // Without the analyser an utterance has no words: the act for words of
-    // no class answers it; the reset answers with empty fields.
-    const std::string answered = sjis("はい、ゆっくりどうぞ。ご質問をお待ちしています。;表情,普通;");
+    // Without the analyser an utterance has no words and is answered by a
+    // conversation act; only the reset answers with empty fields.
     for (const std::string& key : {m_key, other}) {
         EXPECT_EQ(ask(key, "リセット"), ";;") << key;
-        EXPECT_EQ(ask(key, "やり直し"), answered) << key;
+        const std::string answered = ask(key, "やり直し");
+        EXPECT_GT(answered.find(';'), 0u) << key;
+        EXPECT_NE(answered.find(';'), std::string::npos) << key;
     }
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
     EXPECT_EQ(chatClose(other.c_str()), 1);
@@ -270,7 +317,7 @@ TEST(ChatFacadeLibraryTest, LibraryAnswersThroughItsEntryPoints)
     std::string reply;
     // Without the analyser the question has no words to look up.
     askIt(key.c_str(), sjis("パン").c_str(), reply, 0);
-    EXPECT_EQ(reply, sjis("はい、ゆっくりどうぞ。ご質問をお待ちしています。;表情,普通;"));
+    EXPECT_EQ(reply, sjis("ごゆっくりどうぞ。ご質問があれば、いつでもお気軽にお尋ねください。;表情,普通;"));
     EXPECT_EQ(close(key.c_str()), 1);
     dlclose(library);
 }

@@ -7,6 +7,7 @@
 #include "platform/Random.h"
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
+#include "tools/KnowledgeCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -53,16 +54,27 @@ TEST_F(ChatServiceTest, ReplyStringsOfUtterancesAndGreetings)
     EXPECT_EQ(reply(sampleKey, "\n"), SAMPLE_GREETING);
     // Without the analyser a plain utterance has no words: the sample base's
     // act for words of no class answers it.  CR LF is no greeting request.
-    const std::string noWords = "はい、ゆっくりどうぞ。ご質問をお待ちしています。;表情,普通;";
+    const std::string noWords = "ごゆっくりどうぞ。ご質問があれば、いつでもお気軽にお尋ねください。;表情,普通;";
     EXPECT_EQ(reply(sampleKey, "\r\n"), noWords);
     EXPECT_EQ(reply(sampleKey, "パンはありますか"), noWords);
-    // A pre-analysed word of no topic: the act for a remark, the sentence,
-    // the extension text.
-    EXPECT_EQ(reply(sampleKey, "パン,パン,6,1,0,,パン", true),
-              "そうなんですね。こむぎ堂について、ほかに知りたいことはありますか？\x01パン\x01表情,普通");
+    // A pre-analysed word of no topic, which no semantic network (none is
+    // loaded) relates to anything: the act for an unknown word, the
+    // sentence, the extension text.
+    EXPECT_EQ(reply(sampleKey, "猫,猫,6,1,0,,ねこ", true),
+              "すみません、知らない言葉がありました。別の言い方で聞いていただけますか？\x01猫\x01表情,困り顔");
     EXPECT_EQ(reply(smallKey, ""), ";;");  // its ＣＡ発話 has no greeting title
     std::string out;
     EXPECT_EQ(service->getGreeting(smallKey, out), 1);
+    // A greeting title whose group holds no greeting picks none (and never
+    // divides by the group's size).
+    folder.write("silent.pdata", test::fileBytes(*KnowledgeCompiler(test::oneNounAnalysis).compile(
+                                     reinterpret_cast<const char*>(u8"entity ＣＡ発話 flags=4\n"
+                                                                   "table 呼びかけ表\ngroup 9\nentry 次です。\n"
+                                                                   "topic 呼びかけ table=呼びかけ表 entities=ＣＡ発話\n"
+                                                                   "title 0x29 source=ＣＡ発話 x=ＣＡ発話 y=呼びかけ\n"))));
+    const std::string silentKey = "q:;" + folder.path("silent.pdata");
+    EXPECT_EQ(reply(silentKey, ""), ";;");
+    EXPECT_EQ(service->getGreeting(silentKey, out), 1);
 
     EXPECT_EQ(reply(missingKey, "パン"), std::string(ChatService::BUSY_ERROR) + ";;");
     EXPECT_EQ(reply(missingKey, "パン", true), "\x1F\x1F\x1F\x1F\x1E\x1F");

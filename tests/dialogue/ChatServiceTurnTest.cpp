@@ -229,9 +229,15 @@ TEST_F(ChatServiceTurnTest, ThreeScriptedTurnsOverTheSampleBase)
     // candidate carries the reply's source as related title and the weekend
     // title as context; the 0x200 handler lets the related title answer, an
     // affirmative in the indexed form 'i', whose first reply is the weekend
-    // hours.  The indexed group opens a dialogue state (kind 2).
+    // hours.  The indexed group opens a dialogue state (kind 2).  The same
+    // words read on their own, without the offered title, make a second
+    // candidate; it still has the reply's source to answer, in the same form.
     EXPECT_EQ(ask("はい"), "土日は午前８時から午後６時までです。;表情,笑顔;");
-    ASSERT_EQ(candidates.size(), 1u);
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_EQ(candidates[1].getContext(), nullptr);
+    EXPECT_EQ(candidates[1].getRelated(), hours);
+    ASSERT_EQ(candidates[1].topicUnits().size(), 1u);
+    EXPECT_EQ(candidates[1].topicUnits()[0].getTarget(), hours);
     EXPECT_EQ(candidates[0].getRelated(), hours);
     EXPECT_EQ(candidates[0].getContext(), weekend);
     EXPECT_EQ(candidates[0].flagWord(), 0x200);

@@ -61,11 +61,12 @@ TEST_F(SampleSemanticIndexTest, AWordTheFileLacksReachesItsEntityThroughTheNetwo
 
 TEST_F(SampleSemanticIndexTest, LoadingClassifiesTheEntitiesByTheirFlagBits)
 {
-    // The sample's greeting words carry bit 1, its conversation entities
-    // bit 4, its general talk bit 8.
+    // The sample's greeting words carry bit 1, its small talk bit 2, its
+    // conversation entities bit 4, its general talk bit 8.
     EXPECT_TRUE(dictionary.getEntitySet1()->contains(dictionary.findByName("こんにちは", false)));
+    EXPECT_TRUE(dictionary.getEntitySet2()->contains(dictionary.findByName("補完談話", false)));
     EXPECT_TRUE(dictionary.getEntitySet4()->contains(dictionary.findByName("ＣＡ発話", false)));
-    EXPECT_TRUE(dictionary.getEntitySet8()->contains(dictionary.findByName("補完談話", false)));
+    EXPECT_TRUE(dictionary.getEntitySet8()->contains(dictionary.findByName("パン", false)));
     EXPECT_FALSE(dictionary.getEntitySet1()->contains(dictionary.findByName("補完談話", false)));
     std::size_t flagged = 0;
     for (const auto& [name, entity] : dictionary.entities())

@@ -4,11 +4,13 @@
 #include "dialogue/SessionLog.h"
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"
+#include "platform/Clock.h"
 #include "platform/Random.h"
 #include "knowledge/KnowledgeFile.h"
 #include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "tests/support/Words.h"
 
 #include <gtest/gtest.h>
@@ -144,9 +146,13 @@ TEST_F(CaUtteranceGeneratorTest, PathIsChosenByWordClassAndReplyKind)
         std::vector<std::int32_t> ids;
         const char* reply;
         std::int32_t kindAfter;
+        std::uint8_t manyCandidates = 0;
     };
     const Case cases[] = {
         {"several records, one unclassified: ask back", {3, 0}, 0, {}, "どちらのことですか？", 0},
+        // The record is made from the first candidate, which need not be one
+        // of the tied ones.
+        {"several equally good candidates: ask back", {3}, 0, {}, "どちらのことですか？", 0, 1},
         // Without a context naming them, the indexed replies open a state
         // of kind 2; the first is taken.
         {"kind 0x20: the state's first reply", {0}, 0x20, {}, "平日です。", 2},
@@ -165,6 +171,7 @@ TEST_F(CaUtteranceGeneratorTest, PathIsChosenByWordClassAndReplyKind)
             records.push_back(record(wordClass, wordClass == 0 ? title("案内") : nullptr, 'i'));
             records.back().replyKind = c.replyKind;
             records.back().ids = c.ids;
+            records.back().manyCandidates = c.manyCandidates;
         }
         session->getHistory().update(records, session->getReplyState(), 0);
         EXPECT_EQ(generate(records, false), c.reply);
@@ -200,16 +207,27 @@ TEST_F(CaUtteranceGeneratorTest, KnowledgeCheckFollowsTheNetworkPath)
                                                                             ->findTopicTitle("ＣＡ発話", "Ｎ辞書階層", "逆"));
 }
 
+// A remark answers a scenario's step and the next step follows; after the
+// last step the scenario is over: the remark is answered as any other, and
+// the last step is never said again.
 TEST_F(CaUtteranceGeneratorTest, ReflexRepeatTakesTheNextScenarioStep)
 {
-    std::vector<ReplyRecord> step{record(0, title("順路"))};
-    session->getHistory().update(step, session->getReplyState(), 2);
-    ASSERT_EQ(session->getHistory().currentKind(), 16);
-    ReplyRecord reflex = record(3);
-    const CaUtterance next =
-        CaUtteranceGenerator(*session).buildCaUtterance(reflex, session->getHistory(), session->getReplyState(), "");
-    EXPECT_EQ(*next.utterance.label(), "歩四");
-    EXPECT_EQ(next.mark, 16);
+    const std::tuple<std::int32_t, const char*, std::int32_t, std::int32_t> cases[] = {
+        {2, "歩四", 16, 16},
+        {3, "反射です。", 0, 0},
+    };
+    for (const auto& [step, reply, mark, kindAfter] : cases) {
+        session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+        std::vector<ReplyRecord> scenario{record(0, title("順路"))};
+        session->getHistory().update(scenario, session->getReplyState(), step);
+        ASSERT_EQ(session->getHistory().currentKind(), 16);
+        ReplyRecord reflex = record(3);
+        const CaUtterance next = CaUtteranceGenerator(*session).buildCaUtterance(reflex, session->getHistory(),
+                                                                                  session->getReplyState(), "");
+        EXPECT_EQ(*next.utterance.label(), reply) << step;
+        EXPECT_EQ(next.mark, mark) << step;
+        EXPECT_EQ(session->getHistory().currentKind(), kindAfter) << step;
+    }
 }
 
 TEST_F(CaUtteranceGeneratorTest, EmptyGroupPicksNothing)
@@ -231,28 +249,54 @@ TEST_F(CaUtteranceGeneratorTest, FetchPagesThroughIndexedThenNextReplies)
     EXPECT_EQ(generator.fetchUtterance(pages, session->getReplyState(), 5), "");
     EXPECT_EQ(generator.fetchUtterance(record(0), session->getReplyState(), 0), "");
     EXPECT_EQ(session->getReplyState().getReplyContext()->getReplyEntry().text(), "頁表_1");
+
+    // A fetched text reaches the page as a reply does: its variables filled.
+    test::ScopedTimeZone zone("JST-9");
+    platform::FakeClock clock;
+    clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST
+    platform::ScopedClock scopedClock(clock);
+    EXPECT_EQ(generator.fetchUtterance(record(0, title("案内")), session->getReplyState(), 0), "今日は3月です。");
 }
 
 // Over the sample base and the installed analyser: a visitor who repeats the
 // engine's last reply is answered by the parrot group.
 class SampleCaUtteranceTest : public test::InstalledAnalyzerTest {};
 
+// The group depends on what the last reply was and on the visitor's
+// expression ids: after the desk's explanation (id 140) the later of 67 or
+// 140 (怒), 94 (喜) and 95 or 96 (哀) wins; after a question (67) an echo
+// asking to be told (140) is thanked.
 TEST_F(SampleCaUtteranceTest, RepeatingTheLastReplyIsAnsweredByTheParrot)
 {
     CDictionary knowledge;
     ASSERT_EQ(loadKnowledgeFile(knowledge, test::sampleKnowledgePath()), 0);
-    ChatSession session("parrot", "sample", &knowledge);
-    const std::string said = "定休日は水曜日です";
-    session.getReplyState().setCurrentReply(CaUtterance(), said, &knowledge);
-
-    ReplyRecord echo;
-    echo.text = said;
-    std::string surfaces;
-    MeanEntry judgement;
-    echo.words = analyzer().analyze(said, surfaces, &judgement);
-    const std::string reply =
-        CaUtteranceGenerator(session).generate({echo}, session.getHistory(), session.getReplyState(), false);
-    EXPECT_EQ(reply, "はい、おっしゃる通りです。");
+    const std::string explained = "定休日は毎週水曜日となっております";
+    struct Case {
+        const char* lastReply;
+        std::vector<std::int32_t> ids;
+        const char* reply;
+    };
+    const Case cases[] = {
+        {"定休日は毎週水曜日です", {}, "はい、おっしゃる通りです。"},
+        {explained.c_str(), {67}, "はい、お伝えした通りです。ご不便をおかけして申し訳ありません。"},
+        {explained.c_str(), {94}, "はい、その通りです。ご来店をお待ちしています。"},
+        {explained.c_str(), {94, 95}, "申し訳ありません、お伝えした通りです。ほかにご不明な点はありますか？"},
+        {explained.c_str(), {95, 94}, "はい、その通りです。ご来店をお待ちしています。"},
+        {"定休日は毎週水曜日ですか", {140}, "こちらこそ、ありがとうございます。"},
+    };
+    for (const Case& c : cases) {
+        ChatSession session("parrot", "sample", &knowledge);
+        session.getReplyState().setCurrentReply(CaUtterance(), c.lastReply, &knowledge);
+        ReplyRecord echo;
+        echo.text = "定休日は毎週水曜日です";
+        echo.ids = c.ids;
+        std::string surfaces;
+        MeanEntry judgement;
+        echo.words = analyzer().analyze(echo.text, surfaces, &judgement);
+        EXPECT_EQ(CaUtteranceGenerator(session).generate({echo}, session.getHistory(), session.getReplyState(), false),
+                  c.reply)
+            << c.lastReply << " " << c.ids.size();
+    }
     SessionLogRegistry::destroy();
 }
 

@@ -158,6 +158,25 @@ TEST(HistoryPartCTest, EmptyStackAnswersNone)
     EXPECT_TRUE(records.empty());
 }
 
+// A scenario named again while its state is open starts over at the step
+// asked for, with the titles that step leads to; it opens no second state.
+TEST_F(DialogueHistoryTest, AScenarioNamedAgainStartsOver)
+{
+    TopicTitle* bread = titleWithId("食パン予約");  // three steps, each leading back to the title
+    ASSERT_NE(bread, nullptr);
+    std::vector<ReplyRecord> replies = recordsFor(bread, 'd', 256);
+    EXPECT_EQ(history.update(replies, state, 2), 16);
+    EXPECT_EQ(history.partB().newestValue(), 2);
+    EXPECT_EQ(history.partB().lookUp(0).focus, bread);
+    EXPECT_EQ(history.partB().replyCount(), 0);
+
+    EXPECT_EQ(history.update(replies, state, 0), 16);
+    EXPECT_EQ(kinds(history), (std::vector<std::int32_t>{16}));
+    EXPECT_EQ(history.partB().entries().size(), 1u);
+    EXPECT_EQ(history.partB().newestValue(), 0);
+    EXPECT_EQ(history.partB().replyCount(), 1);
+}
+
 TEST_F(DialogueHistoryTest, IndexedGroupWithoutNamedRepliesOpensWhole)
 {
     // No reply context: no id names a reply, so the group opens as kind 2
