@@ -235,9 +235,12 @@ void DoskDictionary::cleanText(std::string& text) const
         if (b == 0x8F) {
             // No code unit for JIS X 0212 characters.
             constexpr std::string_view GETA = "〓";
-            to = std::copy(GETA.begin(), GETA.end(), to);
+            static_assert(GETA.size() == 2);
+            *to++ = GETA[0];
+            *to++ = GETA[1];
         } else {
-            to = std::copy(text.data() + i, text.data() + i + width, to);
+            *to++ = static_cast<char>(b);
+            if (width == 2) *to++ = static_cast<char>(p[i + 1]);
         }
         i += width;
     }
@@ -346,35 +349,60 @@ const std::string* DoskDictionary::readingOf(char first, char second) const
     return found == m_readingMap.end() ? nullptr : &found->second;
 }
 
-int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
+bool DoskDictionary::findWords(std::string& text, std::vector<DoskWord>& path) const
 {
     cleanText(text);
-    if (text.empty() || m_state != 0) return -1;
-    std::vector<DoskWord> path;
+    if (text.empty() || m_state != 0) return false;
     m_builder->build(toCodeUnits(text, CODE_TYPE_EUC), path);
+    if (const DoskCharRange* latin = m_builder->classTable().firstRange(0xFF21))
+        joinHyphenatedLatin(text, latin->classId, path);
+    return true;
+}
+
+void DoskDictionary::fillWord(const std::string& text, const DoskWord& found, RawWord& word,
+                              bool withClassName) const
+{
     const DoskClassTable& classes = m_builder->classTable();
-    if (const DoskCharRange* latin = classes.firstRange(0xFF21)) joinHyphenatedLatin(text, latin->classId, path);
+    word.surface.assign(text, static_cast<std::size_t>(found.offset), static_cast<std::size_t>(found.length));
+    const int c = found.classId;
+    if (found.entry > 0) {
+        if (!m_builder->entryForms(found.entry, word.baseForm, word.reading)) word.baseForm = word.surface;
+    } else {
+        word.baseForm = word.surface;
+        m_builder->composeReading(word.reading, word.surface, c);
+    }
+    word.posClass = classes.attribute(c, 0);
+    word.posSubclass = classes.attribute(c, 1);
+    word.conjugationType = classes.attribute(c, 2);
+    word.conjugationForm = classes.attribute(c, 3);
+    if (withClassName) word.conjugationFormText = classes.lastNameComponent(c);
+    completeReading(word);
+}
+
+int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
+{
+    thread_local std::vector<DoskWord> path;
+    if (!findWords(text, path)) return -1;
     words.clear();
     words.reserve(path.size());
     for (const DoskWord& found : path) {
-        const std::size_t offset = static_cast<std::size_t>(found.offset);
-        if (offset >= text.size()) break;
+        if (static_cast<std::size_t>(found.offset) >= text.size()) break;
         // Each field is made where it stays.
-        RawWord& word = words.emplace_back();
-        word.surface.assign(text, offset, static_cast<std::size_t>(found.length));
-        const int c = found.classId;
-        if (found.entry > 0) {
-            if (!m_builder->entryForms(found.entry, word.baseForm, word.reading)) word.baseForm = word.surface;
-        } else {
-            word.baseForm = word.surface;
-            m_builder->composeReading(word.reading, word.surface, c);
-        }
-        word.posClass = classes.attribute(c, 0);
-        word.posSubclass = classes.attribute(c, 1);
-        word.conjugationType = classes.attribute(c, 2);
-        word.conjugationForm = classes.attribute(c, 3);
-        word.conjugationFormText = classes.lastNameComponent(c);
-        completeReading(word);
+        fillWord(text, found, words.emplace_back(), true);
+    }
+    return 0;
+}
+
+int DoskDictionary::analyze(std::string& text, WordReceiver& receiver) const
+{
+    thread_local std::vector<DoskWord> path;
+    if (!findWords(text, path)) return -1;
+    receiver.expect(path.size());
+    RawWord word;
+    for (const DoskWord& found : path) {
+        if (static_cast<std::size_t>(found.offset) >= text.size()) break;
+        fillWord(text, found, word, false);
+        receiver.receive(word);
     }
     return 0;
 }

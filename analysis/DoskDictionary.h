@@ -60,6 +60,21 @@ public:
     // the cleaned text is empty or no dictionary is loaded.
     int analyze(std::string& text, std::vector<RawWord>& words) const;
 
+    // Receives the words of one analysis in order: first how many there are
+    // at most, then each word in one record that is refilled for the next,
+    // keeping the storage of its texts.  The record leaves the class name
+    // component (conjugationFormText) empty.
+    class WordReceiver {
+    public:
+        virtual void expect(std::size_t words) = 0;
+        virtual void receive(RawWord& word) = 0;
+
+    protected:
+        ~WordReceiver() = default;
+    };
+    // The same analysis, its words handed to `receiver`.
+    int analyze(std::string& text, WordReceiver& receiver) const;
+
     // Leading blanks dropped, inner runs of blanks made one, controls, DEL
     // and cut characters dropped, three-byte characters replaced by 〓, the
     // rest made full-width: afterwards every character is two bytes, one per
@@ -82,6 +97,13 @@ public:
     const std::map<int, FullWidthForm>& fullWidthMap() const { return m_fullWidthMap; }
 
 private:
+    // Cleans the text and finds its words (the path is left to the caller's
+    // storage); false when the cleaned text is empty or no dictionary is
+    // loaded.
+    bool findWords(std::string& text, std::vector<DoskWord>& path) const;
+    // The record of one word of the path, the class name component only with
+    // `withClassName`.
+    void fillWord(const std::string& text, const DoskWord& found, RawWord& word, bool withClassName) const;
     void buildFullWidthMap();
     void buildReadingMap();
     // An empty reading becomes the surface; an undefined word's reading is

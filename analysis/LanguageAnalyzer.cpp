@@ -121,15 +121,25 @@ void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
     if (text.empty()) {
         return;
     }
-    std::vector<RawWord> raw;
-    analyzeRaw(text, raw);
-    std::vector<Morpheme>& words = list.words();
-    words.reserve(words.size() + raw.size());
-    for (RawWord& r : raw) {
-        Morpheme& word = words.emplace_back();
-        word.set(std::move(r.surface), std::move(r.reading), std::move(r.baseForm), r.posClass, r.posSubclass,
-                 r.conjugationType, r.conjugationForm);
+    if (!m_doskDictionary) {
+        return;
     }
+    // Each word goes straight from the analyser's record into its own.
+    class Receiver final : public DoskDictionary::WordReceiver {
+    public:
+        explicit Receiver(std::vector<Morpheme>& words) : m_words(words) {}
+        void expect(std::size_t count) override { m_words.reserve(m_words.size() + count); }
+        void receive(RawWord& r) override
+        {
+            m_words.emplace_back().set(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass,
+                                       r.conjugationType, r.conjugationForm);
+        }
+
+    private:
+        std::vector<Morpheme>& m_words;
+    };
+    Receiver receiver(list.words());
+    m_doskDictionary->analyze(text, receiver);
 }
 
 std::vector<MorphemeList> LanguageAnalyzer::expandNumberSynonyms(const MorphemeList& list)

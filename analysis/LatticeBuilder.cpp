@@ -186,7 +186,10 @@ bool LatticeBuilder::parse()
     for (std::size_t code = 0; code < m_codeText.size(); ++code) {
         const std::uint16_t unit = m_trie.codeUnit(code);
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(unit >> 8), static_cast<std::uint8_t>(unit & 0xFF)};
-        m_codeText[code] = toText(bytes, 2, m_codeType);
+        const std::string text = toText(bytes, 2, m_codeType);
+        CodeText& entry = m_codeText[code];
+        entry.size = static_cast<std::uint8_t>(std::min<std::size_t>(text.size(), 2));
+        std::copy_n(text.data(), entry.size, entry.bytes);
     }
     return true;
 }
@@ -581,13 +584,12 @@ bool LatticeBuilder::readingOf(const DoskEntry& entry, std::string& reading) con
     std::size_t count;
     if (!m_trie.readingCodes(entry.readingOffset, codes, count)) return false;
     std::size_t length = 0;
-    for (std::size_t i = 0; i < count; ++i) length += m_codeText[codes[i]].size();
+    for (std::size_t i = 0; i < count; ++i) length += m_codeText[codes[i]].size;
     reading.resize(length);
     char* out = reading.data();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& piece = m_codeText[codes[i]];
-        std::memcpy(out, piece.data(), piece.size());
-        out += piece.size();
+        const CodeText& piece = m_codeText[codes[i]];
+        for (std::uint8_t k = 0; k < piece.size; ++k) *out++ = piece.bytes[k];
     }
     return true;
 }

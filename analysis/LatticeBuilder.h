@@ -104,9 +104,13 @@ private:
     LatticeNode m_beginOfSentence;
     LatticeNode m_endOfSentence;
     int m_codeType = CODE_TYPE_EUC;
-    // Host text of each code-table entry, so that readings are spelled by
-    // concatenation.
-    std::array<std::string, 256> m_codeText;
+    // Host text of each code-table entry (at most two bytes), so that
+    // readings are spelled by concatenation.
+    struct CodeText {
+        char bytes[2] = {};
+        std::uint8_t size = 0;
+    };
+    std::array<CodeText, 256> m_codeText;
 };
 
 }  // namespace quibo

@@ -131,7 +131,8 @@ public:
 
     // Fills a word from one analyser result.  Knowledge object, flags, o and
     // m are left as they were.
-    virtual void set(std::string surface, std::string reading, std::string baseForm, int classId,
+    // The texts are copied, into what the record already holds.
+    virtual void set(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
                      int subclassId, int conjugationTypeId, int conjugationFormId);
     virtual bool isContentWord() const;
     virtual bool isKnowledgeWord() const;
