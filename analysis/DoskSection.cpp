@@ -7,6 +7,7 @@ namespace quibo {
 namespace {
 
 constexpr int ENTRY_CLASS_COUNT = dosk::ENTRY_CLASS_MASK + 1;
+static_assert(ENTRY_CLASS_COUNT == 0x1000, "one range cost per entry class id");
 
 // Bounds-checked reader over one section.
 class SectionReader {
@@ -72,7 +73,7 @@ void DoskClassTable::reset()
     m_lastComponents.clear();
     m_ranges.clear();
     m_attributes.clear();
-    m_rangeCostByClass.assign(ENTRY_CLASS_COUNT, NOT_A_RANGE_CLASS);
+    m_rangeCostByClass.fill(NOT_A_RANGE_CLASS);
     m_firstRangeOf.clear();
     m_lastRangeOf.clear();
 }
@@ -183,7 +184,7 @@ bool DoskClassTable::isRangeClassOutsideIndex(int classId) const
 
 int DoskClassTable::rangeClassCost(int classId) const
 {
-    if (classId >= 0 && classId < ENTRY_CLASS_COUNT && !m_rangeCostByClass.empty()) {
+    if (classId >= 0 && classId < ENTRY_CLASS_COUNT) {
         int cost = m_rangeCostByClass[classId];
         return cost == NOT_A_RANGE_CLASS ? dosk::UNLISTED_WORD_COST : cost;
     }

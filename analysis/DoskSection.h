@@ -4,6 +4,7 @@
 // claims makes the whole dictionary unusable (load returns false).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -83,7 +84,7 @@ public:
     // True when some range has this class.
     bool isRangeClass(int classId) const
     {
-        if (classId >= 0 && static_cast<std::size_t>(classId) < m_rangeCostByClass.size())
+        if (static_cast<unsigned>(classId) < m_rangeCostByClass.size())
             return m_rangeCostByClass[static_cast<std::size_t>(classId)] != NOT_A_RANGE_CLASS;
         return isRangeClassOutsideIndex(classId);
     }
@@ -106,7 +107,7 @@ private:
     std::vector<std::uint8_t> m_attributes;
     // Cost of the first range of each entry class id (0..4095), or
     // NOT_A_RANGE_CLASS; the lattice asks this for every candidate word.
-    std::vector<int> m_rangeCostByClass;
+    std::array<int, 0x1000> m_rangeCostByClass;
     // For each code unit, 1 + the index of its first and of its last range
     // (0: none).  Built when the table has at most 256 ranges; the lattice
     // asks for every character.

@@ -66,7 +66,11 @@ public:
         if (flags & dosk::ENTRY_COMPOUND) return compoundEntryHead(offset, classId, cost, next);
         classId = flags & dosk::ENTRY_CLASS_MASK;
         cost = dosk::readLE16s(p + 2);
-        const std::size_t size = 7 + ((flags & dosk::ENTRY_BASE_FORM) ? 3 : 0) + ((flags & dosk::ENTRY_EXTRA_FIELD) ? 3 : 0);
+        // Flags, cost and reading, and the base-form key and extra field when
+        // the flags (bits 13 and 14) have them.
+        static_assert(dosk::ENTRY_EXTRA_FIELD == 1 << 13 && dosk::ENTRY_BASE_FORM == 1 << 14);
+        constexpr std::uint8_t SIZES[4] = {7, 10, 10, 13};
+        const std::size_t size = SIZES[(flags >> 13) & 3];
         if (!(flags & dosk::ENTRY_CHAIN)) {
             next = -1;
             return size <= left;

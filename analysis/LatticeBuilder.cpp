@@ -38,20 +38,25 @@ struct Cell {
     std::int32_t last = -1;
 };
 
+struct PlacedNode {
+    LatticeNode node;
+    std::int32_t next;
+};
+
 // The nodes of one search, each cell a list in insertion order (the
-// tie-breaks depend on it).
+// tie-breaks depend on it), placed in storage kept from search to search.
 class Lattice {
 public:
-    // Starts an empty lattice of `width` + 1 cells, keeping the storage of
-    // earlier searches.
-    void reset(int width)
+    // An empty lattice of `width` + 1 cells.
+    Lattice(std::vector<PlacedNode>& nodes, std::vector<Cell>& cells, int width)
+        : m_storage(nodes), m_nodes(nodes.data()), m_capacity(nodes.size())
     {
-        m_count = 0;
-        m_cells.assign(static_cast<std::size_t>(width) + 1, Cell());
+        cells.assign(static_cast<std::size_t>(width) + 1, Cell());
+        m_cells = cells.data();
     }
     void add(int cell, const LatticeNode& node)
     {
-        if (m_count == m_nodes.size()) m_nodes.resize(m_nodes.size() * 2 + 256);
+        if (m_count == m_capacity) grow();
         const auto index = static_cast<std::int32_t>(m_count);
         m_nodes[m_count++] = {node, -1};
         Cell& c = m_cells[cell];
@@ -67,14 +72,18 @@ public:
     const LatticeNode& node(std::int32_t index) const { return m_nodes[index].node; }
 
 private:
-    struct Placed {
-        LatticeNode node;
-        std::int32_t next;
-    };
-    // Grown, never shrunk: m_count of them are this search's nodes.
-    std::vector<Placed> m_nodes;
+    void grow()
+    {
+        m_storage.resize(m_capacity * 2 + 256);
+        m_nodes = m_storage.data();
+        m_capacity = m_storage.size();
+    }
+
+    std::vector<PlacedNode>& m_storage;
+    PlacedNode* m_nodes;
+    std::size_t m_capacity;
     std::size_t m_count = 0;
-    std::vector<Cell> m_cells;
+    Cell* m_cells = nullptr;
 };
 
 // The best predecessor of a word of class c at a position, when no run rule
@@ -95,7 +104,8 @@ struct ClassSlot {
 // A stamp tells which entries of the per-class tables are from the current
 // position.
 struct SearchScratch {
-    Lattice lattice;
+    std::vector<PlacedNode> nodes;
+    std::vector<Cell> cells;
     std::vector<Remembered> remembered = std::vector<Remembered>(ENTRY_CLASS_MASK + 1);
     std::vector<ClassSlot> slots = std::vector<ClassSlot>(ENTRY_CLASS_MASK + 1);
     std::uint32_t stamp = 0;
@@ -215,14 +225,13 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
     const DoskClassTable& classes = m_classTable;
     const int lastClass = classes.classCount() - 1;
     thread_local SearchScratch scratch;
-    Lattice& lattice = scratch.lattice;
+    Lattice lattice(scratch.nodes, scratch.cells, width);
     Remembered* const remembered = scratch.remembered.data();
     ClassSlot* const slots = scratch.slots.data();
     std::uint32_t stamp = scratch.stamp;
     std::vector<Candidate>& hereStorage = scratch.here;
     const int matrixSize = m_matrix.size();
     const std::uint8_t* matrixCosts = m_matrix.costs();
-    lattice.reset(width);
     lattice.add(0, m_beginOfSentence);
 
     DoskEntry entry;
@@ -251,6 +260,8 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         // the least cost beats every other whatever follows, so only it is
         // kept, in its own place in the cell's order.
         std::size_t hereCount = 0;
+        Candidate* hereData = hereStorage.data();
+        std::size_t hereCapacity = hereStorage.size();
         bool allInMatrix = true;
         for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
             const LatticeNode& node = lattice.node(n);
@@ -261,23 +272,27 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                 slot = &slots[node.classId];
                 if (slot->stamp == stamp) {
                     const std::size_t kept = static_cast<std::size_t>(slot->index);
-                    if (node.cost >= hereStorage[kept].cost) continue;
+                    if (node.cost >= hereData[kept].cost) continue;
                     // A cheaper node of the class: it replaces the one kept,
                     // which leaves its place.
                     for (std::size_t k = kept + 1; k < hereCount; ++k) {
-                        hereStorage[k - 1] = hereStorage[k];
-                        const int moved = lattice.node(hereStorage[k].node).classId;
+                        hereData[k - 1] = hereData[k];
+                        const int moved = lattice.node(hereData[k].node).classId;
                         if (static_cast<unsigned>(moved) <= ENTRY_CLASS_MASK) --slots[moved].index;
                     }
                     --hereCount;
                 }
                 *slot = {stamp, static_cast<std::int32_t>(hereCount)};
             }
-            if (hereCount == hereStorage.size()) hereStorage.resize(hereStorage.size() * 2 + 16);
-            hereStorage[hereCount++] = {node.cost, n,
-                                        inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1};
+            if (hereCount == hereCapacity) {
+                hereStorage.resize(hereCapacity * 2 + 16);
+                hereData = hereStorage.data();
+                hereCapacity = hereStorage.size();
+            }
+            hereData[hereCount++] = {node.cost, n,
+                                     inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1};
         }
-        const Candidate* const here = hereStorage.data();
+        const Candidate* const here = hereData;
         const Candidate* const hereEnd = here + hereCount;
         // The longest node of class c that ends at the current position (the
         // first such in the cell on ties), or -1: a run of one class grows from it.
@@ -295,17 +310,19 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             std::int32_t best = -1;
             const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
             if (columnInMatrix && allInMatrix) {
-                // Every connection is in the matrix: the common case, kept tight.
+                // Every connection is in the matrix: the common case, kept
+                // tight.  The cell is never empty.
                 const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
-                std::int64_t least = INT64_MAX;
-                for (const Candidate* h = here; h != hereEnd; ++h) {
-                    const std::int64_t total = h->cost + readLE16s(column + h->row);
+                std::int32_t least = here->cost + readLE16s(column + here->row);
+                best = here->node;
+                for (const Candidate* h = here + 1; h != hereEnd; ++h) {
+                    const std::int32_t total = h->cost + readLE16s(column + h->row);
                     if (total < least) {
                         least = total;
                         best = h->node;
                     }
                 }
-                bestCost = static_cast<std::int32_t>(least);
+                bestCost = least;
                 return best;
             }
             const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
