@@ -325,19 +325,28 @@ void DoskDictionary::completeReading(RawWord& word) const
     if (word.reading.empty()) word.reading = word.surface;
     if (word.posClass != POS_CLASS_UNDEFINED || word.posSubclass == POS_SUBCLASS_KATAKANA) return;
     std::string rebuilt;
-    for (std::size_t i = 0; i < word.reading.size(); i += 2) {
-        const std::size_t width = std::min<std::size_t>(2, word.reading.size() - i);
-        const std::string* found = width == 2 ? readingOf(word.reading[i], word.reading[i + 1]) : nullptr;
+    word.reading = std::string(completedReading(word.surface, word.reading, word.posClass, word.posSubclass, rebuilt));
+}
+
+std::string_view DoskDictionary::completedReading(std::string_view surface, std::string_view reading, int posClass,
+                                                  int posSubclass, std::string& respelled) const
+{
+    if (reading.empty()) reading = surface;
+    if (posClass != POS_CLASS_UNDEFINED || posSubclass == POS_SUBCLASS_KATAKANA) return reading;
+    respelled.clear();
+    for (std::size_t i = 0; i < reading.size(); i += 2) {
+        const std::size_t width = std::min<std::size_t>(2, reading.size() - i);
+        const std::string* found = width == 2 ? readingOf(reading[i], reading[i + 1]) : nullptr;
         if (found)
-            rebuilt += *found;
+            respelled += *found;
         else
-            rebuilt.append(word.reading, i, width);
-        if (rebuilt.size() >= READING_LIMIT) {
-            rebuilt.clear();
+            respelled.append(reading.substr(i, width));
+        if (respelled.size() >= READING_LIMIT) {
+            respelled.clear();
             break;
         }
     }
-    word.reading = std::move(rebuilt);
+    return respelled;
 }
 
 const std::string* DoskDictionary::readingOf(char first, char second) const
@@ -359,8 +368,7 @@ bool DoskDictionary::findWords(std::string& text, std::vector<DoskWord>& path) c
     return true;
 }
 
-void DoskDictionary::fillWord(const std::string& text, const DoskWord& found, RawWord& word,
-                              bool withClassName) const
+void DoskDictionary::fillWord(const std::string& text, const DoskWord& found, RawWord& word) const
 {
     const DoskClassTable& classes = m_builder->classTable();
     word.surface.assign(text, static_cast<std::size_t>(found.offset), static_cast<std::size_t>(found.length));
@@ -375,8 +383,29 @@ void DoskDictionary::fillWord(const std::string& text, const DoskWord& found, Ra
     word.posSubclass = classes.attribute(c, 1);
     word.conjugationType = classes.attribute(c, 2);
     word.conjugationForm = classes.attribute(c, 3);
-    if (withClassName) word.conjugationFormText = classes.lastNameComponent(c);
+    word.conjugationFormText = classes.lastNameComponent(c);
     completeReading(word);
+}
+
+void DoskDictionary::viewWord(const std::string& text, const DoskWord& found, RawWordView& word) const
+{
+    // The texts that are neither the surface nor a part of it.
+    thread_local std::string baseForm, reading, respelled;
+    const DoskClassTable& classes = m_builder->classTable();
+    word.surface = std::string_view(text).substr(static_cast<std::size_t>(found.offset),
+                                                 static_cast<std::size_t>(found.length));
+    const int c = found.classId;
+    if (found.entry > 0) {
+        word.baseForm = m_builder->entryForms(found.entry, baseForm, reading) ? std::string_view(baseForm) : word.surface;
+    } else {
+        word.baseForm = word.surface;
+        m_builder->composeReading(reading, word.surface, c);
+    }
+    word.posClass = classes.attribute(c, 0);
+    word.posSubclass = classes.attribute(c, 1);
+    word.conjugationType = classes.attribute(c, 2);
+    word.conjugationForm = classes.attribute(c, 3);
+    word.reading = completedReading(word.surface, reading, word.posClass, word.posSubclass, respelled);
 }
 
 int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
@@ -388,7 +417,7 @@ int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) cons
     for (const DoskWord& found : path) {
         if (static_cast<std::size_t>(found.offset) >= text.size()) break;
         // Each field is made where it stays.
-        fillWord(text, found, words.emplace_back(), true);
+        fillWord(text, found, words.emplace_back());
     }
     return 0;
 }
@@ -398,10 +427,10 @@ int DoskDictionary::analyze(std::string& text, WordReceiver& receiver) const
     thread_local std::vector<DoskWord> path;
     if (!findWords(text, path)) return -1;
     receiver.expect(path.size());
-    RawWord word;
+    RawWordView word;
     for (const DoskWord& found : path) {
         if (static_cast<std::size_t>(found.offset) >= text.size()) break;
-        fillWord(text, found, word, false);
+        viewWord(text, found, word);
         receiver.receive(word);
     }
     return 0;

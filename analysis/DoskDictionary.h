@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/LatticeBuilder.h"
@@ -27,6 +28,20 @@ struct RawWord {
     std::string conjugationTypeText;
     int conjugationType = 0;
     std::string conjugationFormText;
+    int conjugationForm = 0;
+};
+
+// One analysed word as views, for a receiver that copies what it keeps: the
+// surface lies in the cleaned text, the reading and the base form in that
+// text or in the analyser's buffers of the thread; valid until the next word
+// is made.
+struct RawWordView {
+    std::string_view surface;
+    std::string_view reading;
+    std::string_view baseForm;
+    int posClass = 0;
+    int posSubclass = 0;
+    int conjugationType = 0;
     int conjugationForm = 0;
 };
 
@@ -61,13 +76,11 @@ public:
     int analyze(std::string& text, std::vector<RawWord>& words) const;
 
     // Receives the words of one analysis in order: first how many there are
-    // at most, then each word in one record that is refilled for the next,
-    // keeping the storage of its texts.  The record leaves the class name
-    // component (conjugationFormText) empty.
+    // at most, then each word, whose texts it copies if it keeps them.
     class WordReceiver {
     public:
         virtual void expect(std::size_t words) = 0;
-        virtual void receive(RawWord& word) = 0;
+        virtual void receive(const RawWordView& word) = 0;
 
     protected:
         ~WordReceiver() = default;
@@ -101,14 +114,19 @@ private:
     // storage); false when the cleaned text is empty or no dictionary is
     // loaded.
     bool findWords(std::string& text, std::vector<DoskWord>& path) const;
-    // The record of one word of the path, the class name component only with
-    // `withClassName`.
-    void fillWord(const std::string& text, const DoskWord& found, RawWord& word, bool withClassName) const;
+    // The record of one word of the path.
+    void fillWord(const std::string& text, const DoskWord& found, RawWord& word) const;
+    // The same word as views.
+    void viewWord(const std::string& text, const DoskWord& found, RawWordView& word) const;
     void buildFullWidthMap();
     void buildReadingMap();
     // An empty reading becomes the surface; an undefined word's reading is
     // respelled through the reading map (empty when it grows too long).
     void completeReading(RawWord& word) const;
+    // The same rule over views: the reading itself, the surface, or the
+    // respelling written into `respelled`.
+    std::string_view completedReading(std::string_view surface, std::string_view reading, int posClass,
+                                      int posSubclass, std::string& respelled) const;
     // The reading map's value for a two-byte character, or null.
     const std::string* readingOf(char first, char second) const;
 

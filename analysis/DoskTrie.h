@@ -79,6 +79,14 @@ public:
         return size < left;
     }
 
+    // Whether the entry head at `offset` is whole and marks a compound (its
+    // full decoding may still refuse it): the other entries need no more.
+    bool mayBeCompound(std::int32_t offset) const
+    {
+        if (offset <= 0 || static_cast<std::size_t>(offset) >= m_entrySize || m_entrySize - offset < 7) return false;
+        return (dosk::readLE16(m_entries + offset) & dosk::ENTRY_COMPOUND) != 0;
+    }
+
     // Part m of a compound entry: its stored length in bytes (parts before
     // the last) and its entry offset.  False when the table is damaged.
     bool compoundPart(const DoskEntry& entry, int m, int& length, std::int32_t& partEntry) const;

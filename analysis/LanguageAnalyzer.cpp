@@ -105,6 +105,10 @@ MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, 
         list.markHeadClass();
     }
     list.mergeNumeralsInPlace();
+    std::size_t length = surfaces.size();
+    for (const Morpheme& word : list.words())
+        length += word.surfaceRef().size();
+    surfaces.reserve(length);
     for (const Morpheme& word : list.words())
         surfaces += word.surfaceRef();
     return list;
@@ -124,12 +128,12 @@ void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
     if (!m_doskDictionary) {
         return;
     }
-    // Each word goes straight from the analyser's record into its own.
+    // Each word's texts are copied once, from where the analyser made them.
     class Receiver final : public DoskDictionary::WordReceiver {
     public:
         explicit Receiver(std::vector<Morpheme>& words) : m_words(words) {}
         void expect(std::size_t count) override { m_words.reserve(m_words.size() + count); }
-        void receive(RawWord& r) override
+        void receive(const RawWordView& r) override
         {
             m_words.emplace_back().set(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass,
                                        r.conjugationType, r.conjugationForm);

@@ -512,7 +512,7 @@ int LatticeBuilder::splitCompound(std::int32_t entryOffset, int wordLength, std:
     lengths.clear();
     classes.clear();
     entries.clear();
-    if (entryOffset < 0) return 0;
+    if (!m_trie.mayBeCompound(entryOffset)) return 0;
     DoskEntry entry;
     if (!m_trie.entry(entryOffset, entry)) return 0;
     if (!(entry.flags & ENTRY_COMPOUND) || entry.compound < COMPOUND_PARTS_FROM) return 0;
@@ -544,7 +544,7 @@ int LatticeBuilder::splitCompound(std::int32_t entryOffset, int wordLength, std:
     return kind;
 }
 
-bool LatticeBuilder::composeReading(std::string& reading, const std::string& surface, int classId) const
+bool LatticeBuilder::composeReading(std::string& reading, std::string_view surface, int classId) const
 {
     reading.clear();
     CodeUnits units = toCodeUnits(surface, m_codeType);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/DoskCodeUnits.h"
@@ -57,7 +58,7 @@ public:
     // Spells the reading of a word without entry from dictionary words of
     // the same class; false when some piece has none (the reading then holds
     // the pieces found before it).
-    bool composeReading(std::string& reading, const std::string& surface, int classId) const;
+    bool composeReading(std::string& reading, std::string_view surface, int classId) const;
 
     // 0 when the entry is not split, else K >> 6 of its compound byte; with
     // 1 the parts' lengths, classes and entries are filled.
