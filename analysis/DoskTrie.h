@@ -69,7 +69,7 @@ public:
         // Flags, cost and reading, and the base-form key and extra field when
         // the flags (bits 13 and 14) have them.
         static_assert(dosk::ENTRY_EXTRA_FIELD == 1 << 13 && dosk::ENTRY_BASE_FORM == 1 << 14);
-        constexpr std::uint8_t SIZES[4] = {7, 10, 10, 13};
+        static constexpr std::uint8_t SIZES[4] = {7, 10, 10, 13};
         const std::size_t size = SIZES[(flags >> 13) & 3];
         if (!(flags & dosk::ENTRY_CHAIN)) {
             next = -1;

@@ -135,8 +135,8 @@ void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
         void expect(std::size_t count) override { m_words.reserve(m_words.size() + count); }
         void receive(const RawWordView& r) override
         {
-            m_words.emplace_back().set(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass,
-                                       r.conjugationType, r.conjugationForm);
+            m_words.emplace_back(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass, r.conjugationType,
+                                 r.conjugationForm);
         }
 
     private:

@@ -121,6 +121,10 @@ public:
     // A one-word record standing for a knowledge object: its title becomes
     // surface, key form and base form.
     explicit Morpheme(KnowledgeObject* object);
+    // A word from one analyser result, as set() fills a fresh record; the
+    // texts are made in place rather than assigned.
+    Morpheme(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
+             int subclassId, int conjugationTypeId, int conjugationFormId);
 
     // One record for a run of words (compound).  The dictionary may be null:
     // then no knowledge look-up happens whatever `lookUp` says.
