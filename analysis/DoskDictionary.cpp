@@ -424,16 +424,23 @@ int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) cons
 
 int DoskDictionary::analyze(std::string& text, WordReceiver& receiver) const
 {
-    thread_local std::vector<DoskWord> path;
-    if (!findWords(text, path)) return -1;
-    receiver.expect(path.size());
-    RawWordView word;
-    for (const DoskWord& found : path) {
-        if (static_cast<std::size_t>(found.offset) >= text.size()) break;
-        viewWord(text, found, word);
-        receiver.receive(word);
+    // The path's storage is the thread's spare, lent and given back, so that
+    // a receiver that analyses again gets storage of its own.
+    thread_local std::vector<DoskWord> spare;
+    std::vector<DoskWord> path = std::move(spare);
+    int result = -1;
+    if (findWords(text, path)) {
+        receiver.expect(path.size());
+        RawWordView word;
+        for (const DoskWord& found : path) {
+            if (static_cast<std::size_t>(found.offset) >= text.size()) break;
+            viewWord(text, found, word);
+            receiver.receive(word);
+        }
+        result = 0;
     }
-    return 0;
+    spare = std::move(path);
+    return result;
 }
 
 }  // namespace quibo

@@ -76,7 +76,8 @@ public:
     int analyze(std::string& text, std::vector<RawWord>& words) const;
 
     // Receives the words of one analysis in order: first how many there are
-    // at most, then each word, whose texts it copies if it keeps them.
+    // at most, then each word, whose texts it copies if it keeps them (and
+    // before it analyses anything else on the thread).
     class WordReceiver {
     public:
         virtual void expect(std::size_t words) = 0;

@@ -613,8 +613,11 @@ bool LatticeBuilder::readingOf(const DoskEntry& entry, std::string& reading) con
 
 bool LatticeBuilder::baseFormOf(const DoskEntry& entry, std::string& baseForm) const
 {
-    CodeUnits key;
-    if (entry.baseFormNode <= 0 || !m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
+    if (entry.baseFormNode <= 0) return false;
+    // Kept from word to word (one per thread): most base forms are spelled
+    // this way.
+    thread_local CodeUnits key;
+    if (!m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
     baseForm = toText(key, m_codeType);
     return true;
 }
