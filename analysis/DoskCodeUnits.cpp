@@ -44,6 +44,23 @@ bool sjisToEuc(std::uint16_t sjis, unsigned& first, unsigned& second)
     return true;
 }
 
+// The unit of every two-byte EUC-JP character whose bytes both lie in A1..FE,
+// by (first - A1) * 94 + (second - A1): a sentence then converts with one
+// look-up per character.
+constexpr unsigned EUC_ROW = 0xFE - 0xA1 + 1;
+
+const std::uint16_t* eucUnits()
+{
+    static const std::vector<std::uint16_t> table = [] {
+        std::vector<std::uint16_t> units(EUC_ROW * EUC_ROW);
+        for (unsigned first = 0xA1; first <= 0xFE; ++first)
+            for (unsigned second = 0xA1; second <= 0xFE; ++second)
+                units[(first - 0xA1) * EUC_ROW + (second - 0xA1)] = UNIT_OF_SJIS[eucToSjis(first, second)];
+        return units;
+    }();
+    return table.data();
+}
+
 }  // namespace
 
 std::uint16_t sjisToUnit(std::uint16_t sjis) { return UNIT_OF_SJIS[sjis]; }
@@ -56,6 +73,7 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
     std::size_t used = 0;
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     std::size_t n = text.size();
+    const std::uint16_t* const euc = codeType == CODE_TYPE_SJIS ? nullptr : eucUnits();
     for (std::size_t i = 0; i < n;) {
         unsigned b = p[i];
         if (b < 0x80) {
@@ -89,7 +107,7 @@ CodeUnits toCodeUnits(std::string_view text, int codeType)
         if (b == 0x8E)
             appendUnit(units, used, static_cast<std::uint16_t>(0xFF00 | ((second - 0x40) & 0xFF)));
         else if (b >= 0xA1 && second >= 0xA1 && b != 0xFF && second != 0xFF)
-            appendUnit(units, used, UNIT_OF_SJIS[eucToSjis(b, second)]);
+            appendUnit(units, used, euc[(b - 0xA1) * EUC_ROW + (second - 0xA1)]);
         else
             appendUnit(units, used, NO_UNIT);
         i += 2;

@@ -235,9 +235,12 @@ void DoskDictionary::cleanText(std::string& text) const
         if (b == 0x8F) {
             // No code unit for JIS X 0212 characters.
             constexpr std::string_view GETA = "〓";
-            to = std::copy(GETA.begin(), GETA.end(), to);
+            static_assert(GETA.size() == 2);
+            *to++ = GETA[0];
+            *to++ = GETA[1];
         } else {
-            to = std::copy(text.data() + i, text.data() + i + width, to);
+            *to++ = static_cast<char>(b);
+            if (width == 2) *to++ = static_cast<char>(p[i + 1]);
         }
         i += width;
     }
@@ -322,19 +325,28 @@ void DoskDictionary::completeReading(RawWord& word) const
     if (word.reading.empty()) word.reading = word.surface;
     if (word.posClass != POS_CLASS_UNDEFINED || word.posSubclass == POS_SUBCLASS_KATAKANA) return;
     std::string rebuilt;
-    for (std::size_t i = 0; i < word.reading.size(); i += 2) {
-        const std::size_t width = std::min<std::size_t>(2, word.reading.size() - i);
-        const std::string* found = width == 2 ? readingOf(word.reading[i], word.reading[i + 1]) : nullptr;
+    word.reading = std::string(completedReading(word.surface, word.reading, word.posClass, word.posSubclass, rebuilt));
+}
+
+std::string_view DoskDictionary::completedReading(std::string_view surface, std::string_view reading, int posClass,
+                                                  int posSubclass, std::string& respelled) const
+{
+    if (reading.empty()) reading = surface;
+    if (posClass != POS_CLASS_UNDEFINED || posSubclass == POS_SUBCLASS_KATAKANA) return reading;
+    respelled.clear();
+    for (std::size_t i = 0; i < reading.size(); i += 2) {
+        const std::size_t width = std::min<std::size_t>(2, reading.size() - i);
+        const std::string* found = width == 2 ? readingOf(reading[i], reading[i + 1]) : nullptr;
         if (found)
-            rebuilt += *found;
+            respelled += *found;
         else
-            rebuilt.append(word.reading, i, width);
-        if (rebuilt.size() >= READING_LIMIT) {
-            rebuilt.clear();
+            respelled.append(reading.substr(i, width));
+        if (respelled.size() >= READING_LIMIT) {
+            respelled.clear();
             break;
         }
     }
-    word.reading = std::move(rebuilt);
+    return respelled;
 }
 
 const std::string* DoskDictionary::readingOf(char first, char second) const
@@ -346,37 +358,89 @@ const std::string* DoskDictionary::readingOf(char first, char second) const
     return found == m_readingMap.end() ? nullptr : &found->second;
 }
 
-int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
+bool DoskDictionary::findWords(std::string& text, std::vector<DoskWord>& path) const
 {
     cleanText(text);
-    if (text.empty() || m_state != 0) return -1;
-    std::vector<DoskWord> path;
+    if (text.empty() || m_state != 0) return false;
     m_builder->build(toCodeUnits(text, CODE_TYPE_EUC), path);
+    if (const DoskCharRange* latin = m_builder->classTable().firstRange(0xFF21))
+        joinHyphenatedLatin(text, latin->classId, path);
+    return true;
+}
+
+void DoskDictionary::fillWord(const std::string& text, const DoskWord& found, RawWord& word) const
+{
     const DoskClassTable& classes = m_builder->classTable();
-    if (const DoskCharRange* latin = classes.firstRange(0xFF21)) joinHyphenatedLatin(text, latin->classId, path);
+    word.surface.assign(text, static_cast<std::size_t>(found.offset), static_cast<std::size_t>(found.length));
+    const int c = found.classId;
+    if (found.entry > 0) {
+        if (!m_builder->entryForms(found.entry, word.baseForm, word.reading)) word.baseForm = word.surface;
+    } else {
+        word.baseForm = word.surface;
+        m_builder->composeReading(word.reading, word.surface, c);
+    }
+    word.posClass = classes.attribute(c, 0);
+    word.posSubclass = classes.attribute(c, 1);
+    word.conjugationType = classes.attribute(c, 2);
+    word.conjugationForm = classes.attribute(c, 3);
+    word.conjugationFormText = classes.lastNameComponent(c);
+    completeReading(word);
+}
+
+void DoskDictionary::viewWord(const std::string& text, const DoskWord& found, RawWordView& word) const
+{
+    // The texts that are neither the surface nor a part of it.
+    thread_local std::string baseForm, reading, respelled;
+    const DoskClassTable& classes = m_builder->classTable();
+    word.surface = std::string_view(text).substr(static_cast<std::size_t>(found.offset),
+                                                 static_cast<std::size_t>(found.length));
+    const int c = found.classId;
+    if (found.entry > 0) {
+        word.baseForm = m_builder->entryForms(found.entry, baseForm, reading) ? std::string_view(baseForm) : word.surface;
+    } else {
+        word.baseForm = word.surface;
+        m_builder->composeReading(reading, word.surface, c);
+    }
+    word.posClass = classes.attribute(c, 0);
+    word.posSubclass = classes.attribute(c, 1);
+    word.conjugationType = classes.attribute(c, 2);
+    word.conjugationForm = classes.attribute(c, 3);
+    word.reading = completedReading(word.surface, reading, word.posClass, word.posSubclass, respelled);
+}
+
+int DoskDictionary::analyze(std::string& text, std::vector<RawWord>& words) const
+{
+    thread_local std::vector<DoskWord> path;
+    if (!findWords(text, path)) return -1;
     words.clear();
     words.reserve(path.size());
     for (const DoskWord& found : path) {
-        const std::size_t offset = static_cast<std::size_t>(found.offset);
-        if (offset >= text.size()) break;
+        if (static_cast<std::size_t>(found.offset) >= text.size()) break;
         // Each field is made where it stays.
-        RawWord& word = words.emplace_back();
-        word.surface.assign(text, offset, static_cast<std::size_t>(found.length));
-        const int c = found.classId;
-        if (found.entry > 0) {
-            if (!m_builder->entryForms(found.entry, word.baseForm, word.reading)) word.baseForm = word.surface;
-        } else {
-            word.baseForm = word.surface;
-            m_builder->composeReading(word.reading, word.surface, c);
-        }
-        word.posClass = classes.attribute(c, 0);
-        word.posSubclass = classes.attribute(c, 1);
-        word.conjugationType = classes.attribute(c, 2);
-        word.conjugationForm = classes.attribute(c, 3);
-        word.conjugationFormText = classes.lastNameComponent(c);
-        completeReading(word);
+        fillWord(text, found, words.emplace_back());
     }
     return 0;
+}
+
+int DoskDictionary::analyze(std::string& text, WordReceiver& receiver) const
+{
+    // The path's storage is the thread's spare, lent and given back, so that
+    // a receiver that analyses again gets storage of its own.
+    thread_local std::vector<DoskWord> spare;
+    std::vector<DoskWord> path = std::move(spare);
+    int result = -1;
+    if (findWords(text, path)) {
+        receiver.expect(path.size());
+        RawWordView word;
+        for (const DoskWord& found : path) {
+            if (static_cast<std::size_t>(found.offset) >= text.size()) break;
+            viewWord(text, found, word);
+            receiver.receive(word);
+        }
+        result = 0;
+    }
+    spare = std::move(path);
+    return result;
 }
 
 }  // namespace quibo

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/LatticeBuilder.h"
@@ -27,6 +28,20 @@ struct RawWord {
     std::string conjugationTypeText;
     int conjugationType = 0;
     std::string conjugationFormText;
+    int conjugationForm = 0;
+};
+
+// One analysed word as views, for a receiver that copies what it keeps: the
+// surface lies in the cleaned text, the reading and the base form in that
+// text or in the analyser's buffers of the thread; valid until the next word
+// is made.
+struct RawWordView {
+    std::string_view surface;
+    std::string_view reading;
+    std::string_view baseForm;
+    int posClass = 0;
+    int posSubclass = 0;
+    int conjugationType = 0;
     int conjugationForm = 0;
 };
 
@@ -60,6 +75,20 @@ public:
     // the cleaned text is empty or no dictionary is loaded.
     int analyze(std::string& text, std::vector<RawWord>& words) const;
 
+    // Receives the words of one analysis in order: first how many there are
+    // at most, then each word, whose texts it copies if it keeps them (and
+    // before it analyses anything else on the thread).
+    class WordReceiver {
+    public:
+        virtual void expect(std::size_t words) = 0;
+        virtual void receive(const RawWordView& word) = 0;
+
+    protected:
+        ~WordReceiver() = default;
+    };
+    // The same analysis, its words handed to `receiver`.
+    int analyze(std::string& text, WordReceiver& receiver) const;
+
     // Leading blanks dropped, inner runs of blanks made one, controls, DEL
     // and cut characters dropped, three-byte characters replaced by 〓, the
     // rest made full-width: afterwards every character is two bytes, one per
@@ -82,11 +111,23 @@ public:
     const std::map<int, FullWidthForm>& fullWidthMap() const { return m_fullWidthMap; }
 
 private:
+    // Cleans the text and finds its words (the path is left to the caller's
+    // storage); false when the cleaned text is empty or no dictionary is
+    // loaded.
+    bool findWords(std::string& text, std::vector<DoskWord>& path) const;
+    // The record of one word of the path.
+    void fillWord(const std::string& text, const DoskWord& found, RawWord& word) const;
+    // The same word as views.
+    void viewWord(const std::string& text, const DoskWord& found, RawWordView& word) const;
     void buildFullWidthMap();
     void buildReadingMap();
     // An empty reading becomes the surface; an undefined word's reading is
     // respelled through the reading map (empty when it grows too long).
     void completeReading(RawWord& word) const;
+    // The same rule over views: the reading itself, the surface, or the
+    // respelling written into `respelled`.
+    std::string_view completedReading(std::string_view surface, std::string_view reading, int posClass,
+                                      int posSubclass, std::string& respelled) const;
     // The reading map's value for a two-byte character, or null.
     const std::string* readingOf(char first, char second) const;
 

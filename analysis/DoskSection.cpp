@@ -7,6 +7,7 @@ namespace quibo {
 namespace {
 
 constexpr int ENTRY_CLASS_COUNT = dosk::ENTRY_CLASS_MASK + 1;
+static_assert(ENTRY_CLASS_COUNT == 0x1000, "one range cost per entry class id");
 
 // Bounds-checked reader over one section.
 class SectionReader {
@@ -72,7 +73,7 @@ void DoskClassTable::reset()
     m_lastComponents.clear();
     m_ranges.clear();
     m_attributes.clear();
-    m_rangeCostByClass.assign(ENTRY_CLASS_COUNT, NOT_A_RANGE_CLASS);
+    m_rangeCostByClass.fill(NOT_A_RANGE_CLASS);
     m_firstRangeOf.clear();
     m_lastRangeOf.clear();
 }
@@ -125,12 +126,6 @@ void DoskClassTable::convertNames(int codeType)
     }
 }
 
-int DoskClassTable::attribute(int classId, int k) const
-{
-    if (classId < 0 || classId >= classCount() || k < 0 || k > 3) return 0;
-    return m_attributes[static_cast<std::size_t>(classId) * 4 + k];
-}
-
 const std::string& DoskClassTable::className(int classId) const
 {
     if (m_names2.empty()) return emptyText();
@@ -145,33 +140,24 @@ const std::string& DoskClassTable::firstName(int classId) const
     return m_names1[classId];
 }
 
-const std::string& DoskClassTable::lastNameComponent(int classId) const
+const std::string& DoskClassTable::lastNameComponentOutside() const
 {
-    if (m_lastComponents.empty()) return emptyText();
-    if (classId < 0 || classId >= static_cast<int>(m_lastComponents.size()))
-        return m_lastComponents.back();
-    return m_lastComponents[classId];
+    return m_lastComponents.empty() ? emptyText() : m_lastComponents.back();
 }
 
-const DoskCharRange* DoskClassTable::firstRange(int unit) const
+// Without the index (more than 256 ranges) the ranges are searched; a unit
+// outside 0..FFFF is in none of the indexed ones.
+const DoskCharRange* DoskClassTable::firstRangeUnindexed(int unit) const
 {
-    if (!m_firstRangeOf.empty()) {
-        if (unit < 0 || unit > 0xFFFF) return nullptr;
-        std::uint16_t index = m_firstRangeOf[static_cast<std::size_t>(unit)];
-        return index ? &m_ranges[index - 1u] : nullptr;
-    }
+    if (!m_firstRangeOf.empty()) return nullptr;
     for (const auto& range : m_ranges)
         if (range.from <= unit && unit <= range.to) return &range;
     return nullptr;
 }
 
-const DoskCharRange* DoskClassTable::lastRange(int unit) const
+const DoskCharRange* DoskClassTable::lastRangeUnindexed(int unit) const
 {
-    if (!m_lastRangeOf.empty()) {
-        if (unit < 0 || unit > 0xFFFF) return nullptr;
-        std::uint16_t index = m_lastRangeOf[static_cast<std::size_t>(unit)];
-        return index ? &m_ranges[index - 1u] : nullptr;
-    }
+    if (!m_lastRangeOf.empty()) return nullptr;
     for (auto it = m_ranges.rbegin(); it != m_ranges.rend(); ++it)
         if (it->from <= unit && unit <= it->to) return &*it;
     return nullptr;
@@ -198,7 +184,7 @@ bool DoskClassTable::isRangeClassOutsideIndex(int classId) const
 
 int DoskClassTable::rangeClassCost(int classId) const
 {
-    if (classId >= 0 && classId < ENTRY_CLASS_COUNT && !m_rangeCostByClass.empty()) {
+    if (classId >= 0 && classId < ENTRY_CLASS_COUNT) {
         int cost = m_rangeCostByClass[classId];
         return cost == NOT_A_RANGE_CLASS ? dosk::UNLISTED_WORD_COST : cost;
     }

@@ -4,6 +4,7 @@
 // claims makes the whole dictionary unusable (load returns false).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,19 +45,38 @@ public:
 
     int classCount() const { return static_cast<int>(m_attributes.size() / 4); }
     // Attribute k (0 POS class, 1 subclass, 2 conjugation type, 3 form).
-    int attribute(int classId, int k) const;
+    int attribute(int classId, int k) const
+    {
+        if (classId < 0 || classId >= classCount() || k < 0 || k > 3) return 0;
+        return m_attributes[static_cast<std::size_t>(classId) * 4 + static_cast<std::size_t>(k)];
+    }
     // Name of the class; outside the table the last name ("" when none).
     const std::string& className(int classId) const;
     const std::string& firstName(int classId) const;
     // The text after the last ',' of the class name (the whole name when it
     // has none).
-    const std::string& lastNameComponent(int classId) const;
+    const std::string& lastNameComponent(int classId) const
+    {
+        if (classId >= 0 && static_cast<std::size_t>(classId) < m_lastComponents.size())
+            return m_lastComponents[static_cast<std::size_t>(classId)];
+        return lastNameComponentOutside();
+    }
 
     const std::vector<DoskCharRange>& ranges() const { return m_ranges; }
     // First range that holds the unit, or null.
-    const DoskCharRange* firstRange(int unit) const;
+    const DoskCharRange* firstRange(int unit) const
+    {
+        if (m_firstRangeOf.empty() || unit < 0 || unit > 0xFFFF) return firstRangeUnindexed(unit);
+        const std::uint16_t index = m_firstRangeOf[static_cast<std::size_t>(unit)];
+        return index ? &m_ranges[index - 1u] : nullptr;
+    }
     // Last range that holds the unit, or null.
-    const DoskCharRange* lastRange(int unit) const;
+    const DoskCharRange* lastRange(int unit) const
+    {
+        if (m_lastRangeOf.empty() || unit < 0 || unit > 0xFFFF) return lastRangeUnindexed(unit);
+        const std::uint16_t index = m_lastRangeOf[static_cast<std::size_t>(unit)];
+        return index ? &m_ranges[index - 1u] : nullptr;
+    }
     // Class of a unit: its first range's class, else N - 1.
     int charClass(int unit) const;
     // Unlisted-word cost of a unit: its first range's cost, else 20000.
@@ -64,7 +84,7 @@ public:
     // True when some range has this class.
     bool isRangeClass(int classId) const
     {
-        if (classId >= 0 && static_cast<std::size_t>(classId) < m_rangeCostByClass.size())
+        if (static_cast<unsigned>(classId) < m_rangeCostByClass.size())
             return m_rangeCostByClass[static_cast<std::size_t>(classId)] != NOT_A_RANGE_CLASS;
         return isRangeClassOutsideIndex(classId);
     }
@@ -74,6 +94,9 @@ public:
 private:
     static constexpr int NOT_A_RANGE_CLASS = -0x7FFFFFFF;
     bool isRangeClassOutsideIndex(int classId) const;
+    const std::string& lastNameComponentOutside() const;
+    const DoskCharRange* firstRangeUnindexed(int unit) const;
+    const DoskCharRange* lastRangeUnindexed(int unit) const;
 
     std::vector<std::vector<std::uint8_t>> m_rawNames1;
     std::vector<std::vector<std::uint8_t>> m_rawNames2;
@@ -84,7 +107,7 @@ private:
     std::vector<std::uint8_t> m_attributes;
     // Cost of the first range of each entry class id (0..4095), or
     // NOT_A_RANGE_CLASS; the lattice asks this for every candidate word.
-    std::vector<int> m_rangeCostByClass;
+    std::array<int, 0x1000> m_rangeCostByClass;
     // For each code unit, 1 + the index of its first and of its last range
     // (0: none).  Built when the table has at most 256 ranges; the lattice
     // asks for every character.

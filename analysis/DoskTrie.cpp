@@ -34,43 +34,10 @@ bool DoskTrie::attach(const std::uint8_t* block, std::size_t size)
     return true;
 }
 
-std::int32_t DoskTrie::base(std::int32_t node) const
-{
-    return readLE32s(m_nodes + static_cast<std::size_t>(node) * 8);
-}
-
-std::int32_t DoskTrie::check(std::int32_t node) const
-{
-    return readLE32s(m_nodes + static_cast<std::size_t>(node) * 8 + 4);
-}
-
 void DoskTrie::matches(const std::uint8_t* key, std::size_t length, std::vector<DoskMatch>& out) const
 {
     out.clear();
-    if (m_nodeCount <= 1) return;
-    std::int32_t node = 1;
-    const std::int64_t count = m_nodeCount;
-    for (std::size_t taken = 0; taken < length && taken < 255;) {
-        std::int64_t next = static_cast<std::int64_t>(base(node)) + key[taken] + 1;
-        if (next <= 0 || next >= count || check(static_cast<std::int32_t>(next)) != node) return;
-        node = static_cast<std::int32_t>(next);
-        ++taken;
-        std::int32_t nodeBase = base(node);
-        if (isTail(nodeBase)) {
-            std::size_t tail = static_cast<std::uint32_t>(nodeBase) & ~TAIL_BIT;
-            if (tail >= m_entrySize) return;
-            std::size_t n = m_entries[tail];
-            if (n > m_entrySize - tail - 1 || n > length - taken) return;
-            if (!std::equal(key + taken, key + taken + n, m_entries + tail + 1)) return;
-            std::size_t entry = tail + 1 + n;
-            if (entry < m_entrySize)
-                out.push_back({static_cast<std::int32_t>(entry), static_cast<int>(taken + n)});
-            return;
-        }
-        std::int64_t end = nodeBase;
-        if (end > 0 && end < count && check(static_cast<std::int32_t>(end)) == node)
-            out.push_back({base(static_cast<std::int32_t>(end)), static_cast<int>(taken)});
-    }
+    forEachMatch(key, length, [&out](std::int32_t entry, int keyLength) { out.push_back({entry, keyLength}); });
 }
 
 bool DoskTrie::entry(std::int32_t offset, DoskEntry& out) const
@@ -122,31 +89,13 @@ bool DoskTrie::entry(std::int32_t offset, DoskEntry& out) const
     return true;
 }
 
-bool DoskTrie::entryHead(std::int32_t offset, int& classId, int& cost, std::int32_t& next) const
+bool DoskTrie::compoundEntryHead(std::int32_t offset, int& classId, int& cost, std::int32_t& next) const
 {
-    if (offset <= 0 || static_cast<std::size_t>(offset) >= m_entrySize) return false;
-    std::size_t pos = static_cast<std::size_t>(offset);
-    const std::size_t left = m_entrySize - pos;
-    if (left < 7) return false;
-    const std::uint8_t* p = m_entries + pos;
-    const std::uint16_t flags = readLE16(p);
-    classId = flags & ENTRY_CLASS_MASK;
-    cost = readLE16s(p + 2);
-    std::size_t size = 7 + ((flags & ENTRY_BASE_FORM) ? 3 : 0) + ((flags & ENTRY_EXTRA_FIELD) ? 3 : 0);
-    if (size > left) return false;
-    if (flags & ENTRY_COMPOUND) {
-        // Rare: the full decoder knows the compound fields.
-        DoskEntry full;
-        if (!entry(offset, full)) return false;
-        next = full.next;
-        return true;
-    }
-    if (flags & ENTRY_CHAIN) {
-        if (size >= left) return false;
-        next = static_cast<std::int32_t>(pos + size);
-    } else {
-        next = -1;
-    }
+    DoskEntry full;
+    if (!entry(offset, full)) return false;
+    classId = full.classId;
+    cost = full.cost;
+    next = full.next;
     return true;
 }
 

@@ -105,6 +105,10 @@ MorphemeList LanguageAnalyzer::analyze(std::string text, std::string& surfaces, 
         list.markHeadClass();
     }
     list.mergeNumeralsInPlace();
+    std::size_t length = surfaces.size();
+    for (const Morpheme& word : list.words())
+        length += word.surfaceRef().size();
+    surfaces.reserve(length);
     for (const Morpheme& word : list.words())
         surfaces += word.surfaceRef();
     return list;
@@ -121,15 +125,25 @@ void LanguageAnalyzer::appendMorphemes(std::string& text, MorphemeList& list)
     if (text.empty()) {
         return;
     }
-    std::vector<RawWord> raw;
-    analyzeRaw(text, raw);
-    std::vector<Morpheme>& words = list.words();
-    words.reserve(words.size() + raw.size());
-    for (RawWord& r : raw) {
-        Morpheme& word = words.emplace_back();
-        word.set(std::move(r.surface), std::move(r.reading), std::move(r.baseForm), r.posClass, r.posSubclass,
-                 r.conjugationType, r.conjugationForm);
+    if (!m_doskDictionary) {
+        return;
     }
+    // Each word's texts are copied once, from where the analyser made them.
+    class Receiver final : public DoskDictionary::WordReceiver {
+    public:
+        explicit Receiver(std::vector<Morpheme>& words) : m_words(words) {}
+        void expect(std::size_t count) override { m_words.reserve(m_words.size() + count); }
+        void receive(const RawWordView& r) override
+        {
+            m_words.emplace_back(r.surface, r.reading, r.baseForm, r.posClass, r.posSubclass, r.conjugationType,
+                                 r.conjugationForm);
+        }
+
+    private:
+        std::vector<Morpheme>& m_words;
+    };
+    Receiver receiver(list.words());
+    m_doskDictionary->analyze(text, receiver);
 }
 
 std::vector<MorphemeList> LanguageAnalyzer::expandNumberSynonyms(const MorphemeList& list)

@@ -38,21 +38,27 @@ struct Cell {
     std::int32_t last = -1;
 };
 
+struct PlacedNode {
+    LatticeNode node;
+    std::int32_t next;
+};
+
 // The nodes of one search, each cell a list in insertion order (the
-// tie-breaks depend on it).
+// tie-breaks depend on it), placed in storage kept from search to search.
 class Lattice {
 public:
-    // Starts an empty lattice of `width` + 1 cells, keeping the storage of
-    // earlier searches.
-    void reset(int width)
+    // An empty lattice of `width` + 1 cells.
+    Lattice(std::vector<PlacedNode>& nodes, std::vector<Cell>& cells, int width)
+        : m_storage(nodes), m_nodes(nodes.data()), m_capacity(nodes.size())
     {
-        m_nodes.clear();
-        m_cells.assign(static_cast<std::size_t>(width) + 1, Cell());
+        cells.assign(static_cast<std::size_t>(width) + 1, Cell());
+        m_cells = cells.data();
     }
     void add(int cell, const LatticeNode& node)
     {
-        auto index = static_cast<std::int32_t>(m_nodes.size());
-        m_nodes.push_back({node, -1});
+        if (m_count == m_capacity) grow();
+        const auto index = static_cast<std::int32_t>(m_count);
+        m_nodes[m_count++] = {node, -1};
         Cell& c = m_cells[cell];
         if (c.last < 0)
             c.first = index;
@@ -66,12 +72,44 @@ public:
     const LatticeNode& node(std::int32_t index) const { return m_nodes[index].node; }
 
 private:
-    struct Placed {
-        LatticeNode node;
-        std::int32_t next;
-    };
-    std::vector<Placed> m_nodes;
-    std::vector<Cell> m_cells;
+    void grow()
+    {
+        m_storage.resize(m_capacity * 2 + 256);
+        m_nodes = m_storage.data();
+        m_capacity = m_storage.size();
+    }
+
+    std::vector<PlacedNode>& m_storage;
+    PlacedNode* m_nodes;
+    std::size_t m_capacity;
+    std::size_t m_count = 0;
+    Cell* m_cells = nullptr;
+};
+
+// The best predecessor of a word of class c at a position, when no run rule
+// applies, depends on c alone: remembered per class for the position.
+struct Remembered {
+    std::uint32_t stamp = 0;
+    std::int32_t best = -1;
+    std::int32_t cost = 0;
+};
+
+// Where the candidate of a class sits among the current cell's candidates.
+struct ClassSlot {
+    std::uint32_t stamp = 0;
+    std::int32_t index = 0;
+};
+
+// Storage one search needs, reused from search to search (one per thread).
+// A stamp tells which entries of the per-class tables are from the current
+// position.
+struct SearchScratch {
+    std::vector<PlacedNode> nodes;
+    std::vector<Cell> cells;
+    std::vector<Remembered> remembered = std::vector<Remembered>(ENTRY_CLASS_MASK + 1);
+    std::vector<ClassSlot> slots = std::vector<ClassSlot>(ENTRY_CLASS_MASK + 1);
+    std::uint32_t stamp = 0;
+    std::vector<Candidate> here;
 };
 
 }  // namespace
@@ -158,7 +196,10 @@ bool LatticeBuilder::parse()
     for (std::size_t code = 0; code < m_codeText.size(); ++code) {
         const std::uint16_t unit = m_trie.codeUnit(code);
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(unit >> 8), static_cast<std::uint8_t>(unit & 0xFF)};
-        m_codeText[code] = toText(bytes, 2, m_codeType);
+        const std::string text = toText(bytes, 2, m_codeType);
+        CodeText& entry = m_codeText[code];
+        entry.size = static_cast<std::uint8_t>(std::min<std::size_t>(text.size(), 2));
+        std::copy_n(text.data(), entry.size, entry.bytes);
     }
     return true;
 }
@@ -183,52 +224,76 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
     const int width = static_cast<int>(units.size() / 2);
     const DoskClassTable& classes = m_classTable;
     const int lastClass = classes.classCount() - 1;
-    // Scratch storage reused from search to search (one per thread).
-    thread_local Lattice scratchLattice;
-    thread_local std::vector<DoskMatch> scratchMatches;
-    Lattice& lattice = scratchLattice;
-    std::vector<DoskMatch>& matches = scratchMatches;
-    // The best predecessor of a word of class c at the current position,
-    // when no run rule applies, depends on c alone: remembered per class for
-    // the position (a stamp tells whether an entry is from this position).
-    struct Remembered {
-        std::uint32_t stamp = 0;
-        std::int32_t best = -1;
-        std::int32_t cost = 0;
-    };
-    thread_local std::vector<Remembered> scratchRemembered(ENTRY_CLASS_MASK + 1);
-    thread_local std::uint32_t scratchStamp = 0;
-    std::vector<Remembered>& remembered = scratchRemembered;
-    std::uint32_t stamp = scratchStamp;
-    thread_local std::vector<Candidate> scratchHere;
-    std::vector<Candidate>& here = scratchHere;
+    thread_local SearchScratch scratch;
+    Lattice lattice(scratch.nodes, scratch.cells, width);
+    Remembered* const remembered = scratch.remembered.data();
+    ClassSlot* const slots = scratch.slots.data();
+    std::uint32_t stamp = scratch.stamp;
+    std::vector<Candidate>& hereStorage = scratch.here;
     const int matrixSize = m_matrix.size();
     const std::uint8_t* matrixCosts = m_matrix.costs();
-    lattice.reset(width);
     lattice.add(0, m_beginOfSentence);
 
     DoskEntry entry;
+    // Keys are at most 255 bytes, and each length gives at most one.
+    DoskMatch matches[255];
     int previousUnit = 0;
+    const DoskCharRange* lastOfPrevious = classes.lastRange(0);
     for (int i = 0; i < width; ++i) {
         const int unit = readBE16(units.data() + 2 * i);
         const int v = previousUnit;
         previousUnit = unit;
-        const DoskCharRange* lastOfV = classes.lastRange(v);
+        const DoskCharRange* lastOfV = lastOfPrevious;
         const DoskCharRange* lastOfU = classes.lastRange(unit);
+        lastOfPrevious = lastOfU;
         const bool run = lastOfV && lastOfU && lastOfV->classId == lastOfU->classId;
         if (lattice.empty(i)) continue;
+        if (++stamp == 0) {
+            for (Remembered& r : scratch.remembered) r.stamp = 0;
+            for (ClassSlot& slot : scratch.slots) slot.stamp = 0;
+            stamp = 1;
+        }
 
         // The nodes of cell i, gathered once: every word that starts here
-        // scans them for its best predecessor.
-        here.clear();
+        // scans them for its best predecessor.  The first ties win that
+        // scan, and among nodes of one class (one matrix row) the first of
+        // the least cost beats every other whatever follows, so only it is
+        // kept, in its own place in the cell's order.
+        std::size_t hereCount = 0;
+        Candidate* hereData = hereStorage.data();
+        std::size_t hereCapacity = hereStorage.size();
         bool allInMatrix = true;
         for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
             const LatticeNode& node = lattice.node(n);
             const bool inMatrix = static_cast<unsigned>(node.classId) < static_cast<unsigned>(matrixSize);
             allInMatrix = allInMatrix && inMatrix;
-            here.push_back({node.cost, n,
-                            inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1});
+            ClassSlot* slot = nullptr;
+            if (static_cast<unsigned>(node.classId) <= ENTRY_CLASS_MASK) {
+                slot = &slots[node.classId];
+                if (slot->stamp == stamp) {
+                    const std::size_t kept = static_cast<std::size_t>(slot->index);
+                    if (node.cost >= hereData[kept].cost) continue;
+                    // A cheaper node of the class: it replaces the one kept,
+                    // which leaves its place.
+                    for (std::size_t k = kept + 1; k < hereCount; ++k) {
+                        hereData[k - 1] = hereData[k];
+                        const int moved = lattice.node(hereData[k].node).classId;
+                        if (static_cast<unsigned>(moved) <= ENTRY_CLASS_MASK) --slots[moved].index;
+                    }
+                    --hereCount;
+                }
+                *slot = {stamp, static_cast<std::int32_t>(hereCount)};
+            }
+            if (hereCount == hereCapacity) {
+                hereStorage.resize(hereCapacity * 2 + 16);
+                hereData = hereStorage.data();
+                hereCapacity = hereStorage.size();
+            }
+            hereData[hereCount++] = {node.cost, n,
+                                     inMatrix ? 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize : -1};
         }
+        const Candidate* const here = hereData;
+        const Candidate* const hereEnd = here + hereCount;
         // The longest node of class c that ends at the current position (the
         // first such in the cell on ties), or -1: a run of one class grows from it.
         auto longestOfClass = [&](int c) {
@@ -240,48 +305,80 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             }
             return longest;
         };
-        // Least (cost + connection(node, c)); ties: the first, or the last.
-        auto bestPredecessor = [&](int c, bool tiesLast, std::int32_t& bestCost) {
+        // Least (cost + connection(node, c)) over the candidates; ties: the first.
+        auto bestPredecessor = [&](int c, std::int32_t& bestCost) {
             std::int32_t best = -1;
             const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
             if (columnInMatrix && allInMatrix) {
-                // Every connection is in the matrix: the common case, kept tight.
+                // Every connection is in the matrix: the common case, kept
+                // tight.  The cell is never empty.
                 const std::uint8_t* column = matrixCosts + 2 * static_cast<std::ptrdiff_t>(c);
-                std::int64_t least = INT64_MAX;
-                for (const Candidate& h : here) {
-                    const std::int64_t total = h.cost + readLE16s(column + h.row);
-                    if (total < least || (tiesLast && total == least)) {
+                std::int32_t least = here->cost + readLE16s(column + here->row);
+                best = here->node;
+                for (const Candidate* h = here + 1; h != hereEnd; ++h) {
+                    const std::int32_t total = h->cost + readLE16s(column + h->row);
+                    if (total < least) {
                         least = total;
-                        best = h.node;
+                        best = h->node;
                     }
                 }
-                bestCost = static_cast<std::int32_t>(least);
+                bestCost = least;
                 return best;
             }
             const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
-            for (const Candidate& h : here) {
-                std::int32_t total = h.cost;
-                if (columnInMatrix && h.row >= 0) total += readLE16s(column + h.row);
-                if (best < 0 || total < bestCost || (tiesLast && total == bestCost)) {
-                    best = h.node;
+            for (const Candidate* h = here; h != hereEnd; ++h) {
+                std::int32_t total = h->cost;
+                if (columnInMatrix && h->row >= 0) total += readLE16s(column + h->row);
+                if (best < 0 || total < bestCost) {
+                    best = h->node;
                     bestCost = total;
                 }
             }
             return best;
         };
+        // The same over every node of the cell, the last of the ties winning
+        // (a word without entry).
+        auto lastBestPredecessor = [&](int c, std::int32_t& bestCost) {
+            std::int32_t best = -1;
+            const bool columnInMatrix = static_cast<unsigned>(c) < static_cast<unsigned>(matrixSize);
+            const std::uint8_t* column = columnInMatrix ? matrixCosts + 2 * static_cast<std::ptrdiff_t>(c) : nullptr;
+            std::int64_t least = INT64_MAX;
+            for (std::int32_t n = lattice.first(i); n >= 0; n = lattice.next(n)) {
+                const LatticeNode& node = lattice.node(n);
+                const std::ptrdiff_t row = 2 * static_cast<std::ptrdiff_t>(node.classId) * matrixSize;
+                if (columnInMatrix && allInMatrix) {
+                    const std::int64_t total = node.cost + readLE16s(column + row);
+                    if (total <= least) {
+                        least = total;
+                        best = n;
+                    }
+                    continue;
+                }
+                std::int32_t total = node.cost;
+                if (columnInMatrix && static_cast<unsigned>(node.classId) < static_cast<unsigned>(matrixSize))
+                    total += readLE16s(column + row);
+                if (best < 0 || total <= bestCost) {
+                    best = n;
+                    bestCost = total;
+                }
+            }
+            if (columnInMatrix && allInMatrix) bestCost = static_cast<std::int32_t>(least);
+            return best;
+        };
 
-        m_trie.matches(units.data() + 2 * i, units.size() - 2 * static_cast<std::size_t>(i), matches);
         // Keys are whole code units; an odd length only comes from a damaged
         // trie.
-        matches.erase(std::remove_if(matches.begin(), matches.end(),
-                                     [](const DoskMatch& m) { return m.length % 2 != 0; }),
-                      matches.end());
+        int matchCount = 0;
+        m_trie.forEachMatch(units.data() + 2 * i, units.size() - 2 * static_cast<std::size_t>(i),
+                            [&matches, &matchCount](std::int32_t entryOffset, int length) {
+                                if (length % 2 == 0) matches[matchCount++] = {entryOffset, length};
+                            });
         bool anyEntry = false;
         if (mendDeadEnds) {
-            for (const DoskMatch& match : matches)
-                if (m_trie.entry(match.entry, entry)) anyEntry = true;
+            for (int m = 0; m < matchCount; ++m)
+                if (m_trie.entry(matches[m].entry, entry)) anyEntry = true;
         } else {
-            anyEntry = !matches.empty();
+            anyEntry = matchCount > 0;
         }
 
         const DoskCharRange* range = classes.firstRange(unit);
@@ -307,7 +404,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
             }
             if (!extended) {
                 std::int32_t bestCost = 0;
-                const std::int32_t best = bestPredecessor(c, true, bestCost);
+                const std::int32_t best = lastBestPredecessor(c, bestCost);
                 LatticeNode added;
                 added.classId = static_cast<std::int16_t>(c);
                 added.length = 2;
@@ -318,14 +415,10 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         }
 
         const bool insideRun = run && isRunCharacter(v) && isRunCharacter(unit);
-        if (++stamp == 0) {
-            for (Remembered& r : remembered) r.stamp = 0;
-            stamp = 1;
-        }
-        for (const DoskMatch& match : matches) {
-            const int length = match.length;
+        for (int m = 0; m < matchCount; ++m) {
+            const int length = matches[m].length;
             const int target = i + length / 2;
-            for (std::int32_t offset = match.entry; offset > 0;) {
+            for (std::int32_t offset = matches[m].entry; offset > 0;) {
                 const std::int32_t entryOffset = offset;
                 int c, w;
                 if (!m_trie.entryHead(offset, c, w, offset)) break;
@@ -351,7 +444,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
                     best = memo->best;
                     bestCost = memo->cost;
                 }
-                if (!insideRun && best < 0) best = bestPredecessor(c, false, bestCost);
+                if (!insideRun && best < 0) best = bestPredecessor(c, bestCost);
                 for (std::int32_t n = insideRun ? lattice.first(i) : -1; n >= 0; n = lattice.next(n)) {
                     const LatticeNode& node = lattice.node(n);
                     std::int32_t total;
@@ -378,7 +471,7 @@ bool LatticeBuilder::search(const CodeUnits& units, std::vector<DoskWord>& words
         }
     }
 
-    scratchStamp = stamp;
+    scratch.stamp = stamp;
     if (lattice.empty(width)) return false;
     std::int32_t best = -1;
     std::int32_t bestCost = 0;
@@ -419,7 +512,7 @@ int LatticeBuilder::splitCompound(std::int32_t entryOffset, int wordLength, std:
     lengths.clear();
     classes.clear();
     entries.clear();
-    if (entryOffset < 0) return 0;
+    if (!m_trie.mayBeCompound(entryOffset)) return 0;
     DoskEntry entry;
     if (!m_trie.entry(entryOffset, entry)) return 0;
     if (!(entry.flags & ENTRY_COMPOUND) || entry.compound < COMPOUND_PARTS_FROM) return 0;
@@ -451,7 +544,7 @@ int LatticeBuilder::splitCompound(std::int32_t entryOffset, int wordLength, std:
     return kind;
 }
 
-bool LatticeBuilder::composeReading(std::string& reading, const std::string& surface, int classId) const
+bool LatticeBuilder::composeReading(std::string& reading, std::string_view surface, int classId) const
 {
     reading.clear();
     CodeUnits units = toCodeUnits(surface, m_codeType);
@@ -508,21 +601,23 @@ bool LatticeBuilder::readingOf(const DoskEntry& entry, std::string& reading) con
     std::size_t count;
     if (!m_trie.readingCodes(entry.readingOffset, codes, count)) return false;
     std::size_t length = 0;
-    for (std::size_t i = 0; i < count; ++i) length += m_codeText[codes[i]].size();
+    for (std::size_t i = 0; i < count; ++i) length += m_codeText[codes[i]].size;
     reading.resize(length);
     char* out = reading.data();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& piece = m_codeText[codes[i]];
-        std::memcpy(out, piece.data(), piece.size());
-        out += piece.size();
+        const CodeText& piece = m_codeText[codes[i]];
+        for (std::uint8_t k = 0; k < piece.size; ++k) *out++ = piece.bytes[k];
     }
     return true;
 }
 
 bool LatticeBuilder::baseFormOf(const DoskEntry& entry, std::string& baseForm) const
 {
-    CodeUnits key;
-    if (entry.baseFormNode <= 0 || !m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
+    if (entry.baseFormNode <= 0) return false;
+    // Kept from word to word (one per thread): most base forms are spelled
+    // this way.
+    thread_local CodeUnits key;
+    if (!m_trie.spellKey(entry.baseFormNode, key) || key.empty()) return false;
     baseForm = toText(key, m_codeType);
     return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/DoskCodeUnits.h"
@@ -57,7 +58,7 @@ public:
     // Spells the reading of a word without entry from dictionary words of
     // the same class; false when some piece has none (the reading then holds
     // the pieces found before it).
-    bool composeReading(std::string& reading, const std::string& surface, int classId) const;
+    bool composeReading(std::string& reading, std::string_view surface, int classId) const;
 
     // 0 when the entry is not split, else K >> 6 of its compound byte; with
     // 1 the parts' lengths, classes and entries are filled.
@@ -104,9 +105,13 @@ private:
     LatticeNode m_beginOfSentence;
     LatticeNode m_endOfSentence;
     int m_codeType = CODE_TYPE_EUC;
-    // Host text of each code-table entry, so that readings are spelled by
-    // concatenation.
-    std::array<std::string, 256> m_codeText;
+    // Host text of each code-table entry (at most two bytes), so that
+    // readings are spelled by concatenation.
+    struct CodeText {
+        char bytes[2] = {};
+        std::uint8_t size = 0;
+    };
+    std::array<CodeText, 256> m_codeText;
 };
 
 }  // namespace quibo

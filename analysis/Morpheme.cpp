@@ -156,13 +156,26 @@ Morpheme Morpheme::makeCompound(const std::string& text, const std::vector<Morph
     return compound;
 }
 
-void Morpheme::set(std::string surface, std::string reading, std::string baseForm, int classId,
+Morpheme::Morpheme(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
+                   int subclassId, int conjugationTypeId, int conjugationFormId)
+    : m_surface(surface),
+      m_keyForm(baseForm),
+      m_baseForm(baseForm),
+      m_posCode(pos::code(classId, subclassId)),
+      m_originalPosCode(m_posCode),
+      m_conjugation(static_cast<std::int32_t>(static_cast<std::uint32_t>(conjugationTypeId) * 0x10000u +
+                                              static_cast<std::uint32_t>(conjugationFormId))),
+      m_reading(reading)
+{
+}
+
+void Morpheme::set(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
                    int subclassId, int conjugationTypeId, int conjugationFormId)
 {
-    m_surface = std::move(surface);
-    m_reading = std::move(reading);
+    m_surface = surface;
+    m_reading = reading;
     m_keyForm = baseForm;
-    m_baseForm = std::move(baseForm);
+    m_baseForm = baseForm;
     m_posCode = pos::code(classId, subclassId);
     m_originalPosCode = m_posCode;
     m_conjugation = static_cast<std::int32_t>(static_cast<std::uint32_t>(conjugationTypeId) * 0x10000u +

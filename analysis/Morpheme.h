@@ -121,6 +121,10 @@ public:
     // A one-word record standing for a knowledge object: its title becomes
     // surface, key form and base form.
     explicit Morpheme(KnowledgeObject* object);
+    // A word from one analyser result, as set() fills a fresh record; the
+    // texts are made in place rather than assigned.
+    Morpheme(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
+             int subclassId, int conjugationTypeId, int conjugationFormId);
 
     // One record for a run of words (compound).  The dictionary may be null:
     // then no knowledge look-up happens whatever `lookUp` says.
@@ -131,7 +135,8 @@ public:
 
     // Fills a word from one analyser result.  Knowledge object, flags, o and
     // m are left as they were.
-    virtual void set(std::string surface, std::string reading, std::string baseForm, int classId,
+    // The texts are copied, into what the record already holds.
+    virtual void set(std::string_view surface, std::string_view reading, std::string_view baseForm, int classId,
                      int subclassId, int conjugationTypeId, int conjugationFormId);
     virtual bool isContentWord() const;
     virtual bool isKnowledgeWord() const;

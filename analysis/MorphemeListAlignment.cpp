@@ -553,8 +553,8 @@ void mergeNumeralWords(std::vector<Morpheme>& words)
             word.setKeyForm(raised);
             word.setBaseForm(raised);
         }
-        if ((word.getPosCode() == pos::UNKNOWN_KATAKANA || word.getPosCode() == pos::UNKNOWN_ALPHABET) &&
-            word.surfaceRef().size() > 3) {
+        const PosCode code = word.getPosCode();
+        if ((code == pos::UNKNOWN_KATAKANA || code == pos::UNKNOWN_ALPHABET) && word.surfaceRef().size() > 3) {
             word.setPosCode(pos::PROPER_NOUN);
             word.setOriginalPosCode(pos::PROPER_NOUN);
         }

@@ -46,6 +46,12 @@ TEST(MorphemeTest, SetBuildsPosCodeFromClassAndSubclass)
         // Flags and position are the caller's, not the analyser's.
         EXPECT_EQ(word.getFlags(), Morpheme::FLAG_X);
         EXPECT_EQ(word.getO(), 3);
+        // Made in place from the same result, a word is the record set() fills.
+        const Morpheme made("猫", "ねこ", "猫", c.classId, c.subclassId, 2, 45);
+        Morpheme fresh;
+        fresh.set("猫", "ねこ", "猫", c.classId, c.subclassId, 2, 45);
+        EXPECT_EQ(made.getOriginalPosCode(), c.expected);
+        EXPECT_EQ(made.dump(0x1FF), fresh.dump(0x1FF));
     }
 }
 
