@@ -32,15 +32,6 @@ std::int16_t CdrReader::readInt16()
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
 }
 
-std::string CdrReader::readString()
-{
-    std::uint32_t length = readUInt32();
-    // Taken before the string is built: a length beyond the payload fails
-    // here without allocating.
-    const std::uint8_t* octets = m_buffer.take(length);
-    return std::string(reinterpret_cast<const char*>(octets), length);
-}
-
 std::vector<std::uint8_t> CdrReader::readBytes()
 {
     std::uint32_t length = readUInt32();

@@ -70,7 +70,21 @@ public:
     std::uint32_t readUInt32() { return decode32(require(4)); }
 
     // Aligned uint32 length L, then exactly L octets (any octet values).
-    std::string readString();
+    // The length is taken before the string is built: one beyond the
+    // payload fails without allocating.
+    std::string readString()
+    {
+        const std::uint32_t length = readUInt32();
+        const std::uint8_t* octets = m_buffer.take(length);
+        return std::string(reinterpret_cast<const char*>(octets), length);
+    }
+    // The same into a string that exists already, reusing its storage.
+    void readString(std::string& text)
+    {
+        const std::uint32_t length = readUInt32();
+        const std::uint8_t* octets = m_buffer.take(length);
+        text.assign(reinterpret_cast<const char*>(octets), length);
+    }
     // A byte block: the same layout as a string.
     std::vector<std::uint8_t> readBytes();
 

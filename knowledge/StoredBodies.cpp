@@ -89,7 +89,7 @@ CdrTask CdrBody<KnowledgeObject>::readHead(KnowledgeObject& object, bool (*accep
     object.m_typeId = in.readInt32();
     requireType(accepts(object.m_typeId), what, object.m_typeId);
     object.m_title = co_await in.object<ParsedText>();
-    object.m_reading = in.readString();
+    in.readString(object.m_reading);
 }
 
 CdrTask CdrBody<KnowledgeObject>::write(const KnowledgeObject& object, CdrWriter& out)
@@ -180,8 +180,8 @@ CdrTask CdrBody<ParsedText>::write(const ParsedText& text, CdrWriter& out)
 
 CdrTask CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
 {
-    text.m_text = in.readString();
-    text.m_inputText = in.readString();
+    in.readString(text.m_text);
+    in.readString(text.m_inputText);
     co_await CdrBody<MorphemeList>::read(text.m_words, in);
 }
 
@@ -220,26 +220,27 @@ CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
     // Settling a link later needs the word where it stays.
     list.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k) {
+        // Straight into the fields: a word is the record a file holds most of.
         Morpheme& word = list.emplace_back();
-        word.setSurface(in.readString());
-        word.setKeyForm(in.readString());
-        word.setBaseForm(in.readString());
-        word.setPosCode(static_cast<PosCode>(in.readInt32()));
-        word.setOriginalPosCode(static_cast<PosCode>(in.readInt32()));
-        word.setConjugation(in.readInt32());
-        word.setReading(in.readString());
+        in.readString(word.m_surface);
+        in.readString(word.m_keyForm);
+        in.readString(word.m_baseForm);
+        word.m_posCode = static_cast<PosCode>(in.readInt32());
+        word.m_originalPosCode = static_cast<PosCode>(in.readInt32());
+        word.m_conjugation = in.readInt32();
+        in.readString(word.m_reading);
         if (withObjects) {
             const CdrLink<KnowledgeObject> bound = co_await in.link<Entity, KnowledgeObject>();
-            word.setKnowledgeObject(bound.object);
+            word.m_knowledgeObject = bound.object;
             if (bound.later != 0)
                 in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
                     word.setKnowledgeObject(object);
                 });
         }
-        word.setFlags(static_cast<std::uint32_t>(in.readInt32()));
-        word.setAttributeWord(static_cast<std::uint32_t>(in.readInt32()));
-        word.setO(in.readOctet());
-        word.setM(in.readOctet());
+        word.m_flags = static_cast<std::uint32_t>(in.readInt32());
+        word.m_attributes = static_cast<std::uint32_t>(in.readInt32());
+        word.m_o = in.readOctet();
+        word.m_m = in.readOctet();
     }
 }
 
@@ -295,7 +296,7 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_polarity[1] = in.readOctet();
     title.m_polarity[2] = in.readOctet();
     title.m_dcaBits = in.readInt32();
-    title.m_sourceText = in.readString();
+    in.readString(title.m_sourceText);
     title.m_derivation = in.readInt32();
     title.m_flags = in.readInt32();
     title.m_owner = co_await in.object<Topic>();
@@ -312,7 +313,7 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     } else {
         in.readSequence([&](CdrReader& r) { title.m_centreIndex.insert(r.readString()); }, STRING_OCTETS);
     }
-    title.m_auxText = in.readString();
+    in.readString(title.m_auxText);
     title.m_priority = in.readInt32();
     title.m_marked = in.readBool();
 }
@@ -378,11 +379,11 @@ CdrTask CdrBody<ReplyEntry>::read(ReplyEntry& entry, CdrReader& in)
     co_await readPointers(entry.titleRefs(), in);
     TopicTitle* title = co_await in.object<TopicTitle>();
     entry.setTitleRef(title);
-    entry.setText(in.readString());
+    in.readString(entry.m_text);
 }
 
 void CdrBody<std::string>::write(const std::string& text, CdrWriter& out) { out.writeString(text); }
 
-void CdrBody<std::string>::read(std::string& text, CdrReader& in) { text = in.readString(); }
+void CdrBody<std::string>::read(std::string& text, CdrReader& in) { in.readString(text); }
 
 }  // namespace quibo
