@@ -105,8 +105,8 @@ public:
     // Octet 0 gives null.  Otherwise a number: non-zero gives the object
     // carried under it (null when no object has it yet, or CdrStreamError
     // after refuseUnknownNumbers; CdrStreamError when that object is not a
-    // T); 0 makes a new object (CdrBody<T>::create() when the class has one,
-    // else std::make_unique<T>()), hands it to the arena, registers it under
+    // T); 0 makes a new object in the arena (CdrBody<T>::create(arena) when
+    // the class has one, else a default-constructed T), registers it under
     // the next number and fills it with CdrBody<T>::read.  A body returns
     // void when it meets no pointers, or a CdrTask.
     //
@@ -223,12 +223,11 @@ private:
     T* newObject(CdrTask& body)
     {
         m_refs.requireRoom();
-        std::unique_ptr<T> made;
-        if constexpr (requires { CdrBody<T>::create(); })
-            made = CdrBody<T>::create();
+        T* object;
+        if constexpr (requires { CdrBody<T>::create(m_arena); })
+            object = CdrBody<T>::create(m_arena);
         else
-            made = std::make_unique<T>();
-        T* object = m_arena.adopt(std::move(made));
+            object = m_arena.make<T>();
         m_refs.enterRead(object);
         body = readBody(*object);
         return object;

@@ -102,10 +102,7 @@ CdrTask CdrBody<KnowledgeObject>::read(KnowledgeObject& object, CdrReader& in)
     co_await readHead(object, isPlainType, "a plain knowledge object", in);
 }
 
-std::unique_ptr<KnowledgeObject> CdrBody<KnowledgeObject>::create()
-{
-    return std::make_unique<KnowledgeObject>(0, nullptr);
-}
+KnowledgeObject* CdrBody<KnowledgeObject>::create(ObjectArena& arena) { return arena.make<KnowledgeObject>(0, nullptr); }
 
 CdrTask CdrBody<Entity>::write(const Entity& entity, CdrWriter& out)
 {
@@ -131,7 +128,7 @@ CdrTask CdrBody<Entity>::read(Entity& entity, CdrReader& in)
     co_await readPointers(entity.topics(), in);
 }
 
-std::unique_ptr<Entity> CdrBody<Entity>::create() { return std::make_unique<Entity>(nullptr, 0); }
+Entity* CdrBody<Entity>::create(ObjectArena& arena) { return arena.make<Entity>(nullptr, 0); }
 
 CdrTask CdrBody<Predicative>::write(const Predicative& predicative, CdrWriter& out)
 {
@@ -147,9 +144,9 @@ CdrTask CdrBody<Predicative>::read(Predicative& predicative, CdrReader& in)
     co_await readPointers(predicative.m_antonyms, in);
 }
 
-std::unique_ptr<Predicative> CdrBody<Predicative>::create()
+Predicative* CdrBody<Predicative>::create(ObjectArena& arena)
 {
-    return std::make_unique<Predicative>(knowledge_type::PREDICATIVE, nullptr);
+    return arena.make<Predicative>(knowledge_type::PREDICATIVE, nullptr);
 }
 
 CdrTask CdrBody<Thesaurus>::write(const Thesaurus& thesaurus, CdrWriter& out)
@@ -164,9 +161,9 @@ CdrTask CdrBody<Thesaurus>::read(Thesaurus& thesaurus, CdrReader& in)
     thesaurus.m_representative = co_await in.object<KnowledgeObject>();
 }
 
-std::unique_ptr<Thesaurus> CdrBody<Thesaurus>::create()
+Thesaurus* CdrBody<Thesaurus>::create(ObjectArena& arena)
 {
-    return std::make_unique<Thesaurus>(knowledge_type::ENTITY_SYNONYMS, nullptr, nullptr);
+    return arena.make<Thesaurus>(knowledge_type::ENTITY_SYNONYMS, nullptr, nullptr);
 }
 
 // --- Texts and words -----------------------------------------------------------
@@ -185,9 +182,9 @@ CdrTask CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
     co_await CdrBody<MorphemeList>::read(text.m_words, in);
 }
 
-std::unique_ptr<ParsedText> CdrBody<ParsedText>::create()
+ParsedText* CdrBody<ParsedText>::create(ObjectArena& arena)
 {
-    return std::make_unique<ParsedText>(std::string(), MorphemeList(), std::string());
+    return arena.make<ParsedText>(std::string(), MorphemeList(), std::string());
 }
 
 CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
@@ -318,7 +315,7 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_marked = in.readBool();
 }
 
-std::unique_ptr<TopicTitle> CdrBody<TopicTitle>::create() { return std::make_unique<TopicTitle>(nullptr, nullptr); }
+TopicTitle* CdrBody<TopicTitle>::create(ObjectArena& arena) { return arena.make<TopicTitle>(nullptr, nullptr); }
 
 // --- Reply tables ---------------------------------------------------------------------
 

@@ -28,6 +28,7 @@
 #include "knowledge/CdrTask.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeObject.h"
+#include "knowledge/ObjectArena.h"
 #include "knowledge/ParsedText.h"
 #include "knowledge/Predicative.h"
 #include "knowledge/ReplyEntry.h"
@@ -49,7 +50,7 @@ template <>
 struct CdrBody<KnowledgeObject> {
     static CdrTask write(const KnowledgeObject& object, CdrWriter& out);
     static CdrTask read(KnowledgeObject& object, CdrReader& in);
-    static std::unique_ptr<KnowledgeObject> create();
+    static KnowledgeObject* create(ObjectArena& arena);
 
     // The fields every knowledge object's body starts with; the type code
     // read must be one that `accepts` takes (`what` names the class).
@@ -61,28 +62,28 @@ template <>
 struct CdrBody<Entity> {
     static CdrTask write(const Entity& entity, CdrWriter& out);
     static CdrTask read(Entity& entity, CdrReader& in);
-    static std::unique_ptr<Entity> create();
+    static Entity* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<Predicative> {
     static CdrTask write(const Predicative& predicative, CdrWriter& out);
     static CdrTask read(Predicative& predicative, CdrReader& in);
-    static std::unique_ptr<Predicative> create();
+    static Predicative* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<Thesaurus> {
     static CdrTask write(const Thesaurus& thesaurus, CdrWriter& out);
     static CdrTask read(Thesaurus& thesaurus, CdrReader& in);
-    static std::unique_ptr<Thesaurus> create();
+    static Thesaurus* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<ParsedText> {
     static CdrTask write(const ParsedText& text, CdrWriter& out);
     static CdrTask read(ParsedText& text, CdrReader& in);
-    static std::unique_ptr<ParsedText> create();
+    static ParsedText* create(ObjectArena& arena);
 };
 
 // The word vector of a list (its trailing int is not carried).  A word's
@@ -105,7 +106,7 @@ template <>
 struct CdrBody<TopicTitle> {
     static CdrTask write(const TopicTitle& title, CdrWriter& out);
     static CdrTask read(TopicTitle& title, CdrReader& in);
-    static std::unique_ptr<TopicTitle> create();
+    static TopicTitle* create(ObjectArena& arena);
 };
 
 template <>
