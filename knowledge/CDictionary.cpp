@@ -478,7 +478,10 @@ void CDictionary::readPayload(CdrReader& in)
     readKeyedPointers<PredicativeMap, Predicative>(m_predicatives, in);    // 2
     readKeyedPointers<ThesaurusMap, Thesaurus>(m_thesauri, in);            // 3
     readKeyedPointers<ParsedTextMap, ParsedText>(m_parsedTexts, in);       // 4
-    in.readSequence([&](CdrReader& r) { m_replyTables.insert(r.readObject<ReplyTable>()); }, 1);  // 5
+    const std::uint32_t tables = in.readCount(1);                          // 5
+    m_replyTables.reserve(m_replyTables.size() + tables);
+    for (std::uint32_t k = 0; k < tables; ++k)
+        m_replyTables.insert(in.readObject<ReplyTable>());
     readKeyedPointers<TopicMap, Topic>(m_topics, in);                      // 6
     readStrings(m_stringPool, in);                                         // 7
     readStrings(m_textPool, in);                                           // 8
