@@ -59,7 +59,9 @@ CdrTask writePointers(const std::vector<T*>& objects, CdrWriter& out)
 template <class T>
 CdrTask readPointers(std::vector<T*>& objects, CdrReader& in)
 {
-    for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+    const std::uint32_t count = in.readCount(POINTER_OCTETS);
+    objects.reserve(objects.size() + count);
+    for (std::uint32_t k = count; k > 0; --k) {
         T* object = co_await in.object<T>();
         objects.push_back(object);
     }
@@ -120,7 +122,9 @@ CdrTask CdrBody<Entity>::read(Entity& entity, CdrReader& in)
     entity.m_flags = in.readInt32();
     co_await readPointers(entity.m_thesauri, in);
     for (EntitySet& set : entity.m_sets) {
-        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+        const std::uint32_t count = in.readCount(POINTER_OCTETS);
+        set.reserve(set.size() + count);
+        for (std::uint32_t k = count; k > 0; --k) {
             Entity* member = co_await in.object<Entity>();
             set.insert(member);
         }
@@ -298,13 +302,17 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_flags = in.readInt32();
     title.m_owner = co_await in.object<Topic>();
     if (isCurrentKnowledgeVersion()) {
-        // The centres as stored; their title texts form the index.
-        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+        // The centres as stored; their title texts form the index.  The
+        // look-up set of the texts present is left to the first centre added
+        // after the load, if any ever is.
+        const std::uint32_t count = in.readCount(POINTER_OCTETS);
+        title.m_centres.reserve(title.m_centres.size() + count);
+        for (std::uint32_t k = count; k > 0; --k) {
             Entity* centre = co_await in.object<Entity>();
             title.m_centres.push_back(centre);
             if (centre) {
                 title.m_centreIndex.insert(centre->getTitleText());
-                title.m_centreTitles.insert(centre->getTitleText());
+                title.m_centreTitlesFilled = false;
             }
         }
     } else {

@@ -42,6 +42,13 @@ TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
 
 bool TopicTitle::appendCentre(KnowledgeObject* object)
 {
+    if (!m_centreTitlesFilled) {
+        for (const KnowledgeObject* centre : m_centres) {
+            if (centre)
+                m_centreTitles.insert(centre->getTitleText());
+        }
+        m_centreTitlesFilled = true;
+    }
     std::string title = object->getTitleText();
     if (!m_centreTitles.insert(title).second)
         return false;

@@ -249,7 +249,9 @@ private:
     std::set<std::string> m_centreIndex;  // title texts of the centres
     // Title texts of the centres present, so that adding one is a look-up
     // (a file of an older version fills the index before any centre).
+    // Filled from the centres on first need when a load has set them.
     std::unordered_set<std::string> m_centreTitles;
+    bool m_centreTitlesFilled = true;
 };
 
 }  // namespace quibo

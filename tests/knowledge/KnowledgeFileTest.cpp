@@ -122,6 +122,18 @@ TEST_F(KnowledgeFileTest, CompiledBaseRoundTripsByteForByte)
     EXPECT_EQ(first->getPolarity3(), 3);
     EXPECT_EQ(first->getCentres(), (std::vector<KnowledgeObject*>{time, loaded.findByName("店", false)}));
     EXPECT_EQ(first->getXWords().at(0).getKnowledgeObject(), time);
+    // A loaded title still knows the centres it has: one of them is refused,
+    // an entity it lacks is taken.
+    first->addCentre(time);
+    EXPECT_EQ(first->getCentres().size(), 2u);
+    Entity* other = nullptr;
+    for (const auto& [name, entity] : loaded.entities())
+        if (entity && name != "時間" && name != "店" && !other)
+            other = entity;
+    ASSERT_NE(other, nullptr);
+    first->addCentre(other);
+    ASSERT_GE(first->getCentres().size(), 3u);
+    EXPECT_EQ(first->getCentres()[2], other);
     EXPECT_EQ(loaded.idMap().find("二番")->second, topic->titles().titles()[1]);
 
     // Two entries naming "表情=普通" point to one pooled string, stored once.
