@@ -183,7 +183,8 @@ CdrTask CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
 {
     in.readString(text.m_text);
     in.readString(text.m_inputText);
-    co_await CdrBody<MorphemeList>::read(text.m_words, in);
+    // The words' body, if they need one, is the text's.
+    return CdrBody<MorphemeList>::read(text.m_words, in);
 }
 
 ParsedText* CdrBody<ParsedText>::create(ObjectArena& arena)
@@ -212,6 +213,40 @@ CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
     }
 }
 
+void CdrBody<MorphemeList>::readHead(Morpheme& word, CdrReader& in)
+{
+    // Straight into the fields: a word is the record a file holds most of.
+    in.readString(word.m_surface);
+    in.readString(word.m_keyForm);
+    in.readString(word.m_baseForm);
+    word.m_posCode = static_cast<PosCode>(in.readInt32());
+    word.m_originalPosCode = static_cast<PosCode>(in.readInt32());
+    word.m_conjugation = in.readInt32();
+    in.readString(word.m_reading);
+}
+
+void CdrBody<MorphemeList>::readTail(Morpheme& word, CdrReader& in)
+{
+    word.m_flags = static_cast<std::uint32_t>(in.readInt32());
+    word.m_attributes = static_cast<std::uint32_t>(in.readInt32());
+    word.m_o = in.readOctet();
+    word.m_m = in.readOctet();
+}
+
+namespace {
+
+// A word bound to an object carried before, or to a number carried later.
+void bindWord(Morpheme& word, const CdrLink<KnowledgeObject>& bound, CdrReader& in)
+{
+    word.setKnowledgeObject(bound.object);
+    if (bound.later != 0)
+        in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
+            word.setKnowledgeObject(object);
+        });
+}
+
+}  // namespace
+
 CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
 {
     const bool withObjects = isCurrentKnowledgeVersion();
@@ -221,27 +256,32 @@ CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
     // Settling a link later needs the word where it stays.
     list.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k) {
-        // Straight into the fields: a word is the record a file holds most of.
         Morpheme& word = list.emplace_back();
-        in.readString(word.m_surface);
-        in.readString(word.m_keyForm);
-        in.readString(word.m_baseForm);
-        word.m_posCode = static_cast<PosCode>(in.readInt32());
-        word.m_originalPosCode = static_cast<PosCode>(in.readInt32());
-        word.m_conjugation = in.readInt32();
-        in.readString(word.m_reading);
+        readHead(word, in);
         if (withObjects) {
-            const CdrLink<KnowledgeObject> bound = co_await in.link<Entity, KnowledgeObject>();
-            word.m_knowledgeObject = bound.object;
-            if (bound.later != 0)
-                in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
-                    word.setKnowledgeObject(object);
-                });
+            CdrAwaitResult<CdrLink<KnowledgeObject>> bound = in.link<Entity, KnowledgeObject>();
+            if (bound.next)
+                return readRest(words, in, k, count, bound.result.object, std::move(bound.next));
+            bindWord(word, bound.result, in);
         }
-        word.m_flags = static_cast<std::uint32_t>(in.readInt32());
-        word.m_attributes = static_cast<std::uint32_t>(in.readInt32());
-        word.m_o = in.readOctet();
-        word.m_m = in.readOctet();
+        readTail(word, in);
+    }
+    return {};
+}
+
+CdrTask CdrBody<MorphemeList>::readRest(MorphemeList& words, CdrReader& in, std::uint32_t at, std::uint32_t count,
+                                        KnowledgeObject* bound, CdrTask boundBody)
+{
+    std::vector<Morpheme>& list = words.words();
+    co_await std::move(boundBody);
+    list[at].setKnowledgeObject(bound);
+    readTail(list[at], in);
+    for (std::uint32_t k = at + 1; k < count; ++k) {
+        Morpheme& word = list.emplace_back();
+        readHead(word, in);
+        const CdrLink<KnowledgeObject> link = co_await in.link<Entity, KnowledgeObject>();
+        bindWord(word, link, in);
+        readTail(word, in);
     }
 }
 

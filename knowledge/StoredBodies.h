@@ -88,10 +88,24 @@ struct CdrBody<ParsedText> {
 
 // The word vector of a list (its trailing int is not carried).  A word's
 // bound object is carried only under the current version text.
+//
+// Most word lists name no object new to the stream, and a file holds more
+// of them than of anything else: read takes the words at once, and only at
+// the first word bound to a new object does the rest of the list become a
+// body to run (an empty task otherwise).
 template <>
 struct CdrBody<MorphemeList> {
     static CdrTask write(const MorphemeList& words, CdrWriter& out);
     static CdrTask read(MorphemeList& words, CdrReader& in);
+
+private:
+    // The fields before the bound object, and those after it.
+    static void readHead(Morpheme& word, CdrReader& in);
+    static void readTail(Morpheme& word, CdrReader& in);
+    // Word `at` of `count` is bound to `bound`, new to the stream, whose body
+    // runs first; then the rest of that word and the words after it.
+    static CdrTask readRest(MorphemeList& words, CdrReader& in, std::uint32_t at, std::uint32_t count,
+                            KnowledgeObject* bound, CdrTask boundBody);
 };
 
 template <>
