@@ -380,9 +380,15 @@ CdrTask CdrBody<ReplyTable>::read(ReplyTable& table, CdrReader& in)
 {
     for (std::uint32_t k = in.readCount(GROUP_OCTETS); k > 0; --k) {
         const std::int32_t letter = in.readInt32();
-        ReplyEntryGroup group;
-        co_await CdrBody<ReplyEntryGroup>::read(group, in);
-        table.groups().emplace(letter, std::move(group));
+        // Read where it stays (a map's entries never move); a letter met
+        // again keeps the group read first.
+        auto [at, inserted] = table.groups().try_emplace(letter);
+        if (inserted) {
+            co_await CdrBody<ReplyEntryGroup>::read(at->second, in);
+        } else {
+            ReplyEntryGroup ignored;
+            co_await CdrBody<ReplyEntryGroup>::read(ignored, in);
+        }
     }
 }
 
@@ -398,12 +404,11 @@ CdrTask CdrBody<ReplyEntryGroup>::read(ReplyEntryGroup& group, CdrReader& in)
 {
     group.setTypeId(in.readInt32());
     const std::uint32_t count = in.readCount(ENTRY_OCTETS);
+    // Entries are read where they stay: the room is made first, so none
+    // moves while a later one is read.
     group.entries().reserve(group.entries().size() + count);
-    for (std::uint32_t k = count; k > 0; --k) {
-        ReplyEntry entry;
-        co_await CdrBody<ReplyEntry>::read(entry, in);
-        group.entries().push_back(std::move(entry));
-    }
+    for (std::uint32_t k = count; k > 0; --k)
+        co_await CdrBody<ReplyEntry>::read(group.entries().emplace_back(), in);
 }
 
 CdrTask CdrBody<ReplyEntry>::write(const ReplyEntry& entry, CdrWriter& out)
