@@ -10,6 +10,18 @@ CdrReader::CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, 
 {
 }
 
+namespace {
+
+// A window that stays in the processor's caches while it is decoded.
+constexpr std::size_t STREAM_WINDOW = 256 * 1024;
+
+}  // namespace
+
+CdrReader::CdrReader(mem_buffer::Source& source, std::size_t size, ObjectArena& arena, std::int32_t maxObjects)
+    : m_buffer(source, size, std::min(size, STREAM_WINDOW)), m_refs(maxObjects), m_arena(arena)
+{
+}
+
 void CdrReader::settleLinks()
 {
     for (const PendingLink& link : m_pendingLinks) {

@@ -46,6 +46,10 @@ public:
     // Objects that the stream creates are adopted by `arena` as they are
     // made, before their bodies are read.  At most maxObjects are made.
     CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, std::int32_t maxObjects = CDR_MAX_OBJECTS);
+    // The same over `size` octets streamed from a source a window at a time
+    // (mem_buffer): the payload is never held whole.
+    CdrReader(mem_buffer::Source& source, std::size_t size, ObjectArena& arena,
+              std::int32_t maxObjects = CDR_MAX_OBJECTS);
     CdrReader(const CdrReader&) = delete;
     CdrReader& operator=(const CdrReader&) = delete;
 
