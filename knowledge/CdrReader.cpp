@@ -51,17 +51,12 @@ std::vector<std::uint8_t> CdrReader::readBytes()
     return std::vector<std::uint8_t>(octets, octets + length);
 }
 
-std::uint32_t CdrReader::readCount(std::size_t minOctetsPerElement)
+void CdrReader::refuseCount(std::uint32_t count, std::size_t least) const
 {
-    std::uint32_t count = readUInt32();
-    std::size_t least = std::max<std::size_t>(minOctetsPerElement, 1);
-    if (count > m_buffer.remaining() / least) {
-        std::size_t requested = least > std::numeric_limits<std::size_t>::max() / count
-                                    ? std::numeric_limits<std::size_t>::max()
-                                    : count * least;
-        throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), requested);
-    }
-    return count;
+    const std::size_t requested = least > std::numeric_limits<std::size_t>::max() / count
+                                      ? std::numeric_limits<std::size_t>::max()
+                                      : count * least;
+    throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), requested);
 }
 
 }  // namespace quibo

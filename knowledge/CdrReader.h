@@ -96,7 +96,14 @@ public:
     // the remaining octets cannot hold that many elements of at least
     // minOctetsPerElement octets each, so no caller allocates for a count
     // the stream cannot back.
-    std::uint32_t readCount(std::size_t minOctetsPerElement = 1);
+    std::uint32_t readCount(std::size_t minOctetsPerElement = 1)
+    {
+        const std::uint32_t count = readUInt32();
+        const std::size_t least = minOctetsPerElement > 1 ? minOctetsPerElement : 1;
+        if (count > m_buffer.remaining() / least)
+            refuseCount(count, least);
+        return count;
+    }
 
     // A container: its count, then element(*this) once per element.
     template <class Element>
@@ -202,6 +209,8 @@ private:
         std::int32_t number;
         std::function<bool(const ObjectRefTable&, std::int32_t)> settle;
     };
+
+    [[noreturn]] void refuseCount(std::uint32_t count, std::size_t least) const;
 
     std::uint32_t decode32(const std::uint8_t* octets) const
     {
