@@ -320,7 +320,7 @@ CdrTask CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
     if (isCurrentKnowledgeVersion())
         co_await writeEntities(title.m_centres, out);
     else
-        out.writeSequence(title.m_centreIndex, [](const std::string& key, CdrWriter& w) { w.writeString(key); });
+        out.writeSequence(title.centreIndex(), [](const std::string& key, CdrWriter& w) { w.writeString(key); });
     out.writeString(title.m_auxText);
     out.writeInt32(title.m_priority);
     out.writeBool(title.m_marked);
@@ -342,18 +342,15 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_flags = in.readInt32();
     title.m_owner = co_await in.object<Topic>();
     if (isCurrentKnowledgeVersion()) {
-        // The centres as stored; their title texts form the index.  The
-        // look-up set of the texts present is left to the first centre added
-        // after the load, if any ever is.
+        // The centres as stored; their title texts form the index, which is
+        // derived from them when it is needed, not built for every title.
         const std::uint32_t count = in.readCount(POINTER_OCTETS);
         title.m_centres.reserve(title.m_centres.size() + count);
         for (std::uint32_t k = count; k > 0; --k) {
             Entity* centre = co_await in.object<Entity>();
             title.m_centres.push_back(centre);
-            if (centre) {
-                title.m_centreIndex.insert(centre->getTitleText());
-                title.m_centreTitlesFilled = false;
-            }
+            if (centre)
+                title.m_centreSetsFilled = false;
         }
     } else {
         in.readSequence([&](CdrReader& r) { title.m_centreIndex.insert(r.readString()); }, STRING_OCTETS);
