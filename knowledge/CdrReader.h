@@ -1,16 +1,19 @@
-// Decodes an object stream from the payload held in memory.  The payload is
-// untrusted: every value, length and count is checked against the octets
-// that remain before anything is allocated or copied, object numbers are
-// checked against the classes they name, and the number of objects is
-// bounded, so a damaged or hostile stream ends in an exception, never in a
-// crash.  Nesting costs no machine stack (CdrTask.h): bodies that meet
-// pointers are coroutines run from the reader's work stack.  Failures:
+// Decodes an object stream from a payload held in memory or streamed from a
+// source a window at a time (mem_buffer).  The payload is untrusted: every
+// value, length and count is checked against the octets that remain before
+// anything is allocated or copied, object numbers are checked against the
+// classes they name, and the number of objects is bounded, so a damaged or
+// hostile stream ends in an exception, never in a crash.  Nesting costs no
+// machine stack (CdrTask.h): bodies that meet pointers are coroutines run
+// from the reader's work stack.  Failures:
 //   mem_buffer::buffer_overflow_error - the stream is shorter than it claims
 //       (what() "XTL mem_buffer overflow", with the octets available and
 //       requested);
 //   CdrStreamError - a number names an object of another class or none at
-//       all, or the stream carries more objects than the reader's bound.
-// Both derive from std::exception; the reader is not used after either.
+//       all, or the stream carries more objects than the reader's bound;
+//   what a streamed source throws when it cannot deliver (a file that ends
+//       early: std::runtime_error).
+// All derive from std::exception; the reader is not used after any.
 #pragma once
 
 #include "knowledge/CdrBody.h"
