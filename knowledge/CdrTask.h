@@ -10,9 +10,9 @@
 // costs one coroutine frame per body in progress.
 //
 // A load makes one frame per body, hundreds of thousands for a large base,
-// each created and destroyed as the stream goes: frames come from a free
-// list of the thread's (CdrFramePool) instead of the heap, and the list is
-// returned to the heap when the thread's last work stack goes away.
+// each created and destroyed as the stream goes, and a deep stream holds
+// tens of thousands at once: frames come from the thread's slabs
+// (CdrFramePool) instead of one heap allocation each.
 //
 // A body coroutine awaits:
 //   co_await in.object<T>()   / co_await out.object(pointer)  - a pointer
@@ -31,15 +31,15 @@ namespace quibo {
 
 class CdrWork;
 
-// Coroutine frames of the thread's bodies, recycled by size class.  Blocks
-// are kept only while a work stack of the thread exists: a frame released
-// when none does goes straight back to the heap.
+// Coroutine frames of the thread's bodies, cut from large slabs and
+// recycled by size class.  The slabs are kept while a work stack of the
+// thread exists or a frame from them is still alive, and go back to the
+// heap together once neither is the case.
 class CdrFramePool {
 public:
     static void* allocate(std::size_t size);
     static void release(void* frame, std::size_t size) noexcept;
-    // Work stacks of the thread that exist; the last one gone empties the
-    // pool.
+    // Work stacks of the thread that come and go.
     static void enter() noexcept;
     static void leave() noexcept;
 };
