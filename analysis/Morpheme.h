@@ -15,6 +15,8 @@ namespace quibo {
 class CDictionary;
 class KnowledgeObject;
 class MorphemeList;
+template <class T>
+struct CdrBody;
 
 // Part-of-speech codes: a class id (1..15) gives one high bit
 // (0x8000 << class), a subclass id s > 0 adds bit (s - 1).  A code tests for
@@ -80,6 +82,11 @@ inline constexpr PosCode PREDICATE_BITS = VERB | ADJECTIVE | ADVERB;
 }  // namespace pos
 
 class Morpheme {
+    // A knowledge file's reader fills the fields of the words it makes in
+    // place, hundreds of thousands of them per file.
+    template <class T>
+    friend struct CdrBody;
+
 public:
     // Flag word 1.  Letters as the debug form prints them.
     static constexpr std::uint32_t FLAG_X = 0x1;    // head class noun

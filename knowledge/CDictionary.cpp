@@ -478,7 +478,10 @@ void CDictionary::readPayload(CdrReader& in)
     readKeyedPointers<PredicativeMap, Predicative>(m_predicatives, in);    // 2
     readKeyedPointers<ThesaurusMap, Thesaurus>(m_thesauri, in);            // 3
     readKeyedPointers<ParsedTextMap, ParsedText>(m_parsedTexts, in);       // 4
-    in.readSequence([&](CdrReader& r) { m_replyTables.insert(r.readObject<ReplyTable>()); }, 1);  // 5
+    const std::uint32_t tables = in.readCount(1);                          // 5
+    m_replyTables.reserve(m_replyTables.size() + tables);
+    for (std::uint32_t k = 0; k < tables; ++k)
+        m_replyTables.insert(in.readObject<ReplyTable>());
     readKeyedPointers<TopicMap, Topic>(m_topics, in);                      // 6
     readStrings(m_stringPool, in);                                         // 7
     readStrings(m_textPool, in);                                           // 8
@@ -563,20 +566,34 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
 
     char version[KNOWLEDGE_VERSION_SIZE];
     in.read(version, sizeof version);
-    // Read straight in, not zeroed first: every octet is overwritten.
-    const auto payload = std::make_unique_for_overwrite<std::uint8_t[]>(payloadSize);
     in.seekg(static_cast<std::streamoff>(KNOWLEDGE_HEADER_SIZE), std::ios::beg);
-    in.read(reinterpret_cast<char*>(payload.get()), static_cast<std::streamsize>(payloadSize));
-    if (!in || static_cast<std::size_t>(in.gcount()) != payloadSize) {
+    if (!in) {
         std::cerr << "CDictionary::internalizePData (): the file could not be read whole" << std::endl;
         return -1;
     }
     setKnowledgeVersionText(std::string_view(version, sizeof version));
 
+    // The payload is decoded as it is read, a window at a time: it is never
+    // held whole.  A file that ends before its stated size fails the load
+    // where it ends.
+    class FileSource : public mem_buffer::Source {
+    public:
+        explicit FileSource(std::istream& in) : m_in(in) {}
+        void fill(std::uint8_t* into, std::size_t n) override
+        {
+            m_in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(n));
+            if (static_cast<std::size_t>(m_in.gcount()) != n)
+                throw std::runtime_error("the file could not be read whole");
+        }
+
+    private:
+        std::istream& m_in;
+    } source(in);
+
     writeConsoleLine("serialize");
     const std::int64_t started = platform::clock().elapsedMillis();
     try {
-        CdrReader reader(std::span<const std::uint8_t>(payload.get(), payloadSize), m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
+        CdrReader reader(source, payloadSize, m_arena, KNOWLEDGE_FILE_MAX_OBJECTS);
         reader.refuseUnknownNumbers();
         readPayload(reader);
     } catch (const std::exception& error) {

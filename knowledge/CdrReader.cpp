@@ -10,6 +10,18 @@ CdrReader::CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, 
 {
 }
 
+namespace {
+
+// A window that stays in the processor's caches while it is decoded.
+constexpr std::size_t STREAM_WINDOW = 256 * 1024;
+
+}  // namespace
+
+CdrReader::CdrReader(mem_buffer::Source& source, std::size_t size, ObjectArena& arena, std::int32_t maxObjects)
+    : m_buffer(source, size, std::min(size, STREAM_WINDOW)), m_refs(maxObjects), m_arena(arena)
+{
+}
+
 void CdrReader::settleLinks()
 {
     for (const PendingLink& link : m_pendingLinks) {
@@ -32,15 +44,6 @@ std::int16_t CdrReader::readInt16()
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
 }
 
-std::string CdrReader::readString()
-{
-    std::uint32_t length = readUInt32();
-    // Taken before the string is built: a length beyond the payload fails
-    // here without allocating.
-    const std::uint8_t* octets = m_buffer.take(length);
-    return std::string(reinterpret_cast<const char*>(octets), length);
-}
-
 std::vector<std::uint8_t> CdrReader::readBytes()
 {
     std::uint32_t length = readUInt32();
@@ -48,17 +51,12 @@ std::vector<std::uint8_t> CdrReader::readBytes()
     return std::vector<std::uint8_t>(octets, octets + length);
 }
 
-std::uint32_t CdrReader::readCount(std::size_t minOctetsPerElement)
+void CdrReader::refuseCount(std::uint32_t count, std::size_t least) const
 {
-    std::uint32_t count = readUInt32();
-    std::size_t least = std::max<std::size_t>(minOctetsPerElement, 1);
-    if (count > m_buffer.remaining() / least) {
-        std::size_t requested = least > std::numeric_limits<std::size_t>::max() / count
-                                    ? std::numeric_limits<std::size_t>::max()
-                                    : count * least;
-        throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), requested);
-    }
-    return count;
+    const std::size_t requested = least > std::numeric_limits<std::size_t>::max() / count
+                                      ? std::numeric_limits<std::size_t>::max()
+                                      : count * least;
+    throw mem_buffer::buffer_overflow_error(m_buffer.remaining(), requested);
 }
 
 }  // namespace quibo

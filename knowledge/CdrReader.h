@@ -1,16 +1,19 @@
-// Decodes an object stream from the payload held in memory.  The payload is
-// untrusted: every value, length and count is checked against the octets
-// that remain before anything is allocated or copied, object numbers are
-// checked against the classes they name, and the number of objects is
-// bounded, so a damaged or hostile stream ends in an exception, never in a
-// crash.  Nesting costs no machine stack (CdrTask.h): bodies that meet
-// pointers are coroutines run from the reader's work stack.  Failures:
+// Decodes an object stream from a payload held in memory or streamed from a
+// source a window at a time (mem_buffer).  The payload is untrusted: every
+// value, length and count is checked against the octets that remain before
+// anything is allocated or copied, object numbers are checked against the
+// classes they name, and the number of objects is bounded, so a damaged or
+// hostile stream ends in an exception, never in a crash.  Nesting costs no
+// machine stack (CdrTask.h): bodies that meet pointers are coroutines run
+// from the reader's work stack.  Failures:
 //   mem_buffer::buffer_overflow_error - the stream is shorter than it claims
 //       (what() "XTL mem_buffer overflow", with the octets available and
 //       requested);
 //   CdrStreamError - a number names an object of another class or none at
-//       all, or the stream carries more objects than the reader's bound.
-// Both derive from std::exception; the reader is not used after either.
+//       all, or the stream carries more objects than the reader's bound;
+//   what a streamed source throws when it cannot deliver (a file that ends
+//       early: std::runtime_error).
+// All derive from std::exception; the reader is not used after any.
 #pragma once
 
 #include "knowledge/CdrBody.h"
@@ -46,6 +49,10 @@ public:
     // Objects that the stream creates are adopted by `arena` as they are
     // made, before their bodies are read.  At most maxObjects are made.
     CdrReader(std::span<const std::uint8_t> payload, ObjectArena& arena, std::int32_t maxObjects = CDR_MAX_OBJECTS);
+    // The same over `size` octets streamed from a source a window at a time
+    // (mem_buffer): the payload is never held whole.
+    CdrReader(mem_buffer::Source& source, std::size_t size, ObjectArena& arena,
+              std::int32_t maxObjects = CDR_MAX_OBJECTS);
     CdrReader(const CdrReader&) = delete;
     CdrReader& operator=(const CdrReader&) = delete;
 
@@ -70,7 +77,21 @@ public:
     std::uint32_t readUInt32() { return decode32(require(4)); }
 
     // Aligned uint32 length L, then exactly L octets (any octet values).
-    std::string readString();
+    // The length is taken before the string is built: one beyond the
+    // payload fails without allocating.
+    std::string readString()
+    {
+        const std::uint32_t length = readUInt32();
+        const std::uint8_t* octets = m_buffer.take(length);
+        return std::string(reinterpret_cast<const char*>(octets), length);
+    }
+    // The same into a string that exists already, reusing its storage.
+    void readString(std::string& text)
+    {
+        const std::uint32_t length = readUInt32();
+        const std::uint8_t* octets = m_buffer.take(length);
+        text.assign(reinterpret_cast<const char*>(octets), length);
+    }
     // A byte block: the same layout as a string.
     std::vector<std::uint8_t> readBytes();
 
@@ -78,7 +99,14 @@ public:
     // the remaining octets cannot hold that many elements of at least
     // minOctetsPerElement octets each, so no caller allocates for a count
     // the stream cannot back.
-    std::uint32_t readCount(std::size_t minOctetsPerElement = 1);
+    std::uint32_t readCount(std::size_t minOctetsPerElement = 1)
+    {
+        const std::uint32_t count = readUInt32();
+        const std::size_t least = minOctetsPerElement > 1 ? minOctetsPerElement : 1;
+        if (count > m_buffer.remaining() / least)
+            refuseCount(count, least);
+        return count;
+    }
 
     // A container: its count, then element(*this) once per element.
     template <class Element>
@@ -91,8 +119,8 @@ public:
     // Octet 0 gives null.  Otherwise a number: non-zero gives the object
     // carried under it (null when no object has it yet, or CdrStreamError
     // after refuseUnknownNumbers; CdrStreamError when that object is not a
-    // T); 0 makes a new object (CdrBody<T>::create() when the class has one,
-    // else std::make_unique<T>()), hands it to the arena, registers it under
+    // T); 0 makes a new object in the arena (CdrBody<T>::create(arena) when
+    // the class has one, else a default-constructed T), registers it under
     // the next number and fills it with CdrBody<T>::read.  A body returns
     // void when it meets no pointers, or a CdrTask.
     //
@@ -185,6 +213,8 @@ private:
         std::function<bool(const ObjectRefTable&, std::int32_t)> settle;
     };
 
+    [[noreturn]] void refuseCount(std::uint32_t count, std::size_t least) const;
+
     std::uint32_t decode32(const std::uint8_t* octets) const
     {
         std::uint32_t value;
@@ -209,12 +239,11 @@ private:
     T* newObject(CdrTask& body)
     {
         m_refs.requireRoom();
-        std::unique_ptr<T> made;
-        if constexpr (requires { CdrBody<T>::create(); })
-            made = CdrBody<T>::create();
+        T* object;
+        if constexpr (requires { CdrBody<T>::create(m_arena); })
+            object = CdrBody<T>::create(m_arena);
         else
-            made = std::make_unique<T>();
-        T* object = m_arena.adopt(std::move(made));
+            object = m_arena.make<T>();
         m_refs.enterRead(object);
         body = readBody(*object);
         return object;

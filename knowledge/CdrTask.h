@@ -9,6 +9,11 @@
 // one below.  Machine-stack use stays the same at any depth; the work stack
 // costs one coroutine frame per body in progress.
 //
+// A load makes one frame per body, hundreds of thousands for a large base,
+// each created and destroyed as the stream goes, and a deep stream holds
+// tens of thousands at once: frames come from the thread's slabs
+// (CdrFramePool) instead of one heap allocation each.
+//
 // A body coroutine awaits:
 //   co_await in.object<T>()   / co_await out.object(pointer)  - a pointer
 //   co_await CdrBody<R>::read(record, in)                      - a record held
@@ -26,11 +31,27 @@ namespace quibo {
 
 class CdrWork;
 
+// Coroutine frames of the thread's bodies, cut from large slabs and
+// recycled by size class.  The slabs are kept while a work stack of the
+// thread exists or a frame from them is still alive, and go back to the
+// heap together once neither is the case.
+class CdrFramePool {
+public:
+    static void* allocate(std::size_t size);
+    static void release(void* frame, std::size_t size) noexcept;
+    // Work stacks of the thread that come and go.
+    static void enter() noexcept;
+    static void leave() noexcept;
+};
+
 class CdrTask {
 public:
     struct promise_type {
         CdrWork* work = nullptr;
         std::exception_ptr error;
+
+        static void* operator new(std::size_t size) { return CdrFramePool::allocate(size); }
+        static void operator delete(void* frame, std::size_t size) noexcept { CdrFramePool::release(frame, size); }
 
         CdrTask get_return_object() { return CdrTask(Handle::from_promise(*this)); }
         // Lazy: the body starts when the work loop first resumes it.
@@ -75,12 +96,13 @@ private:
 // The bodies in progress of one codec, innermost last.
 class CdrWork {
 public:
-    CdrWork() = default;
+    CdrWork() { CdrFramePool::enter(); }
     CdrWork(const CdrWork&) = delete;
     CdrWork& operator=(const CdrWork&) = delete;
     ~CdrWork()
     {
         for (CdrTask::Handle handle : m_stack) handle.destroy();
+        CdrFramePool::leave();
     }
 
     // Runs the body and every body it awaits to the end.  When a body

@@ -30,6 +30,8 @@ public:
     bool insert(KnowledgeObject* object) { return m_members.insert(object); }
     bool contains(const KnowledgeObject* object) const { return m_members.contains(object); }
     void clear() { m_members.clear(); }
+    // Room for that many members in all.
+    void reserve(std::size_t count) { m_members.reserve(count); }
     std::size_t size() const { return m_members.size(); }
     bool empty() const { return m_members.empty(); }
     // Members in insertion order, the order in which a stream carries them.

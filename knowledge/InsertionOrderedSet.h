@@ -6,6 +6,7 @@
 // value, as for an address-ordered set.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <unordered_set>
 #include <vector>
@@ -21,11 +22,28 @@ public:
     // False, changing nothing, when the pointer is already a member.
     bool insert(T* member)
     {
-        if (!m_index.insert(member).second) return false;
+        if (contains(member)) return false;
         m_order.push_back(member);
+        if (!m_index.empty())
+            m_index.insert(member);
+        else if (m_order.size() > LINEAR_LIMIT)
+            m_index.insert(m_order.begin(), m_order.end());
         return true;
     }
-    bool contains(const T* member) const { return m_index.count(const_cast<T*>(member)) != 0; }
+    bool contains(const T* member) const
+    {
+        if (m_index.empty())
+            return std::find(m_order.begin(), m_order.end(), member) != m_order.end();
+        return m_index.count(const_cast<T*>(member)) != 0;
+    }
+    // Room for that many members in all; a set that will hold more than a
+    // few builds its index at once.
+    void reserve(std::size_t count)
+    {
+        m_order.reserve(count);
+        if (count > LINEAR_LIMIT)
+            m_index.reserve(count);
+    }
     void clear()
     {
         m_order.clear();
@@ -41,8 +59,13 @@ public:
     bool operator==(const InsertionOrderedSet& other) const { return m_order == other.m_order; }
 
 private:
+    // Most sets (an entity's relatives, an entry's names) hold a few
+    // members: up to this many, membership is a scan of the order, and a set
+    // costs no hash table at all.
+    static constexpr std::size_t LINEAR_LIMIT = 8;
+
     std::vector<T*> m_order;
-    std::unordered_set<T*> m_index;
+    std::unordered_set<T*> m_index;  // empty while the set is small
 };
 
 }  // namespace quibo

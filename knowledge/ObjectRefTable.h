@@ -176,6 +176,8 @@ T* ObjectRefTable::find(std::int32_t number) const
 {
     if (number < 1 || static_cast<std::size_t>(number) > m_objects.size()) return nullptr;
     const Registered& entry = m_objects[static_cast<std::size_t>(number) - 1];
+    // Most references name an object of the very class they are declared as.
+    if (entry.tag == &tagOf<T>()) return static_cast<T*>(entry.object);
     void* viewed = entry.tag->viewAs(entry.object, typeid(T));
     if (!viewed) wrongClass(number, *entry.tag, typeid(T));
     return static_cast<T*>(viewed);

@@ -59,7 +59,9 @@ CdrTask writePointers(const std::vector<T*>& objects, CdrWriter& out)
 template <class T>
 CdrTask readPointers(std::vector<T*>& objects, CdrReader& in)
 {
-    for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+    const std::uint32_t count = in.readCount(POINTER_OCTETS);
+    objects.reserve(objects.size() + count);
+    for (std::uint32_t k = count; k > 0; --k) {
         T* object = co_await in.object<T>();
         objects.push_back(object);
     }
@@ -89,7 +91,7 @@ CdrTask CdrBody<KnowledgeObject>::readHead(KnowledgeObject& object, bool (*accep
     object.m_typeId = in.readInt32();
     requireType(accepts(object.m_typeId), what, object.m_typeId);
     object.m_title = co_await in.object<ParsedText>();
-    object.m_reading = in.readString();
+    in.readString(object.m_reading);
 }
 
 CdrTask CdrBody<KnowledgeObject>::write(const KnowledgeObject& object, CdrWriter& out)
@@ -102,10 +104,7 @@ CdrTask CdrBody<KnowledgeObject>::read(KnowledgeObject& object, CdrReader& in)
     co_await readHead(object, isPlainType, "a plain knowledge object", in);
 }
 
-std::unique_ptr<KnowledgeObject> CdrBody<KnowledgeObject>::create()
-{
-    return std::make_unique<KnowledgeObject>(0, nullptr);
-}
+KnowledgeObject* CdrBody<KnowledgeObject>::create(ObjectArena& arena) { return arena.make<KnowledgeObject>(0, nullptr); }
 
 CdrTask CdrBody<Entity>::write(const Entity& entity, CdrWriter& out)
 {
@@ -123,7 +122,9 @@ CdrTask CdrBody<Entity>::read(Entity& entity, CdrReader& in)
     entity.m_flags = in.readInt32();
     co_await readPointers(entity.m_thesauri, in);
     for (EntitySet& set : entity.m_sets) {
-        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+        const std::uint32_t count = in.readCount(POINTER_OCTETS);
+        set.reserve(set.size() + count);
+        for (std::uint32_t k = count; k > 0; --k) {
             Entity* member = co_await in.object<Entity>();
             set.insert(member);
         }
@@ -131,7 +132,7 @@ CdrTask CdrBody<Entity>::read(Entity& entity, CdrReader& in)
     co_await readPointers(entity.topics(), in);
 }
 
-std::unique_ptr<Entity> CdrBody<Entity>::create() { return std::make_unique<Entity>(nullptr, 0); }
+Entity* CdrBody<Entity>::create(ObjectArena& arena) { return arena.make<Entity>(nullptr, 0); }
 
 CdrTask CdrBody<Predicative>::write(const Predicative& predicative, CdrWriter& out)
 {
@@ -147,9 +148,9 @@ CdrTask CdrBody<Predicative>::read(Predicative& predicative, CdrReader& in)
     co_await readPointers(predicative.m_antonyms, in);
 }
 
-std::unique_ptr<Predicative> CdrBody<Predicative>::create()
+Predicative* CdrBody<Predicative>::create(ObjectArena& arena)
 {
-    return std::make_unique<Predicative>(knowledge_type::PREDICATIVE, nullptr);
+    return arena.make<Predicative>(knowledge_type::PREDICATIVE, nullptr);
 }
 
 CdrTask CdrBody<Thesaurus>::write(const Thesaurus& thesaurus, CdrWriter& out)
@@ -164,9 +165,9 @@ CdrTask CdrBody<Thesaurus>::read(Thesaurus& thesaurus, CdrReader& in)
     thesaurus.m_representative = co_await in.object<KnowledgeObject>();
 }
 
-std::unique_ptr<Thesaurus> CdrBody<Thesaurus>::create()
+Thesaurus* CdrBody<Thesaurus>::create(ObjectArena& arena)
 {
-    return std::make_unique<Thesaurus>(knowledge_type::ENTITY_SYNONYMS, nullptr, nullptr);
+    return arena.make<Thesaurus>(knowledge_type::ENTITY_SYNONYMS, nullptr, nullptr);
 }
 
 // --- Texts and words -----------------------------------------------------------
@@ -180,14 +181,15 @@ CdrTask CdrBody<ParsedText>::write(const ParsedText& text, CdrWriter& out)
 
 CdrTask CdrBody<ParsedText>::read(ParsedText& text, CdrReader& in)
 {
-    text.m_text = in.readString();
-    text.m_inputText = in.readString();
-    co_await CdrBody<MorphemeList>::read(text.m_words, in);
+    in.readString(text.m_text);
+    in.readString(text.m_inputText);
+    // The words' body, if they need one, is the text's.
+    return CdrBody<MorphemeList>::read(text.m_words, in);
 }
 
-std::unique_ptr<ParsedText> CdrBody<ParsedText>::create()
+ParsedText* CdrBody<ParsedText>::create(ObjectArena& arena)
 {
-    return std::make_unique<ParsedText>(std::string(), MorphemeList(), std::string());
+    return arena.make<ParsedText>(std::string(), MorphemeList(), std::string());
 }
 
 CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
@@ -211,6 +213,40 @@ CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
     }
 }
 
+void CdrBody<MorphemeList>::readHead(Morpheme& word, CdrReader& in)
+{
+    // Straight into the fields: a word is the record a file holds most of.
+    in.readString(word.m_surface);
+    in.readString(word.m_keyForm);
+    in.readString(word.m_baseForm);
+    word.m_posCode = static_cast<PosCode>(in.readInt32());
+    word.m_originalPosCode = static_cast<PosCode>(in.readInt32());
+    word.m_conjugation = in.readInt32();
+    in.readString(word.m_reading);
+}
+
+void CdrBody<MorphemeList>::readTail(Morpheme& word, CdrReader& in)
+{
+    word.m_flags = static_cast<std::uint32_t>(in.readInt32());
+    word.m_attributes = static_cast<std::uint32_t>(in.readInt32());
+    word.m_o = in.readOctet();
+    word.m_m = in.readOctet();
+}
+
+namespace {
+
+// A word bound to an object carried before, or to a number carried later.
+void bindWord(Morpheme& word, const CdrLink<KnowledgeObject>& bound, CdrReader& in)
+{
+    word.setKnowledgeObject(bound.object);
+    if (bound.later != 0)
+        in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
+            word.setKnowledgeObject(object);
+        });
+}
+
+}  // namespace
+
 CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
 {
     const bool withObjects = isCurrentKnowledgeVersion();
@@ -221,25 +257,31 @@ CdrTask CdrBody<MorphemeList>::read(MorphemeList& words, CdrReader& in)
     list.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k) {
         Morpheme& word = list.emplace_back();
-        word.setSurface(in.readString());
-        word.setKeyForm(in.readString());
-        word.setBaseForm(in.readString());
-        word.setPosCode(static_cast<PosCode>(in.readInt32()));
-        word.setOriginalPosCode(static_cast<PosCode>(in.readInt32()));
-        word.setConjugation(in.readInt32());
-        word.setReading(in.readString());
+        readHead(word, in);
         if (withObjects) {
-            const CdrLink<KnowledgeObject> bound = co_await in.link<Entity, KnowledgeObject>();
-            word.setKnowledgeObject(bound.object);
-            if (bound.later != 0)
-                in.settleLater<KnowledgeObject>(bound.later, [&word](KnowledgeObject* object) {
-                    word.setKnowledgeObject(object);
-                });
+            CdrAwaitResult<CdrLink<KnowledgeObject>> bound = in.link<Entity, KnowledgeObject>();
+            if (bound.next)
+                return readRest(words, in, k, count, bound.result.object, std::move(bound.next));
+            bindWord(word, bound.result, in);
         }
-        word.setFlags(static_cast<std::uint32_t>(in.readInt32()));
-        word.setAttributeWord(static_cast<std::uint32_t>(in.readInt32()));
-        word.setO(in.readOctet());
-        word.setM(in.readOctet());
+        readTail(word, in);
+    }
+    return {};
+}
+
+CdrTask CdrBody<MorphemeList>::readRest(MorphemeList& words, CdrReader& in, std::uint32_t at, std::uint32_t count,
+                                        KnowledgeObject* bound, CdrTask boundBody)
+{
+    std::vector<Morpheme>& list = words.words();
+    co_await std::move(boundBody);
+    list[at].setKnowledgeObject(bound);
+    readTail(list[at], in);
+    for (std::uint32_t k = at + 1; k < count; ++k) {
+        Morpheme& word = list.emplace_back();
+        readHead(word, in);
+        const CdrLink<KnowledgeObject> link = co_await in.link<Entity, KnowledgeObject>();
+        bindWord(word, link, in);
+        readTail(word, in);
     }
 }
 
@@ -278,7 +320,7 @@ CdrTask CdrBody<TopicTitle>::write(const TopicTitle& title, CdrWriter& out)
     if (isCurrentKnowledgeVersion())
         co_await writeEntities(title.m_centres, out);
     else
-        out.writeSequence(title.m_centreIndex, [](const std::string& key, CdrWriter& w) { w.writeString(key); });
+        out.writeSequence(title.centreIndex(), [](const std::string& key, CdrWriter& w) { w.writeString(key); });
     out.writeString(title.m_auxText);
     out.writeInt32(title.m_priority);
     out.writeBool(title.m_marked);
@@ -295,29 +337,30 @@ CdrTask CdrBody<TopicTitle>::read(TopicTitle& title, CdrReader& in)
     title.m_polarity[1] = in.readOctet();
     title.m_polarity[2] = in.readOctet();
     title.m_dcaBits = in.readInt32();
-    title.m_sourceText = in.readString();
+    in.readString(title.m_sourceText);
     title.m_derivation = in.readInt32();
     title.m_flags = in.readInt32();
     title.m_owner = co_await in.object<Topic>();
     if (isCurrentKnowledgeVersion()) {
-        // The centres as stored; their title texts form the index.
-        for (std::uint32_t k = in.readCount(POINTER_OCTETS); k > 0; --k) {
+        // The centres as stored; their title texts form the index, which is
+        // derived from them when it is needed, not built for every title.
+        const std::uint32_t count = in.readCount(POINTER_OCTETS);
+        title.m_centres.reserve(title.m_centres.size() + count);
+        for (std::uint32_t k = count; k > 0; --k) {
             Entity* centre = co_await in.object<Entity>();
             title.m_centres.push_back(centre);
-            if (centre) {
-                title.m_centreIndex.insert(centre->getTitleText());
-                title.m_centreTitles.insert(centre->getTitleText());
-            }
+            if (centre)
+                title.m_centreSetsFilled = false;
         }
     } else {
         in.readSequence([&](CdrReader& r) { title.m_centreIndex.insert(r.readString()); }, STRING_OCTETS);
     }
-    title.m_auxText = in.readString();
+    in.readString(title.m_auxText);
     title.m_priority = in.readInt32();
     title.m_marked = in.readBool();
 }
 
-std::unique_ptr<TopicTitle> CdrBody<TopicTitle>::create() { return std::make_unique<TopicTitle>(nullptr, nullptr); }
+TopicTitle* CdrBody<TopicTitle>::create(ObjectArena& arena) { return arena.make<TopicTitle>(nullptr, nullptr); }
 
 // --- Reply tables ---------------------------------------------------------------------
 
@@ -334,9 +377,15 @@ CdrTask CdrBody<ReplyTable>::read(ReplyTable& table, CdrReader& in)
 {
     for (std::uint32_t k = in.readCount(GROUP_OCTETS); k > 0; --k) {
         const std::int32_t letter = in.readInt32();
-        ReplyEntryGroup group;
-        co_await CdrBody<ReplyEntryGroup>::read(group, in);
-        table.groups().emplace(letter, std::move(group));
+        // Read where it stays (a map's entries never move); a letter met
+        // again keeps the group read first.
+        auto [at, inserted] = table.groups().try_emplace(letter);
+        if (inserted) {
+            co_await CdrBody<ReplyEntryGroup>::read(at->second, in);
+        } else {
+            ReplyEntryGroup ignored;
+            co_await CdrBody<ReplyEntryGroup>::read(ignored, in);
+        }
     }
 }
 
@@ -352,12 +401,11 @@ CdrTask CdrBody<ReplyEntryGroup>::read(ReplyEntryGroup& group, CdrReader& in)
 {
     group.setTypeId(in.readInt32());
     const std::uint32_t count = in.readCount(ENTRY_OCTETS);
+    // Entries are read where they stay: the room is made first, so none
+    // moves while a later one is read.
     group.entries().reserve(group.entries().size() + count);
-    for (std::uint32_t k = count; k > 0; --k) {
-        ReplyEntry entry;
-        co_await CdrBody<ReplyEntry>::read(entry, in);
-        group.entries().push_back(std::move(entry));
-    }
+    for (std::uint32_t k = count; k > 0; --k)
+        co_await CdrBody<ReplyEntry>::read(group.entries().emplace_back(), in);
 }
 
 CdrTask CdrBody<ReplyEntry>::write(const ReplyEntry& entry, CdrWriter& out)
@@ -378,11 +426,11 @@ CdrTask CdrBody<ReplyEntry>::read(ReplyEntry& entry, CdrReader& in)
     co_await readPointers(entry.titleRefs(), in);
     TopicTitle* title = co_await in.object<TopicTitle>();
     entry.setTitleRef(title);
-    entry.setText(in.readString());
+    in.readString(entry.m_text);
 }
 
 void CdrBody<std::string>::write(const std::string& text, CdrWriter& out) { out.writeString(text); }
 
-void CdrBody<std::string>::read(std::string& text, CdrReader& in) { text = in.readString(); }
+void CdrBody<std::string>::read(std::string& text, CdrReader& in) { in.readString(text); }
 
 }  // namespace quibo

@@ -28,6 +28,7 @@
 #include "knowledge/CdrTask.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeObject.h"
+#include "knowledge/ObjectArena.h"
 #include "knowledge/ParsedText.h"
 #include "knowledge/Predicative.h"
 #include "knowledge/ReplyEntry.h"
@@ -49,7 +50,7 @@ template <>
 struct CdrBody<KnowledgeObject> {
     static CdrTask write(const KnowledgeObject& object, CdrWriter& out);
     static CdrTask read(KnowledgeObject& object, CdrReader& in);
-    static std::unique_ptr<KnowledgeObject> create();
+    static KnowledgeObject* create(ObjectArena& arena);
 
     // The fields every knowledge object's body starts with; the type code
     // read must be one that `accepts` takes (`what` names the class).
@@ -61,36 +62,50 @@ template <>
 struct CdrBody<Entity> {
     static CdrTask write(const Entity& entity, CdrWriter& out);
     static CdrTask read(Entity& entity, CdrReader& in);
-    static std::unique_ptr<Entity> create();
+    static Entity* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<Predicative> {
     static CdrTask write(const Predicative& predicative, CdrWriter& out);
     static CdrTask read(Predicative& predicative, CdrReader& in);
-    static std::unique_ptr<Predicative> create();
+    static Predicative* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<Thesaurus> {
     static CdrTask write(const Thesaurus& thesaurus, CdrWriter& out);
     static CdrTask read(Thesaurus& thesaurus, CdrReader& in);
-    static std::unique_ptr<Thesaurus> create();
+    static Thesaurus* create(ObjectArena& arena);
 };
 
 template <>
 struct CdrBody<ParsedText> {
     static CdrTask write(const ParsedText& text, CdrWriter& out);
     static CdrTask read(ParsedText& text, CdrReader& in);
-    static std::unique_ptr<ParsedText> create();
+    static ParsedText* create(ObjectArena& arena);
 };
 
 // The word vector of a list (its trailing int is not carried).  A word's
 // bound object is carried only under the current version text.
+//
+// Most word lists name no object new to the stream, and a file holds more
+// of them than of anything else: read takes the words at once, and only at
+// the first word bound to a new object does the rest of the list become a
+// body to run (an empty task otherwise).
 template <>
 struct CdrBody<MorphemeList> {
     static CdrTask write(const MorphemeList& words, CdrWriter& out);
     static CdrTask read(MorphemeList& words, CdrReader& in);
+
+private:
+    // The fields before the bound object, and those after it.
+    static void readHead(Morpheme& word, CdrReader& in);
+    static void readTail(Morpheme& word, CdrReader& in);
+    // Word `at` of `count` is bound to `bound`, new to the stream, whose body
+    // runs first; then the rest of that word and the words after it.
+    static CdrTask readRest(MorphemeList& words, CdrReader& in, std::uint32_t at, std::uint32_t count,
+                            KnowledgeObject* bound, CdrTask boundBody);
 };
 
 template <>
@@ -105,7 +120,7 @@ template <>
 struct CdrBody<TopicTitle> {
     static CdrTask write(const TopicTitle& title, CdrWriter& out);
     static CdrTask read(TopicTitle& title, CdrReader& in);
-    static std::unique_ptr<TopicTitle> create();
+    static TopicTitle* create(ObjectArena& arena);
 };
 
 template <>

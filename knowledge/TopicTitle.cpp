@@ -40,8 +40,28 @@ TopicTitle::TopicTitle(Topic* owner, KnowledgeObject* object) : m_owner(owner)
         appendCentre(object);
 }
 
+std::set<std::string> TopicTitle::centreTexts() const
+{
+    std::set<std::string> texts;
+    for (const KnowledgeObject* centre : m_centres) {
+        if (centre)
+            texts.insert(centre->getTitleText());
+    }
+    return texts;
+}
+
+std::set<std::string> TopicTitle::centreIndex() const
+{
+    return m_centreSetsFilled ? m_centreIndex : centreTexts();
+}
+
 bool TopicTitle::appendCentre(KnowledgeObject* object)
 {
+    if (!m_centreSetsFilled) {
+        m_centreIndex = centreTexts();
+        m_centreTitles.insert(m_centreIndex.begin(), m_centreIndex.end());
+        m_centreSetsFilled = true;
+    }
     std::string title = object->getTitleText();
     if (!m_centreTitles.insert(title).second)
         return false;

@@ -106,7 +106,7 @@ public:
     // The same over the slots' content words that are not ignorable; only
     // the key-form filter applies.
     virtual MorphemeList contentWords(const std::string& excluded);
-    virtual const std::set<std::string>& centreIndex() const { return m_centreIndex; }
+    virtual std::set<std::string> centreIndex() const;
     // Appends the object unless a centre with the same title text is there
     // already, then its related entities (in set order) until the first one
     // whose title text is already a centre's.
@@ -222,6 +222,8 @@ private:
     // Appends a centre and indexes its title; false when a centre of that
     // title text is already present.
     bool appendCentre(KnowledgeObject* object);
+    // The title texts of the centres that are objects.
+    std::set<std::string> centreTexts() const;
 
     int m_type = 0;
     MorphemeList m_words;
@@ -250,6 +252,10 @@ private:
     // Title texts of the centres present, so that adding one is a look-up
     // (a file of an older version fills the index before any centre).
     std::unordered_set<std::string> m_centreTitles;
+    // False while both sets of texts are still only implied by the centres:
+    // a load of the current version leaves them to be built when a centre
+    // is added, and the index is derived when it is asked for.
+    bool m_centreSetsFilled = true;
 };
 
 }  // namespace quibo

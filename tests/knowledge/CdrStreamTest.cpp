@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -215,6 +217,85 @@ TEST(CdrStreamTest, LongStringsReadBackIdentically)
         EXPECT_EQ(in.readString(), text);
         EXPECT_EQ(in.remaining(), 0u);
     }
+}
+
+// Octets handed out as a streamed reader asks for them.
+class BytesSource : public mem_buffer::Source {
+public:
+    explicit BytesSource(const Bytes& bytes, std::size_t ends = SIZE_MAX) : m_bytes(bytes), m_ends(ends) {}
+    void fill(std::uint8_t* into, std::size_t n) override
+    {
+        if (m_at + n > std::min(m_ends, m_bytes.size()))
+            throw std::runtime_error("the source ended");
+        std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_at), n, into);
+        m_at += n;
+        ++fills;
+    }
+    int fills = 0;
+
+private:
+    const Bytes& m_bytes;
+    std::size_t m_ends;
+    std::size_t m_at = 0;
+};
+
+TEST(CdrStreamTest, StreamedPayloadReadsAsTheWholeOne)
+{
+    // Leaves of every string length up to 40 cross the window's edges at
+    // every alignment; a string longer than the window comes between them.
+    std::vector<Leaf> leaves;
+    for (int k = 0; k < 20000; ++k) leaves.push_back({k, std::string(static_cast<std::size_t>(k % 41), 'a' + k % 26)});
+    const std::string huge(600000, 'h');
+    CdrWriter out(1 << 21);
+    out.writeByteOrder();
+    for (std::size_t k = 0; k < leaves.size(); ++k) {
+        out.writeObject(&leaves[k]);
+        if (k == 9000)
+            out.writeString(huge);
+        out.writeOctet(static_cast<std::uint8_t>(k));
+    }
+    const Bytes stream = bytesOf(out);
+    ASSERT_GT(stream.size(), 3u * 256 * 1024);
+
+    // Whether everything read back as written.
+    auto readAll = [&](CdrReader& in) {
+        bool same = true;
+        in.readByteOrder();
+        for (std::size_t k = 0; k < leaves.size(); ++k) {
+            const Leaf* leaf = in.readObject<Leaf>();
+            same = same && leaf && leaf->value == leaves[k].value && leaf->text == leaves[k].text;
+            if (k == 9000)
+                same = same && in.readString() == huge;
+            same = same && in.readOctet() == static_cast<std::uint8_t>(k);
+        }
+        return same;
+    };
+    ObjectArena arena;
+    BytesSource source(stream);
+    CdrReader in(source, stream.size(), arena);
+    EXPECT_TRUE(readAll(in));
+    EXPECT_EQ(in.remaining(), 0u);
+    EXPECT_EQ(in.position(), stream.size());
+    EXPECT_GT(source.fills, 2);
+
+    // A claim beyond the streamed payload overflows with the same numbers
+    // as over the whole payload, wherever the window stands.
+    const Bytes claim = hex("01 00 00 00 | 06 00 00 00 | 61 62 63");
+    BytesSource claimSource(claim);
+    CdrReader claiming(claimSource, claim.size(), arena);
+    claiming.readByteOrder();
+    try {
+        claiming.readString();
+        ADD_FAILURE() << "no overflow";
+    } catch (const mem_buffer::buffer_overflow_error& e) {
+        EXPECT_EQ(e.available(), 3);
+        EXPECT_EQ(e.requested(), 6);
+    }
+
+    // A source that ends before the size it was given fails the read.
+    BytesSource ending(stream, 300000);
+    CdrReader cut(ending, stream.size(), arena);
+    EXPECT_THROW(readAll(cut), std::runtime_error);
 }
 
 TEST(CdrStreamTest, ByteBlocksRoundTrip)

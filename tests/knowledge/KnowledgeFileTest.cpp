@@ -122,6 +122,19 @@ TEST_F(KnowledgeFileTest, CompiledBaseRoundTripsByteForByte)
     EXPECT_EQ(first->getPolarity3(), 3);
     EXPECT_EQ(first->getCentres(), (std::vector<KnowledgeObject*>{time, loaded.findByName("店", false)}));
     EXPECT_EQ(first->getXWords().at(0).getKnowledgeObject(), time);
+    // A loaded title still knows the centres it has: its index names them,
+    // one of them is refused, an entity it lacks is taken.
+    EXPECT_EQ(first->centreIndex(), (std::set<std::string>{"時間", "店"}));
+    first->addCentre(time);
+    EXPECT_EQ(first->getCentres().size(), 2u);
+    Entity* other = nullptr;
+    for (const auto& [name, entity] : loaded.entities())
+        if (entity && name != "時間" && name != "店" && !other)
+            other = entity;
+    ASSERT_NE(other, nullptr);
+    first->addCentre(other);
+    ASSERT_GE(first->getCentres().size(), 3u);
+    EXPECT_EQ(first->getCentres()[2], other);
     EXPECT_EQ(loaded.idMap().find("二番")->second, topic->titles().titles()[1]);
 
     // Two entries naming "表情=普通" point to one pooled string, stored once.
@@ -237,6 +250,8 @@ TEST_F(KnowledgeFileTest, OlderVersionCarriesCentreNamesAndRestoresThem)
     CDictionary again;
     ASSERT_EQ(loadBytes(again, current), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("ENTITY RESTORE"), std::string::npos);
+    // A base loaded from the current form names its centres in the older one.
+    EXPECT_EQ(fileBytes(again, "/Quibo2.5/"), older);
 }
 
 TEST_F(KnowledgeFileTest, FailedSaveLeavesTheGoodFile)

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace quibo {
 namespace {
@@ -165,6 +167,32 @@ TEST(KnowledgeObjectTest, EntitySetsVisitMembersInInsertionOrder)
     related.clear();
     EXPECT_EQ(owner.relatedEntities().members().inOrder(),
               (std::vector<KnowledgeObject*>{&objects[1], &objects[0]}));
+
+    // A set grown past a few members (when it starts to index them) still
+    // keeps each once, in order, and a copy or a cleared set still works.
+    std::vector<std::unique_ptr<KnowledgeObject>> many;
+    std::vector<KnowledgeObject*> order;
+    EntitySet large;
+    for (int k = 0; k < 40; ++k) {
+        many.push_back(std::make_unique<KnowledgeObject>(1, &title));
+        order.insert(order.begin(), many.back().get());
+    }
+    for (KnowledgeObject* object : order) {
+        EXPECT_TRUE(large.insert(object));
+        EXPECT_FALSE(large.insert(order.front()));
+    }
+    for (KnowledgeObject* object : order) EXPECT_FALSE(large.insert(object));
+    EXPECT_EQ(large.members().inOrder(), order);
+    EXPECT_FALSE(large.contains(&objects[0]));
+    EntitySet copy = large;
+    EXPECT_TRUE(copy.contains(order.back()));
+    EXPECT_EQ(copy.countCommon(set), 0);
+    set.insert(order[17]);
+    EXPECT_EQ(large.countCommon(set), 1);
+    large.clear();
+    EXPECT_FALSE(large.contains(order[17]));
+    EXPECT_TRUE(large.insert(order[17]));
+    EXPECT_EQ(large.size(), 1u);
 }
 
 std::string utf8(const char8_t* text)
