@@ -4,6 +4,7 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 
+#include <map>
 #include <set>
 
 namespace quibo {
@@ -26,7 +27,8 @@ std::string trimmedBlanks(const std::string& text)
 }
 
 // The network's comma-separated word lists; an empty token ends the list.
-void splitNames(const std::string& text, std::set<std::string>& names)
+template <class Visit>
+void forEachName(const std::string& text, Visit&& visit)
 {
     std::size_t from = 0;
     while (from <= text.size()) {
@@ -35,7 +37,7 @@ void splitNames(const std::string& text, std::set<std::string>& names)
             trimmedBlanks(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
         if (token.empty())
             return;
-        names.insert(token);
+        visit(token);
         if (comma == std::string::npos)
             return;
         from = comma + 1;
@@ -114,21 +116,28 @@ NounClassList AnalyzedSentence::classifyNouns(CDictionary& dictionary) const
         const std::string name = code == pos::ENTITY_THESAURUS || code == pos::ENTITY_SYNONYMS
                                      ? word.surfaceRef()
                                      : word.keyFormRef();
-        std::set<std::string> names;
+        // The network can name thousands of words around a general noun and
+        // only a few are class entities: each name is looked up as it comes,
+        // and the classes found are kept by name, once each, in name order.
+        std::map<std::string, Entity*> classesByName;
+        const auto lookUp = [&](const std::string& className) {
+            if (classesByName.count(className))
+                return;
+            Entity* classEntity = dictionary.findByName(className, false);
+            if (classEntity && classEntity->hasFlag(ENTITY_FLAG_CLASS))
+                classesByName.emplace(className, classEntity);
+        };
         if (word.isKnowledgeWord()) {
             for (const SenseRecord& relation : analyzer->getRelations(name)) {
                 if (relation.kind == 'N' && relation.polarity == '0' && relation.relatedWord != name)
-                    splitNames(relation.relatedWord, names);
+                    forEachName(relation.relatedWord, lookUp);
             }
         }
         for (int depth : {1, 2, -1}) {
             if (NetworkText reachable = analyzer->reachableWords(name, depth, 0))
-                splitNames(reachable.get(), names);
+                forEachName(reachable.get(), lookUp);
         }
-        for (const std::string& className : names) {
-            Entity* classEntity = dictionary.findByName(className, false);
-            if (!classEntity || !classEntity->hasFlag(ENTITY_FLAG_CLASS))
-                continue;
+        for (const auto& [className, classEntity] : classesByName) {
             Morpheme classWord(classEntity);
             classWord.setFlags(word.getFlags());
             classWord.setAttributeWord(word.getAttributeWord());
