@@ -78,40 +78,9 @@ public:
         for (int count = 0; count < 8; ++count)
             out.writeCount(0);
     }
-    // An entity whose title's one word is bound to a further entity, `hops`
-    // times over: two levels of nesting per hop.  Written without recursion:
-    // every head, then every tail.
-    void entityChain(int hops)
-    {
-        for (int hop = 0; hop <= hops; ++hop) {
-            out.writeInt32(knowledge_type::ENTITY);
-            newObject();
-            out.writeString("t");
-            out.writeString("");
-            out.writeCount(1);
-            for (int k = 0; k < 3; ++k)
-                out.writeString("w");
-            for (int k = 0; k < 3; ++k)
-                out.writeInt32(0);
-            out.writeString("");
-            if (hop < hops)
-                newObject();
-        }
-        out.writeOctet(0);
-        for (int hop = 0; hop <= hops; ++hop) {
-            out.writeInt32(0);
-            out.writeInt32(0);
-            out.writeOctet(0);
-            out.writeOctet(0);
-            out.writeString("");
-            out.writeInt32(0);
-            for (int count = 0; count < 8; ++count)
-                out.writeCount(0);
-        }
-    }
-    // An entity whose title's one word is bound to the object carried under
-    // `number`.
-    void entityWithBoundWord(std::int32_t number)
+    // An entity up to the binding of its title's one word, and what follows
+    // that binding.
+    void entityHead()
     {
         out.writeInt32(knowledge_type::ENTITY);
         newObject();
@@ -123,7 +92,9 @@ public:
         for (int k = 0; k < 3; ++k)
             out.writeInt32(0);
         out.writeString("");
-        reference(number);
+    }
+    void entityTail()
+    {
         out.writeInt32(0);
         out.writeInt32(0);
         out.writeOctet(0);
@@ -132,6 +103,28 @@ public:
         out.writeInt32(0);
         for (int count = 0; count < 8; ++count)
             out.writeCount(0);
+    }
+    // An entity whose title's one word is bound to a further entity, `hops`
+    // times over: two levels of nesting per hop.  Written without recursion:
+    // every head, then every tail.
+    void entityChain(int hops)
+    {
+        for (int hop = 0; hop <= hops; ++hop) {
+            entityHead();
+            if (hop < hops)
+                newObject();
+        }
+        out.writeOctet(0);
+        for (int hop = 0; hop <= hops; ++hop)
+            entityTail();
+    }
+    // An entity whose title's one word is bound to the object carried under
+    // `number`.
+    void entityWithBoundWord(std::int32_t number)
+    {
+        entityHead();
+        reference(number);
+        entityTail();
     }
     // An entity titled `name` (a text of no words), its topics to follow.
     void titledEntity(const std::string& name)
