@@ -155,7 +155,7 @@ std::vector<MorphemeList> LanguageAnalyzer::expandNumberSynonyms(const MorphemeL
         if (numeral.getPosCode() != pos::NUMERAL) {
             continue;
         }
-        for (const std::string& synonym : m_numberSynonyms.lookup(numeral.surfaceRef())) {
+        for (const std::string& synonym : m_numberSynonyms.lookup(std::string(numeral.surfaceRef()))) {
             std::string text = synonym;
             MorphemeList analysed;
             appendMorphemes(text, analysed);

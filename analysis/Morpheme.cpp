@@ -55,18 +55,18 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 11> FLAG_LETTER
     {Morpheme::FLAG_MS, "MS "}, {Morpheme::FLAG_E, "E "},
 }};
 
-unsigned byteAt(const std::string& text, std::size_t i)
+unsigned byteAt(std::string_view text, std::size_t i)
 {
     return static_cast<unsigned char>(text[i]);
 }
 
-bool isHiraganaPair(const std::string& text, std::size_t i)
+bool isHiraganaPair(std::string_view text, std::size_t i)
 {
     return byteAt(text, i) == 0xA4 && byteAt(text, i + 1) >= 0xA1 && byteAt(text, i + 1) <= 0xF3;
 }
 
 // One kanji, then hiragana only.
-bool kanjiThenHiragana(const std::string& text)
+bool kanjiThenHiragana(std::string_view text)
 {
     if (text.size() < 2 || text.size() % 2 != 0)
         return false;
@@ -104,7 +104,7 @@ std::string_view posCodeName(PosCode code)
 }
 
 Morpheme::Morpheme(KnowledgeObject* object)
-    : m_posCode(pos::ENTITY), m_originalPosCode(pos::NOUN), m_knowledgeObject(object)
+    : m_knowledgeObject(object), m_posCode(pos::ENTITY), m_originalPosCode(pos::NOUN)
 {
     if (object)
         m_surface = object->getTitleText();
@@ -161,11 +161,11 @@ Morpheme::Morpheme(std::string_view surface, std::string_view reading, std::stri
     : m_surface(surface),
       m_keyForm(baseForm),
       m_baseForm(baseForm),
+      m_reading(reading),
       m_posCode(pos::code(classId, subclassId)),
       m_originalPosCode(m_posCode),
       m_conjugation(static_cast<std::int32_t>(static_cast<std::uint32_t>(conjugationTypeId) * 0x10000u +
-                                              static_cast<std::uint32_t>(conjugationFormId))),
-      m_reading(reading)
+                                              static_cast<std::uint32_t>(conjugationFormId)))
 {
 }
 
@@ -281,12 +281,12 @@ int Morpheme::getNominalKind() const
     return 0;
 }
 
-void Morpheme::setSurface(std::string surface) { m_surface = std::move(surface); }
-void Morpheme::setKeyForm(std::string keyForm) { m_keyForm = std::move(keyForm); }
-void Morpheme::setBaseForm(std::string baseForm) { m_baseForm = std::move(baseForm); }
+void Morpheme::setSurface(std::string_view surface) { m_surface = surface; }
+void Morpheme::setKeyForm(std::string_view keyForm) { m_keyForm = keyForm; }
+void Morpheme::setBaseForm(std::string_view baseForm) { m_baseForm = baseForm; }
 void Morpheme::setPosCode(PosCode code) { m_posCode = code; }
 void Morpheme::setOriginalPosCode(PosCode code) { m_originalPosCode = code; }
-void Morpheme::setReading(std::string reading) { m_reading = std::move(reading); }
+void Morpheme::setReading(std::string_view reading) { m_reading = reading; }
 void Morpheme::setKnowledgeObject(KnowledgeObject* object) { m_knowledgeObject = object; }
 
 bool Morpheme::isKnowledgePair(PosCode code) const
@@ -315,7 +315,7 @@ bool Morpheme::isUnknownWord() const
     if (m_flags & FLAG_I)
         return false;
     LanguageAnalyzer* la = analyzer();
-    auto unrelated = [&] { return !la || la->getRelations(m_keyForm).empty(); };
+    auto unrelated = [&] { return !la || la->getRelations(m_keyForm.str()).empty(); };
     if (isContentWord()) {
         if (isSingleKanaByte())
             return true;
@@ -381,7 +381,7 @@ bool Morpheme::isSameOrRelated(const Morpheme& other) const
         return true;
     LanguageAnalyzer* la = analyzer();
     int distance = NO_DISTANCE;
-    return la && la->searchPath(other.m_keyForm, m_keyForm, distance, 0) > 0;
+    return la && la->searchPath(other.m_keyForm.str(), m_keyForm.str(), distance, 0) > 0;
 }
 
 int Morpheme::getCorrelation(const Morpheme& other, bool reverse, int& distance) const
@@ -395,7 +395,7 @@ int Morpheme::getCorrelation(const Morpheme& other, bool reverse, int& distance)
         const Morpheme& to = reverse ? *this : other;
         const int mode = from.isShortNoun() ? 2 : 1;
         LanguageAnalyzer* la = analyzer();
-        relation = la ? la->searchPath(from.m_keyForm, to.m_keyForm, distance, mode) : 0;
+        relation = la ? la->searchPath(from.m_keyForm.str(), to.m_keyForm.str(), distance, mode) : 0;
         // Mode 2 (short nouns) accepts one level further down than mode 1.
         if (distance < -mode)
             return 0;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/WordText.h"
+
 namespace quibo {
 
 class CDictionary;
@@ -163,12 +165,12 @@ public:
     virtual PosCode getOriginalPosCode() const;
     // 1 noun, 2 na-adjective, 0 otherwise (effective POS).
     virtual int getNominalKind() const;
-    virtual void setSurface(std::string surface);
-    virtual void setKeyForm(std::string keyForm);
-    virtual void setBaseForm(std::string baseForm);
+    virtual void setSurface(std::string_view surface);
+    virtual void setKeyForm(std::string_view keyForm);
+    virtual void setBaseForm(std::string_view baseForm);
     virtual void setPosCode(PosCode code);
     virtual void setOriginalPosCode(PosCode code);
-    virtual void setReading(std::string reading);
+    virtual void setReading(std::string_view reading);
     virtual void setKnowledgeObject(KnowledgeObject* object);
     virtual bool isKnowledgePair(PosCode code) const;
     virtual bool isNoun(bool effective) const;
@@ -196,11 +198,11 @@ public:
     std::uint8_t getSpareMark() const { return m_spareMark; }
     void setSpareMark(std::uint8_t mark) { m_spareMark = mark; }
 
-    std::string getSurface() const { return m_surface; }
-    const std::string& surfaceRef() const { return m_surface; }
-    const std::string& keyFormRef() const { return m_keyForm; }
-    const std::string& baseFormRef() const { return m_baseForm; }
-    const std::string& readingRef() const { return m_reading; }
+    std::string getSurface() const { return m_surface.str(); }
+    std::string_view surfaceRef() const { return m_surface; }
+    std::string_view keyFormRef() const { return m_keyForm; }
+    std::string_view baseFormRef() const { return m_baseForm; }
+    std::string_view readingRef() const { return m_reading; }
     // Type id * 0x10000 + form id; 0 = no conjugation.
     std::int32_t getConjugation() const { return m_conjugation; }
     void setConjugation(std::int32_t value) { m_conjugation = value; }
@@ -226,14 +228,14 @@ public:
     void bindKnowledgeObject(KnowledgeObject* object);
 
 private:
-    std::string m_surface;
-    std::string m_keyForm;  // the form every comparison between words uses
-    std::string m_baseForm;
+    WordText m_surface;
+    WordText m_keyForm;  // the form every comparison between words uses
+    WordText m_baseForm;
+    WordText m_reading;
+    KnowledgeObject* m_knowledgeObject = nullptr;  // borrowed from the knowledge base
     PosCode m_posCode = 0;
     PosCode m_originalPosCode = 0;
     std::int32_t m_conjugation = 0;
-    std::string m_reading;
-    KnowledgeObject* m_knowledgeObject = nullptr;  // borrowed from the knowledge base
     std::uint32_t m_flags = 0;
     std::uint32_t m_attributes = 0;
     std::uint8_t m_o = 0;  // position in its list

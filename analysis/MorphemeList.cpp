@@ -34,11 +34,11 @@ bool isNounLike(PosCode code)
     return (code & pos::NOUN) || code == pos::UNKNOWN_KATAKANA || code == pos::UNKNOWN_ALPHABET;
 }
 
-int networkRelation(const std::string& from, const std::string& to, int mode)
+int networkRelation(std::string_view from, std::string_view to, int mode)
 {
     LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
     int distance = 0;
-    return analyzer ? analyzer->searchPath(from, to, distance, mode) : 0;
+    return analyzer ? analyzer->searchPath(std::string(from), std::string(to), distance, mode) : 0;
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ MorphemeList MorphemeList::wordsNotIn(const std::set<std::string>& keyForms) con
 {
     MorphemeList result;
     for (const Morpheme& word : m_words) {
-        if (!keyForms.count(word.keyFormRef()))
+        if (!keyForms.count(std::string(word.keyFormRef())))
             result.m_words.push_back(word);
     }
     return result;
@@ -503,13 +503,13 @@ std::string MorphemeList::affixedSurface(std::size_t index) const
     if (before != -1) {
         const Morpheme* joined = wordWithO(before);
         if (joined && (joined->getM() & Morpheme::LINK_TO_NEXT))
-            return joined->surfaceRef() + word.surfaceRef();
+            return std::string(joined->surfaceRef()).append(word.surfaceRef());
     }
     const int after = linkedWordIndex(place, 2);
     if (after != -1) {
         const Morpheme* joined = wordWithO(after);
         if (joined && (joined->getM() & Morpheme::LINK_TO_PREVIOUS))
-            return word.surfaceRef() + joined->surfaceRef();
+            return std::string(word.surfaceRef()).append(joined->surfaceRef());
     }
     return std::string();
 }
@@ -621,10 +621,12 @@ std::string formatMorphemeText(const std::vector<MorphemeList>& sentences)
             int classId = 0;
             int subclassId = 0;
             splitPosCode(word.getPosCode(), classId, subclassId);
-            text += word.surfaceRef() + ',' + word.baseFormRef() + ',' + std::to_string(classId) + ',' +
+            ((text += word.surfaceRef()) += ',') += word.baseFormRef();
+            text += ',' + std::to_string(classId) + ',' +
                     std::to_string(subclassId) + ',' +
                     std::to_string(conjugationTypeId(word.getConjugation())) + ',' +
-                    std::string(conjugationFormName(word.getConjugation())) + ',' + word.readingRef();
+                    std::string(conjugationFormName(word.getConjugation())) + ',';
+            text += word.readingRef();
         }
     }
     return text;

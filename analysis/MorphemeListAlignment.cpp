@@ -46,10 +46,10 @@ void markPaired(const std::vector<int>& indexMap, std::vector<bool>& paired, std
     }
 }
 
-int searchPath(const std::string& from, const std::string& to, int& distance, int mode)
+int searchPath(std::string_view from, std::string_view to, int& distance, int mode)
 {
     LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
-    return analyzer ? analyzer->searchPath(from, to, distance, mode) : 0;
+    return analyzer ? analyzer->searchPath(std::string(from), std::string(to), distance, mode) : 0;
 }
 
 // The correlation of caller towards argument with the distance clamped to
@@ -471,7 +471,7 @@ bool isRangeSeparator(const Morpheme& word)
 
 // Whether the text holds a full-width lower-case Latin letter (A3E1-A3FA),
 // stepping over it character by character.
-bool hasLowerLatin(const std::string& text)
+bool hasLowerLatin(std::string_view text)
 {
     for (std::size_t i = 0; i + 1 < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
@@ -518,8 +518,8 @@ void mergeNumeralWords(std::vector<Morpheme>& words)
     for (std::size_t i = 0; i < n;) {
         if (words[i].isNumeral()) {
             metNumeral = true;
-            std::string text = words[i].surfaceRef();
-            std::string reading = words[i].readingRef();
+            std::string text(words[i].surfaceRef());
+            std::string reading(words[i].readingRef());
             std::size_t end = i;
             while (end + 2 < n && words[end + 2].isNumeral() && isListSeparator(words[end + 1])) {
                 text += FULLWIDTH_COMMA;
@@ -539,7 +539,7 @@ void mergeNumeralWords(std::vector<Morpheme>& words)
                 for (std::size_t k = i; k <= end; ++k) {
                     Morpheme& word = keep(k);
                     if (word.isNumeral())
-                        word.setSurface(normalizeNumeral(word.surfaceRef()));
+                        word.setSurface(normalizeNumeral(std::string(word.surfaceRef())));
                 }
             }
             i = end + 1;
@@ -547,7 +547,7 @@ void mergeNumeralWords(std::vector<Morpheme>& words)
         }
         Morpheme& word = keep(i++);
         if (hasLowerLatin(word.surfaceRef()) && word.surfaceRef() == word.keyFormRef()) {
-            std::string raised = word.surfaceRef();
+            std::string raised(word.surfaceRef());
             raiseLatin(raised);
             word.setSurface(raised);
             word.setKeyForm(raised);
@@ -570,8 +570,8 @@ void mergeNumeralWords(std::vector<Morpheme>& words)
             keep(i++);
             continue;
         }
-        std::string text = words[i].surfaceRef();
-        std::string reading = words[i].readingRef();
+        std::string text(words[i].surfaceRef());
+        std::string reading(words[i].readingRef());
         std::size_t end = i;
         while (end + 2 < words.size() && isRangeSeparator(words[end + 1]) && words[end + 2].isNumeral()) {
             const Morpheme& separator = words[end + 1];

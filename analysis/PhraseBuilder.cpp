@@ -118,7 +118,9 @@ std::string cacheKey(const std::vector<Morpheme>& words)
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (i > 0)
             key += ':';
-        key += words[i].keyFormRef() + "-" + words[i].surfaceRef();
+        key += words[i].keyFormRef();
+        key += '-';
+        key += words[i].surfaceRef();
     }
     return key;
 }
@@ -155,7 +157,7 @@ PhraseRecord WordNode::buildPhrase(const std::vector<Morpheme>& words, CDictiona
     positions.reserve(n);
     for (const Morpheme& word : words) {
         Position& position = positions.emplace_back(word.getNominalKind());
-        const std::string& surface = word.surfaceRef();
+        const std::string surface(word.surfaceRef());
         if (n > 2 || word.hasFlagG() || m_limit > SURFACES_ONLY_ABOVE) {
             position.add(surface, 1);
         } else {
@@ -183,7 +185,7 @@ PhraseRecord WordNode::buildPhrase(const std::vector<Morpheme>& words, CDictiona
                 if (word.isKanjiThenHiragana())
                     position.add(surface.substr(0, 2), 2);
                 else if (word.isKeyKanjiThenHiragana())
-                    position.add(word.keyFormRef().substr(0, 2), 2);
+                    position.add(std::string(word.keyFormRef().substr(0, 2)), 2);
             }
         }
         if (closeLook) {

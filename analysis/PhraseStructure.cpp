@@ -33,7 +33,7 @@ bool isHiraganaFiller(const Morpheme& word)
     if (word.surfaceRef().size() <= 4)
         return true;
     LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
-    return !analyzer || analyzer->getRelations(word.surfaceRef()).empty();
+    return !analyzer || analyzer->getRelations(std::string(word.surfaceRef())).empty();
 }
 
 // Suffixes lean on the word before them and flag A marks a word the

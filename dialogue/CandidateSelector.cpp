@@ -113,7 +113,7 @@ std::vector<std::string> wordTexts(const MorphemeList& list)
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < list.size(); ++i) {
         std::string text = list.affixedSurface(i);
-        texts.push_back(text.empty() ? list.words()[i].surfaceRef() : text);
+        texts.push_back(text.empty() ? std::string(list.words()[i].surfaceRef()) : text);
     }
     return texts;
 }

@@ -168,7 +168,8 @@ bool TopicUnit::formRelation(const Morpheme& inputWord, const MorphemeList& topi
         const Morpheme& b = topicWords.words()[j];
         if (!inputWord.isSameOrRelated(b))
             continue;
-        m_wordPairs.push_back({inputWord.surfaceRef(), b.surfaceRef(), formRelationCode(inputAttributes, attributesOf(b))});
+        m_wordPairs.push_back({std::string(inputWord.surfaceRef()), std::string(b.surfaceRef()),
+                               formRelationCode(inputAttributes, attributesOf(b))});
         return true;
     }
     return false;

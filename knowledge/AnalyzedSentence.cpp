@@ -113,9 +113,8 @@ NounClassList AnalyzedSentence::classifyNouns(CDictionary& dictionary) const
         const PosCode code = word.getPosCode();
         // A word bound to a thesaurus carries the representative as key
         // form; its own text is the surface.
-        const std::string name = code == pos::ENTITY_THESAURUS || code == pos::ENTITY_SYNONYMS
-                                     ? word.surfaceRef()
-                                     : word.keyFormRef();
+        const std::string name(code == pos::ENTITY_THESAURUS || code == pos::ENTITY_SYNONYMS ? word.surfaceRef()
+                                                                                             : word.keyFormRef());
         // The network can name thousands of words around a general noun and
         // only a few are class entities: each name is looked up as it comes,
         // and the classes found are kept by name, once each, in name order.

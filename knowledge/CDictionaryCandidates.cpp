@@ -52,11 +52,11 @@ void rebind(Morpheme& word, KnowledgeObject* object)
 }
 
 // A word made only of sentence punctuation (or of nothing).
-bool isPunctuationOnly(const std::string& surface)
+bool isPunctuationOnly(std::string_view surface)
 {
     static const std::string marks[] = {"。", "、", "！"};
     for (std::size_t at = 0; at < surface.size(); at += 2) {
-        const std::string character = surface.substr(at, 2);
+        const std::string_view character = surface.substr(at, 2);
         if (std::find(std::begin(marks), std::end(marks), character) == std::end(marks))
             return false;
     }
@@ -76,7 +76,7 @@ bool CDictionary::cannotStartTerm(const Morpheme& word, std::size_t index)
 bool WordSequenceLess::operator()(const std::vector<Morpheme>& a, const std::vector<Morpheme>& b) const
 {
     auto fields = [](const Morpheme& word) {
-        return std::make_tuple(std::cref(word.keyFormRef()), std::cref(word.surfaceRef()), word.getPosCode(),
+        return std::make_tuple(word.keyFormRef(), word.surfaceRef(), word.getPosCode(),
                                word.getConjugation(), word.getAttributeWord());
     };
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -126,12 +126,14 @@ MorphemeList CDictionary::mergeTerms(const MorphemeList& words, std::vector<Term
     };
     std::vector<Candidate> candidates;
     for (std::size_t i = 0; i < count; ++i) {
-        if (!m_termFirstChars.contains(source[i].keyFormRef().substr(0, 2)) || cannotStartTerm(source[i], i))
+        if (!m_termFirstChars.contains(std::string(source[i].keyFormRef().substr(0, 2))) ||
+            cannotStartTerm(source[i], i))
             continue;
         std::string surfaces;
         for (std::size_t w = 1; i + w - 1 < count; ++w) {
             const Morpheme& word = source[i + w - 1];
-            std::string withKeyForm = surfaces + word.keyFormRef();
+            std::string withKeyForm = surfaces;
+            withKeyForm += word.keyFormRef();
             surfaces += word.surfaceRef();
             if (surfaces.size() > static_cast<std::size_t>(std::max(m_termMaxLength, 0)))
                 break;
@@ -158,9 +160,9 @@ MorphemeList CDictionary::mergeTerms(const MorphemeList& words, std::vector<Term
             continue;
 
         const Morpheme& first = source[candidate.start];
-        std::string surface = first.surfaceRef();
-        std::string reading = first.readingRef();
-        std::string baseForm = first.baseFormRef();
+        std::string surface(first.surfaceRef());
+        std::string reading(first.readingRef());
+        std::string baseForm(first.baseFormRef());
         std::uint32_t flags = 0;
         std::uint32_t attributes = 0;
         for (std::size_t k = candidate.start; k < candidate.end; ++k) {

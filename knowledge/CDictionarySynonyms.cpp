@@ -60,21 +60,21 @@ std::vector<SenseRecord> relatedWords(const Morpheme& word)
     LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
     if (!analyzer)
         return {};
-    const std::string& keyForm = word.keyFormRef();
+    const std::string keyForm(word.keyFormRef());
     std::vector<SenseRecord> records = analyzer->getRelations(keyForm);
     if (records.empty() && word.surfaceRef() != keyForm)
-        records = analyzer->getRelations(word.surfaceRef());
+        records = analyzer->getRelations(std::string(word.surfaceRef()));
     if (!records.empty() || !startsWithKatakana(keyForm))
         return records;
 
-    std::string hiragana = hiraganaOf(word.readingRef());
+    std::string hiragana = hiraganaOf(std::string(word.readingRef()));
     std::string surfaces;
     const MorphemeList analysed = analyzer->analyze(hiragana, surfaces);
     if (analysed.size() == 1) {
         const Morpheme& only = analysed.at(0);
-        append(records, analyzer->getRelations(only.keyFormRef()));
+        append(records, analyzer->getRelations(std::string(only.keyFormRef())));
         if (only.surfaceRef() != only.keyFormRef())
-            append(records, analyzer->getRelations(only.surfaceRef()));
+            append(records, analyzer->getRelations(std::string(only.surfaceRef())));
     } else {
         append(records, analyzer->getRelations(hiragana));
     }
@@ -103,7 +103,8 @@ void CDictionary::extendWordThesauri(const MorphemeList& words)
         const Morpheme& word = words.at(i);
         if (cannotStartTerm(word, i))
             continue;
-        auto known = [&](const std::string& name) {
+        auto known = [&](std::string_view view) {
+            const std::string name(view);
             return findByName(name, false) != nullptr || m_thesauri.contains(name);
         };
         if (known(word.surfaceRef()) || (word.keyFormRef() != word.surfaceRef() && known(word.keyFormRef())))

@@ -92,6 +92,14 @@ public:
         const std::uint8_t* octets = m_buffer.take(length);
         text.assign(reinterpret_cast<const char*>(octets), length);
     }
+    // The same as a view of the stream's octets, valid only until the next
+    // read: for a caller that copies it straight into storage of its own.
+    std::string_view readStringView()
+    {
+        const std::uint32_t length = readUInt32();
+        const std::uint8_t* octets = m_buffer.take(length);
+        return std::string_view(reinterpret_cast<const char*>(octets), length);
+    }
     // A byte block: the same layout as a string.
     std::vector<std::uint8_t> readBytes();
 

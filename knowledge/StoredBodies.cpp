@@ -216,13 +216,13 @@ CdrTask CdrBody<MorphemeList>::write(const MorphemeList& words, CdrWriter& out)
 void CdrBody<MorphemeList>::readHead(Morpheme& word, CdrReader& in)
 {
     // Straight into the fields: a word is the record a file holds most of.
-    in.readString(word.m_surface);
-    in.readString(word.m_keyForm);
-    in.readString(word.m_baseForm);
+    word.m_surface = in.readStringView();
+    word.m_keyForm = in.readStringView();
+    word.m_baseForm = in.readStringView();
     word.m_posCode = static_cast<PosCode>(in.readInt32());
     word.m_originalPosCode = static_cast<PosCode>(in.readInt32());
     word.m_conjugation = in.readInt32();
-    in.readString(word.m_reading);
+    word.m_reading = in.readStringView();
 }
 
 void CdrBody<MorphemeList>::readTail(Morpheme& word, CdrReader& in)

@@ -80,13 +80,13 @@ TopicTitle* Topic::buildUtteranceTitle(const std::string& text, std::string& mes
 
     std::string unrecognised;
     for (const Morpheme& word : words.words()) {
-        const std::string key = word.keyFormRef() + ":" + std::string(word.posName());
+        const std::string key = std::string(word.keyFormRef()) + ":" + std::string(word.posName());
         if (dictionary.reportedWords().count(key) || !isUnrecognised(word))
             continue;
         if (!unrecognised.empty())
             unrecognised += ",";
         unrecognised += word.keyFormRef();
-        writeConsoleLine("未知語:" + std::string(word.posName()) + "\t" + word.keyFormRef());
+        writeConsoleLine("未知語:" + std::string(word.posName()) + "\t" + std::string(word.keyFormRef()));
         words.print(text, UNKNOWN_WORD_FIELDS);
         dictionary.reportedWords().insert(key);
     }

@@ -48,7 +48,8 @@ public:
         BaseFormIndex,        // any other DCA code, the 基本形 units
         WORD_INDEX_COUNT
     };
-    using WordIndexMap = std::multimap<std::string, WordRef>;
+    // Looked up by a word's text views, so the comparator is transparent.
+    using WordIndexMap = std::multimap<std::string, WordRef, std::less<>>;
     using PosIndexMap = std::multimap<int, WordRef>;
 
     // Group kinds of checkConditionColumns.

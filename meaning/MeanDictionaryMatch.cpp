@@ -28,7 +28,7 @@ bool isVerb(PosCode code) { return posClass(code) == pos::VERB; }
 bool isAdjective(PosCode code) { return posClass(code) == pos::ADJECTIVE; }
 bool isParticle(PosCode code) { return posClass(code) == pos::PARTICLE; }
 
-bool isDoVerbKey(const std::string& form)
+bool isDoVerbKey(std::string_view form)
 {
     return form == "する" || form == "できる" || form == "出来る";
 }
@@ -54,7 +54,7 @@ bool containsText(const std::string& text, const std::string& part)
     return !part.empty() && EucString(text).find(part) >= 0;
 }
 
-const std::string& comparedText(const Morpheme& word, bool surfaces)
+std::string_view comparedText(const Morpheme& word, bool surfaces)
 {
     return surfaces ? word.surfaceRef() : word.keyFormRef();
 }
@@ -223,7 +223,7 @@ bool MeanDictionary::matchWordGroup(int kind, int anchor, const MeanCondSpec& gr
         if (anchor < first || anchor > last) {
             return false;
         }
-        const std::string& text = comparedText(sentence.word(anchor), surfaces);
+        const std::string_view text = comparedText(sentence.word(anchor), surfaces);
         for (std::size_t a = from; a < to && hit < 0; ++a) {
             if (group.words[a] == text) {
                 hit = anchor;
@@ -594,7 +594,7 @@ bool MeanDictionary::removeFinalWord(std::vector<Morpheme>& words, std::vector<M
     if (words.empty()) {
         return false;
     }
-    const std::string& surface = words.back().surfaceRef();
+    const std::string_view surface = words.back().surfaceRef();
     if (std::find(m_noMeaningWords.begin(), m_noMeaningWords.end(), surface) == m_noMeaningWords.end()) {
         return false;
     }
@@ -654,7 +654,7 @@ std::string MeanDictionary::findEntryText(int dcaCode, const Morpheme& word) con
             return rule.meaningInfo;
         }
     }
-    return word.surfaceRef();
+    return std::string(word.surfaceRef());
 }
 
 void MeanDictionary::replaceIdioms(MorphemeList& list) const
@@ -668,10 +668,10 @@ void MeanDictionary::replaceIdioms(MorphemeList& list) const
         for (int i = 0; i < n; ++i) {
             const Morpheme& word = sentence.word(i);
             const int offset = sentence.offsets[static_cast<std::size_t>(i)];
-            const std::pair<WordIndex, const std::string*> lookups[] = {
-                {IdiomInputFormIndex, &word.surfaceRef()}, {IdiomBaseFormIndex, &word.keyFormRef()}};
+            const std::pair<WordIndex, std::string_view> lookups[] = {
+                {IdiomInputFormIndex, word.surfaceRef()}, {IdiomBaseFormIndex, word.keyFormRef()}};
             for (const auto& [which, key] : lookups) {
-                const auto entries = m_wordIndexes[which].equal_range(*key);
+                const auto entries = m_wordIndexes[which].equal_range(key);
                 for (auto it = entries.first; it != entries.second; ++it) {
                     const WordRef ref = it->second;
                     if (ref.ruleNumber < 0 || static_cast<std::size_t>(ref.ruleNumber) >= m_rules.size() ||
@@ -696,7 +696,7 @@ void MeanDictionary::replaceIdioms(MorphemeList& list) const
                     span.representativeWord = rule.representativeWord;
                     span.representativePosCode = rule.representativePosCode;
                     for (int w = start; w <= end; ++w) {
-                        span.surfaces.push_back(sentence.word(w).surfaceRef());
+                        span.surfaces.emplace_back(sentence.word(w).surfaceRef());
                     }
                     spans.push_back(std::move(span));
                 }
@@ -999,7 +999,7 @@ MeanEntry MeanDictionary::match(const std::string& /*text*/, MorphemeList& list,
             return;
         }
         for (int w = start; w <= end; ++w) {
-            content.meSurfaces.push_back(words[static_cast<std::size_t>(w)].surfaceRef());
+            content.meSurfaces.emplace_back(words[static_cast<std::size_t>(w)].surfaceRef());
         }
         content.meEndWordIndex = end;
         content.matchedText = elementText;

@@ -105,7 +105,7 @@ std::string groupWord(const TopicTitle* group)
     if (!group)
         return std::string();
     const MorphemeList words = group->getWords();
-    return words.empty() ? std::string() : words.words().front().surfaceRef();
+    return words.empty() ? std::string() : std::string(words.words().front().surfaceRef());
 }
 
 }  // namespace
@@ -463,7 +463,7 @@ CaUtterance CaUtteranceGenerator::checkKnowledge(ReplyRecord& record, DialogueHi
     std::string yKey;
     for (const Morpheme& word : contentWordsOf(record.words).words()) {
         LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
-        if (!analyzer || analyzer->getRelations(word.keyFormRef()).empty())
+        if (!analyzer || analyzer->getRelations(std::string(word.keyFormRef())).empty())
             continue;
         if (word.getFlags() & Morpheme::FLAG_X) {
             ++xCount;

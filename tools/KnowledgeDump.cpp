@@ -200,10 +200,11 @@ private:
             const KnowledgeObject* bound = word.getKnowledgeObject();
             if (bound && m_numbers.ref(bound) == "#0")
                 bound = nullptr;
-            text += "    " + word.surfaceRef() + " key=" + word.keyFormRef() + " base=" + word.baseFormRef() +
-                    " pos=" + hex(word.getPosCode()) + " original=" + hex(word.getOriginalPosCode()) +
+            text += "    " + word.getSurface() + " key=" + std::string(word.keyFormRef()) +
+                    " base=" + std::string(word.baseFormRef()) + " pos=" + hex(word.getPosCode()) +
+                    " original=" + hex(word.getOriginalPosCode()) +
                     " conjugation=" + hex(static_cast<std::uint32_t>(word.getConjugation())) +
-                    " reading=" + word.readingRef() +
+                    " reading=" + std::string(word.readingRef()) +
                     " object=" + note(bound) +
                     " flags=" + hex(word.getFlags()) + " attributes=" + hex(word.getAttributeWord()) +
                     " o=" + std::to_string(word.getO()) + " m=" + std::to_string(word.getM()) + "\n";

@@ -40,7 +40,7 @@ protected:
     {
         std::string text;
         for (const Morpheme& word : list.words()) {
-            text += word.surfaceRef() + " ";
+            text += word.getSurface() + " ";
         }
         return text;
     }

@@ -19,6 +19,45 @@ using test::makeList;
 using test::makeWord;
 using test::ScopedSemanticNetwork;
 
+// A word's texts live inside the record up to 15 bytes and on the heap
+// beyond: every length across that border, copies and moves between the two
+// kinds, and a text assigned from a view of itself keep their bytes.
+TEST(MorphemeTest, WordTextsKeepTheirBytesAcrossTheInlineBorder)
+{
+    std::string grown;
+    for (int length = 0; length <= 40; ++length) {
+        const std::string bytes = grown;
+        WordText text(bytes);
+        EXPECT_EQ(text.view(), bytes);
+        WordText copy(text);
+        WordText moved(std::move(text));
+        EXPECT_EQ(copy.view(), bytes);
+        EXPECT_EQ(moved.view(), bytes);
+        EXPECT_TRUE(text.empty());
+        // From a shorter and from a longer text, both ways.
+        WordText other("\xb1\xc4\xb6\xc8\xbb\xfe\xb4\xd6\xa4\xf2\xb6\xb5\xa4\xa8\xa4\xc6");  // 営業時間を教えて
+        other = copy;
+        EXPECT_EQ(other.view(), bytes);
+        copy = WordText("x");
+        EXPECT_EQ(copy.view(), "x");
+        // A text's own tail, assigned to it.
+        moved.assign(moved.view().substr(moved.size() / 2));
+        EXPECT_EQ(moved.view(), bytes.substr(bytes.size() / 2));
+        grown += static_cast<char>(0xA1 + length % 80);
+    }
+
+    // Through the word, as the analyser and the knowledge file set them.
+    Morpheme word;
+    const std::string longSurface(17, '\xa4');
+    word.setSurface(longSurface);
+    word.setKeyForm(word.surfaceRef().substr(0, 4));
+    Morpheme copy = word;
+    word.setSurface(word.surfaceRef());
+    EXPECT_EQ(copy.surfaceRef(), longSurface);
+    EXPECT_EQ(word.surfaceRef(), longSurface);
+    EXPECT_EQ(copy.keyFormRef(), std::string(4, '\xa4'));
+}
+
 TEST(MorphemeTest, SetBuildsPosCodeFromClassAndSubclass)
 {
     struct Case {

@@ -26,7 +26,7 @@ std::string attachedKeys(const PhraseRecord& phrase)
 {
     std::string text;
     for (const VariantWord& word : phrase.getAttachedWords())
-        text += (text.empty() ? "" : " ") + word.keyFormRef() + "/" + std::to_string(word.getLevelVari());
+        text += (text.empty() ? "" : " ") + std::string(word.keyFormRef()) + "/" + std::to_string(word.getLevelVari());
     return text;
 }
 

@@ -29,7 +29,7 @@ std::string heads(const PhraseSequence& path)
 {
     std::string text;
     for (const PhraseRecord& phrase : path)
-        text += (text.empty() ? "" : " ") + phrase.getHeadWord().keyFormRef();
+        text += (text.empty() ? "" : " ") + std::string(phrase.getHeadWord().keyFormRef());
     return text;
 }
 

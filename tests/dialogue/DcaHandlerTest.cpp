@@ -89,7 +89,7 @@ protected:
         std::string analysed;
         MorphemeList words = nouns(text, analysed);
         for (Morpheme& word : words.words())
-            word.bindKnowledgeObject(base->findEntity(word.surfaceRef(), false));
+            word.bindKnowledgeObject(base->findEntity(word.getSurface(), false));
         Candidate candidate;
         candidate.setKnowledge(std::make_shared<AnalyzedSentence>(text, words));
         return candidate;

@@ -110,7 +110,7 @@ TEST_F(InstalledPhraseReadingTest, ModeOneSemanticIndexOffersTheExpressionAsACan
     ::testing::internal::GetCapturedStdout();
     std::vector<std::string> firstWords;
     for (const auto& sentence : sentences)
-        firstWords.push_back(sentence->words().at(0).surfaceRef());
+        firstWords.push_back(sentence->words().at(0).getSurface());
     EXPECT_EQ(firstWords, (std::vector<std::string>{"ゴミ", "塵箱"}));
 }
 

@@ -97,7 +97,7 @@ TEST_F(SampleSemanticIndexTest, CandidatesCarryTheJudgedWords)
     for (const auto& sentence : hours) {
         std::string flags;
         for (const Morpheme& word : sentence->words().words())
-            flags += word.surfaceRef() + ":" + std::to_string(word.getFlags() & Morpheme::HEAD_FLAGS) + " ";
+            flags += word.getSurface() + ":" + std::to_string(word.getFlags() & Morpheme::HEAD_FLAGS) + " ";
         EXPECT_EQ(flags, "営業時間:1 を:2 教えて:2 ");
     }
 

@@ -96,7 +96,7 @@ std::string describeWords(const MorphemeList& list)
         }
         text += word.surfaceRef();
         if (word.keyFormRef() != word.surfaceRef()) {
-            text += "(" + word.keyFormRef() + ")";
+            text += "(" + std::string(word.keyFormRef()) + ")";
         }
         std::string flags;
         for (const auto& [bit, letter] : letters) {

@@ -31,7 +31,7 @@ inline std::string keyForms(const MorphemeList& list)
 {
     std::string text;
     for (const Morpheme& word : list.words())
-        text += (text.empty() ? "" : " ") + word.keyFormRef();
+        text += (text.empty() ? "" : " ") + std::string(word.keyFormRef());
     return text;
 }
 
