@@ -52,8 +52,12 @@ public:
 
     void assign(std::string_view text)
     {
-        // A text may be a view into this one: copy before letting go.
-        if (text.size() <= INLINE_CAPACITY) {
+        // A text may be a view into this one: overlap is moved, and a heap
+        // block is copied out before it is let go.
+        if (text.size() <= INLINE_CAPACITY && !isHeap()) {
+            std::memmove(m_bytes, text.data(), text.size());
+            setInlineSize(text.size());
+        } else if (text.size() <= INLINE_CAPACITY) {
             char copy[INLINE_CAPACITY];
             std::memcpy(copy, text.data(), text.size());
             release();
