@@ -4,10 +4,12 @@
 #include "analysis/InstallPath.h"
 #include "platform/Clock.h"
 #include "platform/FullWidthMapping.h"
+#include "platform/IconvText.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quibo::orvane {
@@ -25,17 +27,6 @@ constexpr int DIALOG_MODE = 5;
 char foldedAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
-
-std::string sessionIdAt(std::int64_t wallMillis)
-{
-    const std::time_t seconds = static_cast<std::time_t>(wallMillis / 1000);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char id[32];
-    std::snprintf(id, sizeof id, "%02d%02d%02d%02d%03d", local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(wallMillis % 1000));
-    return id;
-}
 
 bool equalIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -90,20 +81,36 @@ int ChatBridgeDialog::startSession(const std::string& knowledgeFile)
         m_ready = true;
         return 0;
     }
-    // The engine resolves what it opens from the control's working folder;
-    // a missing folder leaves the process where it is.
-    [[maybe_unused]] const int ignored = chdir((install + "QUIBO3.0/").c_str());
+    // The engine resolves what it opens from the control's working folder,
+    // where the processes of one install also agree on session ids; a
+    // folder that cannot be made leaves the process where it is.
+    const std::string workFolder = install + "QUIBO3.0/";
+    mkdir(workFolder.c_str(), 0755);
+    const bool inWorkFolder = chdir(workFolder.c_str()) == 0;
     stopSession();
     m_ready = false;
     const std::string resourcePath = install + "juman/win_.jumanrc20";
-    const std::string sessionId = sessionIdAt(platform::clock().wallMillis());
+    const std::string sessionId = SessionIds::reserve(inWorkFolder ? workFolder : std::string());
     if (m_client.open(m_window, DIALOG_MODE, knowledgeFile, resourcePath, "", "", sessionId) < 0) {
+        m_errorText = m_client.failure();
+        m_replyText.clear();
         m_ready = true;
         return 0;
     }
+    m_greeted = false;
     m_client.start();
     MessageQueue::forThisThread().pumpUntil(m_window, [this] { return m_running; });
     m_ready = true;
+    // A base without a greeting would answer the page with nothing at all.
+    if (m_running && !m_greeted) {
+        stopSession();
+        m_replyText.clear();
+        m_errorText = platform::convertWithIconv(
+            "CP932", "UTF-8",
+            "the knowledge file " + knowledgeFile +
+                reinterpret_cast<const char*>(u8" holds no greeting (the replies of the title ＣＡ発話 / 呼びかけ / ＊)"));
+        return 0;
+    }
     return 1;
 }
 
@@ -122,6 +129,9 @@ bool ChatBridgeDialog::pumpUntilReady()
 
 std::string ChatBridgeDialog::waitReply()
 {
+    if (!m_running) {
+        m_ready = true;
+    }
     MessageQueue& queue = MessageQueue::forThisThread();
     queue.setTimer(m_window, REPLY_TIMER, REPLY_TIMEOUT_MILLIS);
     pumpUntilReady();
@@ -159,14 +169,17 @@ void ChatBridgeDialog::onQuestion(const char* question)
     m_replyText.clear();
     std::string copy = question ? question : "";
     normalizeQuestion(copy, QUESTION_LIMIT, false);
-    m_client.ask(copy);
+    if (copy.empty() || !m_running || !m_client.ask(copy)) {
+        setReply("");
+    }
 }
 
 void ChatBridgeDialog::onStarted()
 {
     std::string text;
-    m_client.greeting(text);
+    const int result = m_client.greeting(text);
     setReply(text);
+    m_greeted = result == 0 && !m_replyText.empty();
     m_running = true;
 }
 

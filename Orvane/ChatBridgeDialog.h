@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Orvane/EngineSessionClient.h"
+#include "Orvane/SessionIds.h"
 #include "platform/WindowMessages.h"
 
 #include <optional>
@@ -43,10 +44,14 @@ public:
 
     // Starts a session over the local knowledge file: 1 with the error
     // text empty, or 0 with it set (an earlier start's text never stays).
+    // A start fails when the engine cannot open the conversation (its
+    // language data or the file cannot be loaded) and when the base holds
+    // no greeting: the error text says what failed and which file.
     int startSession(const std::string& knowledgeFile);
     void stopSession();
     // The reply of the last question (or the greeting); an empty reply when
-    // none arrives within 5000 ms.
+    // none arrives within 5000 ms.  Without a session nothing can arrive,
+    // and the wait ends at once.
     std::string waitReply();
     std::string errorText() const { return m_errorText; }
     // The control's own failure before a start (a download that failed)
@@ -56,6 +61,9 @@ public:
     // without case) in the reply's extension list; "" when there is none.
     std::string extensionValue(const std::string& name);
 
+    // A question that cannot produce a reply (blank once normalised, or
+    // asked with no session running) is answered at once with an empty
+    // reply: no wait of one conversation holds up the thread it shares.
     void onQuestion(const char* question);
     void onStarted();
     // Takes a reply posted by the session client; frees it.
@@ -88,14 +96,11 @@ private:
     std::string m_knowledgeFile;
     bool m_ready = false;
     bool m_running = false;
+    bool m_greeted = false;
     std::string m_replyText;
     std::string m_extensionText;
     std::string m_errorText;
 };
-
-// The session id of a local time: day, hour, minute, second, millisecond
-// as "%02d%02d%02d%02d%03d" (11 digits; the conversation keys rely on it).
-std::string sessionIdAt(std::int64_t wallMillis);
 
 // Whether two Shift_JIS texts are equal when single-byte ASCII letters are
 // compared without case (trail bytes are compared as they are).

@@ -1,10 +1,13 @@
 #include "Orvane/ChatFacade.h"
 
 #include "analysis/CodeConverter.h"
+#include "analysis/ConsoleLine.h"
 #include "dialogue/ChatService.h"
 #include "dialogue/SessionLog.h"
+#include "platform/IconvText.h"
 
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +23,10 @@ struct Facade {
     std::unique_ptr<ChatService> service;
     int useCount = 0;
     CodeConverter converter{std::string()};
+    // Why the service's language data did not load (UTF-8), kept for every
+    // open while the service lives; and why the last open failed.
+    std::string setupFailure;
+    std::string openFailure;
 
     std::string toEuc(const std::string& text) { return converter.convertText(scratch, text, CodeConverter::EUC); }
     std::string toSjis(const std::string& text) { return converter.convertText(scratch, text, CodeConverter::SJIS); }
@@ -35,6 +42,21 @@ Facade& facade()
 }
 
 std::string text(const char* bytes) { return bytes ? std::string(bytes) : std::string(); }
+
+// Why the conversation over the knowledge name did not open (UTF-8): the
+// loader's own reason when it gave one.
+std::string whyNotOpened(ChatService& service, const std::string& knowledgeName)
+{
+    std::string reason = quibo::takeFailure();
+    if (!reason.empty())
+        return reason;
+    const std::string path = knowledgeName.empty() ? std::string() : service.manager().knowledgePath(knowledgeName);
+    if (path.empty() || access(path.c_str(), R_OK) != 0)
+        return "the knowledge file " + path + " cannot be read";
+    if (service.manager().isFull())
+        return "no more than " + std::to_string(MAXIMUM_KNOWLEDGE) + " knowledge files can be open at once";
+    return "the knowledge file " + path + " cannot be loaded";
+}
 
 // Runs an entry point's body; an exception ends it with the fallback result.
 template <class Body, class Result>
@@ -60,15 +82,34 @@ int chatOpen(const char* key, const char* knowledgeFile, const char* resourcePat
             // Counted first: the open is a use of the service whatever follows.
             ++f.useCount;
             if (!f.service) {
+                quibo::takeFailure();
                 f.service = std::make_unique<ChatService>("", MAXIMUM_KNOWLEDGE, text(knowledgeFile), text(resourcePath),
                                                           f.toEuc(text(creationText)), "", analyzerFlag);
+                f.setupFailure = f.service->status() == 0 ? std::string() : quibo::takeFailure();
+            }
+            // Without its language data the engine would answer every
+            // question with nonsense: no conversation is opened.
+            if (f.service->status() != 0) {
+                f.openFailure = "the language data cannot be loaded (" + std::to_string(f.service->status()) + ")" +
+                                (f.setupFailure.empty() ? "" : ": " + f.setupFailure);
+                return -1;
             }
             const std::string name = splitKnowledgeName(key);
-            if (f.service->isOpen(text(key), name))
-                quibo::SessionLogRegistry::get(text(key), "", "", "")->setIpAddr(text(peerAddress));
+            quibo::takeFailure();
+            if (!f.service->isOpen(text(key), name)) {
+                f.openFailure = whyNotOpened(*f.service, name);
+                return -1;
+            }
+            quibo::SessionLogRegistry::get(text(key), "", "", "")->setIpAddr(text(peerAddress));
             return 0;
         },
         0);
+}
+
+std::string chatOpenFailure()
+{
+    return guarded([] { return quibo::platform::convertWithIconv("CP932", "UTF-8", facade().openFailure); },
+                   std::string());
 }
 
 int chatStart(const char* key, const char* id, int& first, int& second, std::vector<int>& list)

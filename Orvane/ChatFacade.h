@@ -26,10 +26,14 @@ extern "C" {
 // knowledge files, the file as default knowledge, the resource path and flag
 // for the analyser, the creation text as reset command), then opens the
 // key's conversation and records the peer address in its session log.
-// Always 0; a conversation that cannot be opened shows later as chatAsk's
-// error reply.
+// 0, or -1 when the conversation cannot be opened (the language data or the
+// knowledge file cannot be loaded, or no more knowledge files fit):
+// chatOpenFailure then tells why.  Either way the open is a use of the
+// service that a chatClose gives back.
 ORVANE_EXPORT int chatOpen(const char* key, const char* knowledgeFile, const char* resourcePath,
                            const char* creationText, const char* peerAddress, int analyzerFlag);
+// Why the last chatOpen that failed did: what failed and which file.
+ORVANE_EXPORT std::string chatOpenFailure();
 // Resolves a start id: a handle of its topic title (0: none), the position
 // wanted, and the handles of the titles the id lists.  Always 0.
 ORVANE_EXPORT int chatStart(const char* key, const char* id, int& first, int& second, std::vector<int>& list);

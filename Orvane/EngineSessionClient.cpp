@@ -22,8 +22,11 @@ int EngineSessionClient::open(platform::WindowHandle window, int mode, const std
     m_mode = mode;
     m_startText = startText;
     m_key = sessionId + ":;" + knowledgeFile;
+    m_failure.clear();
     if (chatOpen(m_key.c_str(), knowledgeFile.c_str(), resourcePath.c_str(), m_startText.c_str(), PEER_ADDRESS,
                  1) != 0) {
+        m_failure = chatOpenFailure();
+        chatClose(m_key.c_str());
         return -2;
     }
     m_fetchOutput.clear();
@@ -63,23 +66,25 @@ std::string EngineSessionClient::query(const std::string& question)
     return chatReplyText(m_key.c_str(), -1) + FIELD_SEPARATOR + extension;
 }
 
-void EngineSessionClient::ask(const std::string& question)
+bool EngineSessionClient::ask(const std::string& question)
 {
     std::string normalized = question;
     if (!normalizeQuestion(normalized, QUESTION_LIMIT, false) || normalized.empty()) {
-        return;
+        return false;
     }
     const std::string text = query(normalized);
     char* posted = new char[text.size() + 1];
     std::memcpy(posted, text.c_str(), text.size() + 1);
     // A window that is gone takes nothing: the text is still ours to free.
-    if (!platform::MessageQueue::forThisThread().postMessage(m_window, MSG_REPLY,
-                                                             reinterpret_cast<platform::WParam>(posted))) {
+    const bool delivered = platform::MessageQueue::forThisThread().postMessage(
+        m_window, MSG_REPLY, reinterpret_cast<platform::WParam>(posted));
+    if (!delivered) {
         delete[] posted;
     }
     if (m_mode == MODE_FETCH_AFTER_ASK) {
         fetch(m_firstNumber, m_secondNumber);
     }
+    return delivered;
 }
 
 int EngineSessionClient::greeting(std::string& out)

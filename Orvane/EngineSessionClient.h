@@ -28,7 +28,8 @@ public:
     EngineSessionClient& operator=(const EngineSessionClient&) = delete;
 
     // Opens the conversation "sessionId:;knowledgeFile" and runs the
-    // facade's start step; 0, or -2 when the facade's open fails.
+    // facade's start step; 0, or -2 when the facade's open fails: its use of
+    // the engine is given back and failure() tells why.
     int open(platform::WindowHandle window, int mode, const std::string& knowledgeFile,
              const std::string& resourcePath, const std::string& startText, const std::string& startId,
              const std::string& sessionId);
@@ -36,8 +37,8 @@ public:
     void start();
     void fetch(int firstNumber, int secondNumber);
     // Normalises the question and, unless it was cut or came out empty,
-    // posts its reply as MSG_REPLY.
-    void ask(const std::string& question);
+    // posts its reply as MSG_REPLY: true when a reply was posted.
+    bool ask(const std::string& question);
     // The reply text, 0x1F, and the extension text of `question`; "" for an
     // empty question.
     std::string query(const std::string& question);
@@ -49,6 +50,7 @@ public:
 
     const std::string& key() const { return m_key; }
     const std::string& fetchOutput() const { return m_fetchOutput; }
+    const std::string& failure() const { return m_failure; }
 
 private:
     void post(unsigned message, platform::WParam wParam = 0);
@@ -61,6 +63,7 @@ private:
     int m_firstNumber = 0;
     int m_secondNumber = 0;
     std::vector<int> m_startList;
+    std::string m_failure;
 };
 
 }  // namespace quibo::orvane

@@ -1,10 +1,12 @@
 #include "analysis/FealFile.h"
 
 #include "analysis/FealCipher.h"
+#include "analysis/ConsoleLine.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace quibo {
 
@@ -13,13 +15,19 @@ namespace {
 constexpr std::size_t CHUNK_BYTES = 51200;
 constexpr std::uint64_t PROGRESS_PER_BLOCK = 400;
 
+// Progress goes to the console's error stream, when it is switched on.
+void progress(const char* text)
+{
+    if (std::FILE* console = consoleErrorStream())
+        std::fputs(text, console);
+}
+
 // The console here speaks UTF-8, so the banner is written in it.
 void writeBanner()
 {
-    std::fprintf(stderr, reinterpret_cast<const char*>(u8"\nＦＥＡＬ%s (Ver.%s)     (  )\n"),
-                 reinterpret_cast<const char*>(u8"復号化"), "1.1");
-    std::fputs("         ----+----!----+----!----+----!----+----!----+----!\n", stderr);
-    std::fputs(reinterpret_cast<const char*>(u8"処理進行 "), stderr);
+    progress(reinterpret_cast<const char*>(u8"\nＦＥＡＬ復号化 (Ver.1.1)     (  )\n"));
+    progress("         ----+----!----+----!----+----!----+----!----+----!\n");
+    progress(reinterpret_cast<const char*>(u8"処理進行 "));
 }
 
 std::int64_t readLength(const std::uint8_t* p)
@@ -47,14 +55,14 @@ int FealFile::decipherFile(const char* path)
     release();
     std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file) {
-        std::fprintf(stderr, "Error : %s file(%s) can't open.\n", "source", path ? path : "");
+        progress(("Error : source file(" + std::string(path ? path : "") + ") can't open.\n").c_str());
         return -1;
     }
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
-        std::fprintf(stderr, "Error : %s file(%s) can't open.\n", "source", path);
+        progress(("Error : source file(" + std::string(path) + ") can't open.\n").c_str());
         return -1;
     }
     m_inputSize = static_cast<std::size_t>(size);
@@ -85,7 +93,7 @@ void FealFile::runCipher()
     m_progressThreshold = m_inputSize;
     writeBanner();
     decipherChunks();
-    std::fputs("\n\n", stderr);
+    progress("\n\n");
 }
 
 void FealFile::decipherChunks()
@@ -123,7 +131,7 @@ void FealFile::decipherChunks()
         for (std::size_t block = 0; block < padded / 8; ++block) {
             m_progressCounter += PROGRESS_PER_BLOCK;
             if (m_progressCounter >= m_progressThreshold) {
-                std::fputc('.', stderr);
+                progress(".");
                 m_progressThreshold += m_progressTotal;
             }
         }

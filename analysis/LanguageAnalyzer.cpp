@@ -1,12 +1,12 @@
 #include "analysis/LanguageAnalyzer.h"
 
+#include "analysis/ConsoleLine.h"
 #include "analysis/InstallPath.h"
 #include "knowledge/Entity.h"
 #include "knowledge/ParsedText.h"
 
 #include <cstdlib>
 #include <exception>
-#include <iostream>
 #include <new>
 
 namespace quibo {
@@ -68,14 +68,17 @@ int LanguageAnalyzer::init(const std::string& rcPath, bool useInstallDirectory)
         m_doskDictionary.reset();
         m_doskDictionary.reset(new (std::nothrow) DoskDictionary(rcPath));
         if (!m_doskDictionary || m_doskDictionary->state() != 0) {
+            noteFailure("the morphological dictionary " + DoskDictionary::dictionaryPath(rcPath) + " cannot be loaded");
             return INIT_NO_DICTIONARY;
         }
         if (openSemanticNetwork(data + "pstorage") != 0) {
+            noteFailure("the semantic network " + data + "pstorage cannot be loaded");
             return INIT_NO_NETWORK;
         }
         // The meaning rules name words of the network, which they look up
         // through this instance: the network is in place by now.
         if (m_meanDictionary.load(data + "mean_dictionary.dat") != 0) {
+            noteFailure("the meaning rules " + data + "mean_dictionary.dat cannot be loaded");
             return INIT_NO_DICTIONARY;
         }
         m_numberSynonyms = NumberSynonymTable();
@@ -83,7 +86,7 @@ int LanguageAnalyzer::init(const std::string& rcPath, bool useInstallDirectory)
         m_initialized = true;
         return INIT_OK;
     } catch (const std::exception& e) {
-        std::cerr << "LanguageAnalyzer::init (): " << e.what() << std::endl;
+        noteFailure(std::string("the language analyser cannot be set up: ") + e.what());
         return INIT_EXCEPTION;
     }
 }

@@ -1,6 +1,7 @@
 #include "analysis/Morpheme.h"
 
 #include "analysis/CodeConverter.h"
+#include "analysis/ConsoleLine.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "analysis/MorphemeList.h"
 #include "analysis/Vocabulary.h"
@@ -88,8 +89,11 @@ LanguageAnalyzer* analyzer()
 // Console text is UTF-8 on this system; engine text is converted on the way.
 void writeConsole(const std::string& eucText)
 {
+    std::FILE* console = consoleStream();
+    if (!console)
+        return;
     const std::string text = CodeConverter(eucText).convert(CodeConverter::UTF8, CodeConverter::EUC);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fwrite(text.data(), 1, text.size(), console);
 }
 
 }  // namespace
@@ -453,7 +457,8 @@ void Morpheme::bindKnowledgeObject(KnowledgeObject* object)
 void VariantWord::print(int options) const
 {
     Morpheme::print(options);
-    std::printf("%d\n", static_cast<int>(m_levelVari));
+    if (std::FILE* console = consoleStream())
+        std::fprintf(console, "%d\n", static_cast<int>(m_levelVari));
 }
 
 std::string VariantWord::dump(int options) const

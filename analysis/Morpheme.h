@@ -155,7 +155,8 @@ public:
     virtual bool isNamedNoun() const;
     virtual bool lacksFlagA() const;
     virtual KnowledgeObject* getKnowledgeObject() const;
-    // The debug form, converted for the console and written to standard output.
+    // The debug form, converted for the console and written to the console
+    // stream (see ConsoleLine.h; nowhere unless switched on).
     virtual void print(int options) const;
     virtual std::string dump(int options) const;
     virtual std::string_view posName() const;

@@ -1,6 +1,7 @@
 #include "analysis/MorphemeList.h"
 
 #include "analysis/CodeConverter.h"
+#include "analysis/ConsoleLine.h"
 #include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "analysis/Vocabulary.h"
@@ -534,20 +535,23 @@ std::string MorphemeList::dump(const std::string& title, int options) const
 
 void MorphemeList::print(const std::string& title, int options) const
 {
+    std::FILE* console = consoleStream();
+    if (!console)
+        return;
     if (!title.empty()) {
         // Console text is UTF-8 on this system.
         const std::string text = CodeConverter(title).convert(CodeConverter::UTF8, CodeConverter::EUC);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\t', stdout);
+        std::fwrite(text.data(), 1, text.size(), console);
+        std::fputc('\t', console);
     }
     if (options & Morpheme::DUMP_LINE_FEED)
-        std::fputc('\n', stdout);
+        std::fputc('\n', console);
     for (const Morpheme& word : m_words) {
         if (!(options & Morpheme::DUMP_KNOWLEDGE_WORDS_ONLY) || word.isKnowledgeWord())
             word.print(options);
     }
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::fputc('\n', console);
+    std::fflush(console);
 }
 
 std::vector<MorphemeList> parseMorphemeText(const std::string& input)

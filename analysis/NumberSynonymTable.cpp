@@ -49,8 +49,10 @@ short NumberSynonymTable::load(const std::string& path)
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         // The path is written as the file system spells it, unconverted.
-        std::fprintf(consoleStream(), "Cannot open %s!\n", path.c_str());
-        std::fflush(consoleStream());
+        if (std::FILE* console = consoleStream()) {
+            std::fprintf(console, "Cannot open %s!\n", path.c_str());
+            std::fflush(console);
+        }
         return -1;
     }
     std::string line;

@@ -1,5 +1,6 @@
 #include "analysis/SemanticNetworkFile.h"
 
+#include "analysis/ConsoleLine.h"
 #include "analysis/EucString.h"
 #include "platform/Clock.h"
 
@@ -16,9 +17,9 @@ int SemanticNetworkFile::open(const std::string& path)
     std::FILE* probe = std::fopen(path.c_str(), "rb");
     if (!probe) {
         const std::string frame(55, '!');
-        std::cerr << frame << std::endl;
-        std::cerr << "Error: can not open SemanticNetwork file " << path << "." << std::endl;
-        std::cerr << frame << std::endl;
+        writeConsoleErrorLine(frame);
+        writeConsoleErrorLine("Error: can not open SemanticNetwork file " + path + ".");
+        writeConsoleErrorLine(frame);
         return -1;
     }
     std::fclose(probe);

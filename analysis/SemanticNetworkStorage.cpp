@@ -1,5 +1,7 @@
 #include "analysis/SemanticNetworkStorage.h"
 
+#include "analysis/ConsoleLine.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -97,7 +99,8 @@ unsigned char* copyBlock(const unsigned char* from, std::int32_t size)
 
 void reportNotStorage(const char* path)
 {
-    std::fprintf(stderr, "Error: file %s is not a semantic-network-storage!\n", path ? path : "");
+    if (std::FILE* console = consoleErrorStream())
+        std::fprintf(console, "Error: file %s is not a semantic-network-storage!\n", path ? path : "");
 }
 
 }  // namespace

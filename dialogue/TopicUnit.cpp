@@ -7,11 +7,10 @@
 //   a sentence's range words   AnalyzedSentence::selectWords (true: category 5)
 #include "dialogue/TopicUnit.h"
 
+#include "analysis/ConsoleLine.h"
 #include "dialogue/RuleManager.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/TopicTitle.h"
-
-#include <iostream>
 
 namespace quibo {
 
@@ -33,7 +32,7 @@ std::set<int> attributesOf(const Morpheme& word)
 
 void reportUnevaluated(const char* operation)
 {
-    std::cerr << "Error! Call TopicUnit::evaluate() before calling TopicUnit::" << operation << "()" << std::endl;
+    writeConsoleErrorLine(std::string("Error! Call TopicUnit::evaluate() before calling TopicUnit::") + operation + "()");
 }
 
 // Each input word takes one topic word of the same attributes; true when

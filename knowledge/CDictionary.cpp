@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <iostream>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -555,12 +554,15 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    if (!in || size < static_cast<std::streamoff>(KNOWLEDGE_HEADER_SIZE))
+    if (!in || size < static_cast<std::streamoff>(KNOWLEDGE_HEADER_SIZE)) {
+        noteFailure("the knowledge file " + path +
+                    (size == 0 ? " is empty" : " is too short to be a knowledge file"));
         return -1;
+    }
     const std::size_t payloadSize = static_cast<std::size_t>(size) - KNOWLEDGE_HEADER_SIZE;
     if (payloadSize > KNOWLEDGE_PAYLOAD_LIMIT) {
-        std::cerr << "CDictionary::internalizePData (): payload of " << payloadSize << " octets exceeds the limit of "
-                  << KNOWLEDGE_PAYLOAD_LIMIT << std::endl;
+        noteFailure("the knowledge file " + path + " holds " + std::to_string(payloadSize) +
+                    " bytes, which exceeds the limit of " + std::to_string(KNOWLEDGE_PAYLOAD_LIMIT));
         return -1;
     }
 
@@ -568,7 +570,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
     in.read(version, sizeof version);
     in.seekg(static_cast<std::streamoff>(KNOWLEDGE_HEADER_SIZE), std::ios::beg);
     if (!in) {
-        std::cerr << "CDictionary::internalizePData (): the file could not be read whole" << std::endl;
+        noteFailure("the knowledge file " + path + " could not be read whole");
         return -1;
     }
     setKnowledgeVersionText(std::string_view(version, sizeof version));
@@ -597,7 +599,7 @@ int CDictionary::internalizePData(std::istream& in, const std::string& path, con
         reader.refuseUnknownNumbers();
         readPayload(reader);
     } catch (const std::exception& error) {
-        std::cerr << "CDictionary::internalizePData (): " << error.what() << std::endl;
+        noteFailure("the knowledge file " + path + " is damaged or is not a knowledge file: " + error.what());
         clearContents();
         return -1;
     }

@@ -5,7 +5,6 @@
 #include "knowledge/Topic.h"
 
 #include <algorithm>
-#include <iostream>
 #include <stdexcept>
 
 namespace quibo {
@@ -22,7 +21,7 @@ void Entity::setThesaurus(Thesaurus* thesaurus)
         m_thesauri.push_back(thesaurus);
         return;
     }
-    std::cerr << "Entity::setThesaurus: Illegal TarnML Type" << std::endl;
+    writeConsoleErrorLine("Entity::setThesaurus: Illegal TarnML Type");
 }
 
 void Entity::addTopic(Topic* topic)

@@ -1,11 +1,11 @@
 #include "knowledge/KnowledgeFile.h"
 
+#include "analysis/ConsoleLine.h"
 #include "knowledge/CDictionary.h"
 
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <iostream>
 #include <stdexcept>
 
 namespace quibo {
@@ -23,12 +23,12 @@ int saveKnowledgeFile(const CDictionary& dictionary, const std::string& path, st
         out.write(header, sizeof header);
         dictionary.externalize(out, versionText);
     } catch (const std::exception& error) {
-        std::cerr << "saveKnowledgeFile: " << path << ": " << error.what() << std::endl;
+        noteFailure("saveKnowledgeFile: " + path + ": " + error.what());
         std::remove(temporary.c_str());
         return -1;
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::cerr << "saveKnowledgeFile: cannot replace " << path << std::endl;
+        noteFailure("saveKnowledgeFile: cannot replace " + path);
         std::remove(temporary.c_str());
         return -1;
     }
@@ -39,7 +39,7 @@ int loadKnowledgeFile(CDictionary& dictionary, const std::string& path, const st
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        std::cerr << "loadKnowledgeFile: cannot open " << path << std::endl;
+        noteFailure("the knowledge file " + path + " cannot be opened");
         return -1;
     }
     if (dictionary.internalizePData(in, path, mtimeText) != 0)

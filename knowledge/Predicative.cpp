@@ -1,8 +1,7 @@
 #include "knowledge/Predicative.h"
 
+#include "analysis/ConsoleLine.h"
 #include "knowledge/Thesaurus.h"
-
-#include <iostream>
 
 namespace quibo {
 
@@ -18,7 +17,7 @@ void Predicative::setThesaurus(Thesaurus* thesaurus)
         m_antonyms.push_back(thesaurus);
         break;
     default:
-        std::cerr << "Predicative::setThesaurus: Illegal TarnML Type" << std::endl;
+        writeConsoleErrorLine("Predicative::setThesaurus: Illegal TarnML Type");
         break;
     }
 }

@@ -2,6 +2,7 @@
 // Compiles a readable knowledge-base source into a knowledge file, analysing
 // every text with the language analyser of the install tree DIR (default:
 // the tree named by QUIBO_REGISTRY).
+#include "analysis/ConsoleLine.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "tools/KnowledgeCompiler.h"
 
@@ -34,6 +35,10 @@ int main(int argc, char** argv)
             install += '/';
         setenv("QUIBO_REGISTRY", (install + "registry").c_str(), 1);
     }
+    // The engine's progress and the reasons of its failures are the tool's
+    // messages: they go to standard error.
+    quibo::setConsoleStream(stderr);
+    quibo::setConsoleErrorStream(stderr);
     quibo::LanguageAnalyzer* analyzer = quibo::LanguageAnalyzer::instance();
     const int rc = analyzer ? analyzer->init(install + "juman/rc", true) : -1;
     if (rc != 0) {

@@ -96,18 +96,8 @@ std::string ControlPool::invoke(OrvaneCtrl* control, ControlMethod method, const
 {
     const std::string text = toShiftJis(argument);
     switch (method) {
-    case ControlMethod::Iinitialize: {
-        // A control names its conversation after the millisecond its session
-        // starts: two starts within one millisecond would share one
-        // conversation, and the first page to go would end the other's.
-        const platform::Clock& clock = platform::clock();
-        while (clock.wallMillis() <= m_lastStartMillis) {
-            clock.sleepMillis(1);
-        }
-        const BOOL started = m_api.Iinitialize(control, text.c_str());
-        m_lastStartMillis = clock.wallMillis();
-        return started ? "1" : "0";
-    }
+    case ControlMethod::Iinitialize:
+        return m_api.Iinitialize(control, text.c_str()) ? "1" : "0";
     case ControlMethod::IsetUserQuestion:
         m_api.IsetUserQuestion(control, text.c_str());
         return {};

@@ -62,7 +62,6 @@ private:
     const OrvaneClassObject& m_api;
     PoolLimits m_limits;
     std::map<std::string, Entry> m_controls;
-    std::int64_t m_lastStartMillis = INT64_MIN;
 };
 
 }  // namespace quibo::orvane

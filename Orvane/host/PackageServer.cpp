@@ -103,9 +103,37 @@ HostResponse PackageServer::control(const HostRequest& request)
     if (*method == ControlMethod::IsetUserQuestion && request.body.size() > m_limits.maxQuestion) {
         return refusal(413, "question too long");
     }
-    const std::string argument = *method == ControlMethod::Iinitialize ? knowledgeFile(request) : request.body;
-    const auto result = m_engine->run([&] { return m_pool->call(request.handle, *method, argument); });
+    if (*method == ControlMethod::Iinitialize) {
+        return initialize(request);
+    }
+    const auto result = m_engine->run([&] { return m_pool->call(request.handle, *method, request.body); });
     return result ? HostResponse{200, "text/plain; charset=UTF-8", *result} : refusal(404, "unknown handle");
+}
+
+HostResponse PackageServer::initialize(const HostRequest& request)
+{
+    const std::string file = knowledgeFile(request);
+    std::optional<std::string> started;
+    std::string reason;
+    m_engine->run([&] {
+        started = m_pool->call(request.handle, ControlMethod::Iinitialize, file);
+        if (started && *started != "1") {
+            reason = m_pool->call(request.handle, ControlMethod::IgetErrorMessage, "").value_or("");
+            m_pool->call(request.handle, ControlMethod::IfreeErrorBstr, "");
+        }
+    });
+    if (!started) {
+        return refusal(404, "unknown handle");
+    }
+    if (*started == "1") {
+        return {200, "text/plain; charset=UTF-8", "1"};
+    }
+    // The page learns that the start failed and why; the control keeps the
+    // same text for IgetErrorMessage.
+    if (file.empty()) {
+        return {404, "text/plain; charset=UTF-8", "no knowledge file at " + request.body + " in the served folder"};
+    }
+    return {500, "text/plain; charset=UTF-8", reason.empty() ? std::string("the control did not start") : reason};
 }
 
 std::string PackageServer::knowledgeFile(const HostRequest& request) const

@@ -62,6 +62,9 @@ public:
 private:
     HostResponse file(const HostRequest& request) const;
     HostResponse control(const HostRequest& request);
+    // Iinitialize: 200 "1" once the control started; else 404 for a URL
+    // that names no file of the folder, or 500 with the control's reason.
+    HostResponse initialize(const HostRequest& request);
     // The local file a knowledge URL of the page names: only files of the
     // served folder, at the host's own address; "" otherwise.
     std::string knowledgeFile(const HostRequest& request) const;

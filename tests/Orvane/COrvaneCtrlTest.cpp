@@ -130,15 +130,13 @@ TEST_F(COrvaneCtrlTest, AFailedInitialisationTellsThePageWhyAndOnlyTheLastOne)
     ASSERT_EQ(m_control.Iinitialize(m_sample.c_str()), 1);
     EXPECT_EQ(error(), "");
 
-    // A file that is no knowledge base still starts a session; the greeting
-    // tells the page.
+    // A file that is no knowledge base starts no session: the page learns
+    // what failed and which file.
     const std::string broken = m_cache.home() + "/broken.pdata";
     std::ofstream(broken) << "not knowledge";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(m_control.Iinitialize(broken.c_str()), 1);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(text(m_control.IgetReplyInfo()).rfind(u"error: ", 0), 0u);
-    EXPECT_EQ(error(), "");
+    EXPECT_EQ(m_control.Iinitialize(broken.c_str()), 0);
+    EXPECT_EQ(error(), "the knowledge file " + broken + " is too short to be a knowledge file");
+    EXPECT_EQ(platform::bstrToUtf8(m_control.IgetReplyInfo()), "");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/TempFolder.h"
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>
@@ -51,21 +52,16 @@ protected:
         EXPECT_TRUE(m_random.seeds().size() == m_services) << "services built";
     }
 
-    // Opens without the analyser (the greeting and the empty turn need none).
-    void open(const std::string& key, const std::string& file)
+    // Opens with the analyser of the install tree: 0, or -1 when the
+    // conversation cannot be opened.
+    int open(const std::string& key, const std::string& file, const std::string& creationText = "")
     {
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(chatOpen(key.c_str(), file.c_str(), "/nowhere/juman/x", "", "10.0.0.1", 0), 0);
-        testing::internal::GetCapturedStderr();
+        return chatOpen(key.c_str(), file.c_str(), test::rcPathIn(m_tree.root()).c_str(), creationText.c_str(),
+                        "10.0.0.1", 1);
     }
-    // Opens with the analyser of the install tree: a conversation that
-    // answers questions.
-    void openWithAnalyser(const test::BuildInstallTree& tree)
+    void openWithAnalyser()
     {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1),
-                  0);
-        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(open(m_key, m_sample), 0);
         m_services = 1;
     }
     std::string ask(const std::string& key, const std::string& utterance, int preAnalysed = 0)
@@ -75,6 +71,7 @@ protected:
         return out;
     }
 
+    test::BuildInstallTree m_tree;
     const std::string m_sample = test::sampleKnowledgePath();
     const std::string m_key = "0112233444:;" + m_sample;
     platform::FakeRandom m_random{{2}};
@@ -105,12 +102,11 @@ TEST_F(ChatFacadeTest, SplitKnowledgeName)
 // clock.
 TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
 {
-    test::BuildInstallTree tree;
     test::ScopedTimeZone zone("JST-9");
     platform::FakeClock clock;
     clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST, a Tuesday
     platform::ScopedClock scopedClock(clock);
-    openWithAnalyser(tree);
+    openWithAnalyser();
     EXPECT_TRUE(LanguageAnalyzer::isInitialized());
     EXPECT_EQ(SessionLogRegistry::get(m_key, "", "", "")->ipAddr(), "10.0.0.1");
 
@@ -154,8 +150,7 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
 // booking is confirmed only after its bread, day and name.
 TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOver)
 {
-    test::BuildInstallTree tree;
-    openWithAnalyser(tree);
+    openWithAnalyser();
     const char* const question = "ご予約ですね。食パンとクロワッサンのどちらをご予約ですか？;表情,笑顔;";
     const char* const remark = "そうなんですね。こむぎ堂について、ほかに知りたいことはありますか？;表情,普通;";
     const std::pair<const char*, const char*> turns[] = {
@@ -184,10 +179,9 @@ TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOver)
 // analyser and its dictionary mapping are then torn down by the exit alone.
 TEST_F(ChatFacadeTest, AHostThatExitsWithoutClosingEndsCleanly)
 {
-    test::BuildInstallTree tree;
     EXPECT_EXIT(
         {
-            chatOpen(m_key.c_str(), m_sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "10.0.0.1", 1);
+            open(m_key, m_sample);
             std::exit(LanguageAnalyzer::isInitialized() ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
@@ -196,8 +190,8 @@ TEST_F(ChatFacadeTest, AHostThatExitsWithoutClosingEndsCleanly)
 TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)
 {
     const std::string other = "second:;" + m_sample;
-    open(m_key, m_sample);
-    open(other, m_sample);
+    EXPECT_EQ(open(m_key, m_sample), 0);
+    EXPECT_EQ(open(other, m_sample), 0);
     m_services = 1;
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
     // The service is still there: asking reopens the closed key's conversation.
@@ -207,7 +201,7 @@ TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)
 
     // A close without an open does not hold the next service alive.
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
-    open(m_key, m_sample);
+    EXPECT_EQ(open(m_key, m_sample), 0);
     m_services = 2;
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
     EXPECT_EQ(ask(m_key, ""), busyReply());
@@ -218,13 +212,10 @@ TEST_F(ChatFacadeTest, TheServiceLivesFromTheFirstOpenToTheLastClose)
 TEST_F(ChatFacadeTest, TheFirstOpensCreationTextIsTheResetCommand)
 {
     const std::string other = "second:;" + m_sample;
-    testing::internal::CaptureStderr();
-    chatOpen(m_key.c_str(), m_sample.c_str(), "/nowhere/juman/x", sjis("リセット").c_str(), "10.0.0.1", 0);
-    chatOpen(other.c_str(), m_sample.c_str(), "/nowhere/juman/x", sjis("やり直し").c_str(), "10.0.0.1", 0);
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(open(m_key, m_sample, sjis("リセット")), 0);
+    EXPECT_EQ(open(other, m_sample, sjis("やり直し")), 0);
     m_services = 1;
-    // Without the analyser an utterance has no words and is answered by a
-    // conversation act; only the reset answers with empty fields.
+    // Only the reset answers with empty fields.
     for (const std::string& key : {m_key, other}) {
         EXPECT_EQ(ask(key, "リセット"), ";;") << key;
         const std::string answered = ask(key, "やり直し");
@@ -255,8 +246,7 @@ TEST_F(ChatFacadeTest, WithoutAServiceNothingCrashes)
 
 TEST_F(ChatFacadeTest, StartHandsOutHandlesAndFetchNeedsOne)
 {
-    open(m_key, m_sample);
-    m_services = 1;
+    openWithAnalyser();
     int first = 0, second = 0;
     std::vector<int> list;
     EXPECT_EQ(chatStart(m_key.c_str(), sjis("営業案内").c_str(), first, second, list), 0);
@@ -271,15 +261,26 @@ TEST_F(ChatFacadeTest, StartHandsOutHandlesAndFetchNeedsOne)
     EXPECT_EQ(chatClose(m_key.c_str()), 1);
 }
 
-TEST_F(ChatFacadeTest, KnowledgeThatDoesNotLoadAnswersBusy)
+// An open that fails says so, and why: what failed and which file.  The
+// conversation is not there; asking still answers busy.
+TEST_F(ChatFacadeTest, KnowledgeThatDoesNotLoadFailsTheOpenWithItsReason)
 {
-    test::TemporaryInstallTree folder;
+    test::TempFolder folder{"quibo-facade"};
     const std::string sample = test::readFile(m_sample);
+    folder.write("empty.pdata", "");
     folder.write("truncated.pdata", sample.substr(0, sample.size() - 1));
     folder.write("hostile.pdata", sample.substr(0, 20) + std::string(100, '\x7F'));
-    for (const char* name : {"missing.pdata", "truncated.pdata", "hostile.pdata"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.pdata", " cannot be read"},
+        {"empty.pdata", " is empty"},
+        {"truncated.pdata", " is damaged or is not a knowledge file: "},
+        {"hostile.pdata", " is damaged or is not a knowledge file: "},
+    };
+    for (const auto& [name, reason] : cases) {
         const std::string key = "id:;" + folder.path(name);
-        open(key, folder.path(name));
+        EXPECT_EQ(open(key, folder.path(name)), -1) << name;
+        EXPECT_EQ(chatOpenFailure().rfind("the knowledge file " + folder.path(name) + reason, 0), 0u)
+            << chatOpenFailure();
         ++m_services;
         EXPECT_EQ(SessionLogRegistry::instance().count(key), 0u) << name;
         testing::internal::CaptureStderr();
@@ -303,11 +304,19 @@ TEST(ChatFacadeLibraryTest, LibraryAnswersThroughItsEntryPoints)
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     ASSERT_TRUE(open && greet && askIt && close);
 
+    auto failure = reinterpret_cast<decltype(&chatOpenFailure)>(dlsym(library, "chatOpenFailure"));
+    ASSERT_NE(failure, nullptr);
+
+    // Without its language data the engine opens no conversation.
     const std::string sample = test::sampleKnowledgePath();
     const std::string key = "lib:;" + sample;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(open(key.c_str(), sample.c_str(), "/nowhere/juman/x", "", "127.0.0.1", 0), 0);
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(open(key.c_str(), sample.c_str(), "/nowhere/juman/x", "", "127.0.0.1", 0), -1);
+    EXPECT_EQ(failure().rfind("the language data cannot be loaded (-3): the morphological dictionary ", 0), 0u)
+        << failure();
+    EXPECT_EQ(close(key.c_str()), 1);
+
+    test::BuildInstallTree tree;
+    EXPECT_EQ(open(key.c_str(), sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "127.0.0.1", 1), 0);
     std::string greeting;
     EXPECT_EQ(greet(key.c_str(), greeting), 0);
     bool known = false;
@@ -315,9 +324,8 @@ TEST(ChatFacadeLibraryTest, LibraryAnswersThroughItsEntryPoints)
         known = known || greeting == sjis(text);
     EXPECT_TRUE(known) << greeting;
     std::string reply;
-    // Without the analyser the question has no words to look up.
-    askIt(key.c_str(), sjis("パン").c_str(), reply, 0);
-    EXPECT_EQ(reply, sjis("ごゆっくりどうぞ。ご質問があれば、いつでもお気軽にお尋ねください。;表情,普通;"));
+    askIt(key.c_str(), sjis("営業時間を教えてください").c_str(), reply, 0);
+    EXPECT_EQ(reply, sjis("平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？;表情,普通;"));
     EXPECT_EQ(close(key.c_str()), 1);
     dlclose(library);
 }

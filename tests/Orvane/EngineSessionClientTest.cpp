@@ -127,20 +127,17 @@ TEST_F(EngineSessionClientTest, ModeFourFetchesAfterEachQuestion)
     m_client.close(0);
 }
 
-TEST_F(EngineSessionClientTest, AConversationThatCannotBeOpenedRepliesWithALoneSeparator)
+// An open that fails says so: the client gives its use of the engine back
+// (the next open builds the engine anew) and keeps the engine's reason.
+TEST_F(EngineSessionClientTest, AConversationThatCannotBeOpenedFailsTheOpenWithTheReason)
 {
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(open(m_tree.root() + "missing.pdata"), 0);
-    m_client.start();
-    m_client.ask(test::sjis(u8"こんにちは"));
-    std::string greeting;
-    m_client.greeting(greeting);
-    testing::internal::GetCapturedStdout();
-    deliver();
-    EXPECT_EQ(m_receiver.replies, std::vector<std::string>{"\x1F"});
-    // The greeting carries the engine's error text.
-    EXPECT_EQ(greeting.rfind("error: ", 0), 0u) << greeting;
-    EXPECT_EQ(greeting.back(), '\x1F');
+    const std::string missing = m_tree.root() + "missing.pdata";
+    EXPECT_EQ(open(missing), -2);
+    EXPECT_EQ(m_client.failure(), "the knowledge file " + missing + " cannot be read");
+    const std::size_t services = m_random.seeds().size();
+    ASSERT_EQ(open(m_sample), 0);
+    EXPECT_EQ(m_random.seeds().size(), services + 1);
+    EXPECT_EQ(m_client.failure(), "");
     m_client.close(0);
 }
 

@@ -10,6 +10,7 @@
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/ShiftJis.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -70,10 +71,14 @@ TEST_F(OrvaneHostTest, AHostCreatesTheControlByItsProgIdAndConverses)
     EXPECT_EQ(server->classId(), ORVANE_CLSID);
     const auto& api = *static_cast<const OrvaneClassObject*>(server->classObject());
 
+    // The library writes nothing on the host's standard streams; its
+    // progress is there for a developer who asks for it.
     OrvaneCtrl* control = api.CreateControl();
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     ASSERT_EQ(api.Iinitialize(control, test::sampleKnowledgePath().c_str()), 1);
-    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(isSampleGreeting(platform::bstrToUtf8(api.IgetReplyInfo(control))));
     api.IfreeReplyBstr(control);
     api.IsetUserQuestion(control, test::sjis(u8"営業時間を教えてください").c_str());
@@ -86,6 +91,18 @@ TEST_F(OrvaneHostTest, AHostCreatesTheControlByItsProgIdAndConverses)
     api.DestroyWindow(control);
     EXPECT_EQ(OrvaneBstrLength(api.IgetReplyInfo(control)), 0u);
     api.DestroyControl(control);
+
+    {
+        test::ScopedEnvironmentVariable verbose("QUIBO_VERBOSE", "1");
+        control = api.CreateControl();
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(api.Iinitialize(control, test::sampleKnowledgePath().c_str()), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(utf8(u8"--- 意味目録判定辞書作成開始 ---\n")),
+                  std::string::npos);
+        api.DestroyControl(control);
+    }
 
     std::ostringstream err;
     ASSERT_EQ(registerLibrary(QUIBO_ORVANE_LIBRARY, true, err), 0) << err.str();
@@ -111,18 +128,35 @@ TEST_F(OrvaneHostTest, PlainHostWritesOneLinePerReplyAndNothingElse)
     EXPECT_EQ(lines[2], utf8(u8"平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？"));
 }
 
-// A base without a greeting or any utterance group answers with empty
-// replies: each is still its own line.
-TEST_F(OrvaneHostTest, PlainHostWritesAnEmptyLineForAnEmptyReply)
+// Every failed start is reported as one: exit status 1, nothing on
+// standard output, one line on standard error saying what failed and which
+// file.  A base without a greeting (the small base has none) would answer
+// the page with nothing at all, so it fails too.
+TEST_F(OrvaneHostTest, AKnowledgeFileThatCannotConverseFailsTheHost)
 {
-    const std::string knowledge = m_registry.file() + ".pdata";
-    std::ofstream(knowledge, std::ios::binary) << test::fileBytes(*test::compileSmall());
-    const std::string questions = m_registry.file() + ".questions";
-    std::ofstream(questions) << utf8(u8"パン\n");
-    std::string out;
-    std::string err;
-    ASSERT_EQ(runProgram("--plain --knowledge '" + knowledge + "' '" + questions + "'", out, err), 0) << err;
-    EXPECT_EQ(out, "\n\n");
+    const std::string sample = test::readFile(test::sampleKnowledgePath());
+    const std::string base = m_registry.file();
+    std::ofstream(base + ".empty.pdata", std::ios::binary) << "";
+    std::ofstream(base + ".text.pdata", std::ios::binary) << "# a knowledge source, not a compiled file\nentity 店\n";
+    std::ofstream(base + ".cut.pdata", std::ios::binary) << sample.substr(0, 3000);
+    std::ofstream(base + ".small.pdata", std::ios::binary) << test::fileBytes(*test::compileSmall());
+    const std::pair<std::string, std::string> cases[] = {
+        {".empty.pdata", " is empty"},
+        {".text.pdata", " is damaged or is not a knowledge file: "},
+        {".cut.pdata", " is damaged or is not a knowledge file: "},
+        {".small.pdata", utf8(u8" holds no greeting (the replies of the title ＣＡ発話 / 呼びかけ / ＊)")},
+    };
+    for (const auto& [suffix, reason] : cases) {
+        const std::string file = base + suffix;
+        std::string out;
+        std::string err;
+        EXPECT_EQ(runProgram("--plain --knowledge '" + file + "' </dev/null", out, err), 1) << suffix;
+        EXPECT_EQ(out, "") << suffix;
+        const std::string line = "orvane-host: cannot initialise the control with \"" + file +
+                                 "\": the knowledge file " + file + reason;
+        EXPECT_EQ(err.rfind(line, 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
 }
 
 TEST_F(OrvaneHostTest, AFailedInitialisationPrintsTheControlsErrorText)
@@ -142,10 +176,21 @@ TEST_F(OrvaneHostTest, AFailedInitialisationPrintsTheControlsErrorText)
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
     // Without an install tree the session cannot start; the control says why.
-    std::ofstream(m_registry.file(), std::ios::app) << test::productSection() << "INSTALLPATH=\n";
-    out.clear();
-    EXPECT_EQ(runProgram("--plain --knowledge " + test::sampleKnowledgePath() + " </dev/null", out, err), 1);
-    EXPECT_NE(err.find("install path error"), std::string::npos) << err;
+    // An install folder without the language data fails as clearly.
+    test::TempFolder emptyInstall{"quibo-empty-install"};
+    const std::pair<std::string, std::string> installs[] = {
+        {"", "install path error"},
+        {emptyInstall.path() + "/", "the language data cannot be loaded (-3): the morphological dictionary " +
+                                        emptyInstall.path() + "/dosk/dosk.dic cannot be loaded"},
+    };
+    for (const auto& [install, reason] : installs) {
+        std::ofstream(m_registry.file(), std::ios::app) << test::productSection() << "INSTALLPATH=" << install << "\n";
+        out.clear();
+        EXPECT_EQ(runProgram("--plain --knowledge " + test::sampleKnowledgePath() + " </dev/null", out, err), 1);
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(err, "orvane-host: cannot initialise the control with \"" + test::sampleKnowledgePath() + "\": " +
+                           reason + "\n");
+    }
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(LanguageAnalyzerInitTest, HostCanSendTheConsoleLinesToStandardError)
     const int result = LanguageAnalyzer::instance()->init(rcPathIn(tree.root()), true);
     const std::string output = ::testing::internal::GetCapturedStdout();
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    setConsoleStream(nullptr);
+    setConsoleStream(stdout);
     ASSERT_EQ(result, 0);
     EXPECT_EQ(output, "");
     EXPECT_NE(errors.find(reinterpret_cast<const char*>(u8"--- 意味目録判定辞書作成終了 ---\n")), std::string::npos);
@@ -271,7 +271,8 @@ TEST_F(LanguageAnalyzerInitTest, StandardExceptionIsReportedAsMinusFive)
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(result, -5);
     // The decipherer's progress lines come first; the message is a line.
-    const std::string message = std::string("\nLanguageAnalyzer::init (): ") + std::bad_alloc().what() + "\n";
+    const std::string message =
+        std::string("\nthe language analyser cannot be set up: ") + std::bad_alloc().what() + "\n";
     ASSERT_GE(errors.size(), message.size());
     EXPECT_EQ(errors.substr(errors.size() - message.size()), message);
     EXPECT_FALSE(LanguageAnalyzer::isInitialized());

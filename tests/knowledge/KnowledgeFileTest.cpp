@@ -80,7 +80,8 @@ TEST_F(KnowledgeFileTest, FilesWithoutAWholeStreamFail)
     // An empty payload lacks even its byte-order octet.
     testing::internal::CaptureStderr();
     EXPECT_EQ(loadBytes(dictionary, "/Quibo3.0/" + std::string(10, '\0')), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "CDictionary::internalizePData (): XTL mem_buffer overflow\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "the knowledge file memory is damaged or is not a knowledge file: XTL mem_buffer overflow\n");
     EXPECT_EQ(dictionary.getCacheKey(), "\t");
 }
 
