@@ -21,7 +21,7 @@ private:
     }
 };
 
-const SystemClock systemClock;
+const SystemClock g_systemClock;
 std::atomic<const Clock*> current{nullptr};
 
 }  // namespace
@@ -39,8 +39,10 @@ void Clock::sleepMillis(std::int64_t millis) const
 const Clock& clock()
 {
     const Clock* c = current.load(std::memory_order_acquire);
-    return c ? *c : systemClock;
+    return c ? *c : g_systemClock;
 }
+
+const Clock& systemClock() { return g_systemClock; }
 
 ScopedClock::ScopedClock(const Clock& replacement)
     : m_previous(current.exchange(&replacement, std::memory_order_acq_rel))

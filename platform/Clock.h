@@ -23,6 +23,9 @@ public:
 
 // The clock in force: the system clock unless a test installed another.
 const Clock& clock();
+// The system clock itself, for what runs in real time whatever clock a test
+// installed: the deadlines of network connections.
+const Clock& systemClock();
 
 // Installs `replacement` (not owned) until the ScopedClock goes away.
 class ScopedClock {

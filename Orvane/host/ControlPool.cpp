@@ -52,21 +52,46 @@ ControlPool::~ControlPool()
     }
 }
 
-std::optional<std::string> ControlPool::create()
+ControlPool::Created ControlPool::create(std::uint64_t connection)
 {
+    if (connection != 0) {
+        std::size_t held = 0;
+        for (const auto& [handle, entry] : m_controls) {
+            held += entry.connection == connection ? 1 : 0;
+        }
+        if (held >= m_limits.maxPerConnection) {
+            return {{}, Refusal::ConnectionFull};
+        }
+    }
     if (m_controls.size() >= m_limits.maxControls) {
         destroyIdle();
     }
-    if (m_controls.size() >= m_limits.maxControls) {
-        return std::nullopt;
+    if (m_controls.size() >= m_limits.maxControls && !destroyIdlest(m_limits.idleWhenFullMillis)) {
+        return {{}, Refusal::PoolFull};
     }
     OrvaneCtrl* control = m_api.CreateControl();
     if (!control) {
-        return std::nullopt;
+        return {{}, Refusal::NotCreated};
     }
     std::string handle = newHandle();
-    m_controls[handle] = {control, platform::clock().elapsedMillis()};
-    return handle;
+    m_controls[handle] = {control, platform::clock().elapsedMillis(), connection};
+    return {handle, Refusal::None};
+}
+
+bool ControlPool::destroyIdlest(std::int64_t millis)
+{
+    auto idlest = m_controls.end();
+    for (auto it = m_controls.begin(); it != m_controls.end(); ++it) {
+        if (idlest == m_controls.end() || it->second.lastUse < idlest->second.lastUse) {
+            idlest = it;
+        }
+    }
+    if (idlest == m_controls.end() || platform::clock().elapsedMillis() - idlest->second.lastUse < millis) {
+        return false;
+    }
+    m_api.DestroyControl(idlest->second.control);
+    m_controls.erase(idlest);
+    return true;
 }
 
 bool ControlPool::release(const std::string& handle)

@@ -32,6 +32,11 @@ struct PoolLimits {
     std::size_t maxControls = 64;
     // A control no page has called for this long is destroyed.
     std::int64_t idleMillis = 20 * 60 * 1000;
+    // When the pool is full, a control idle this long makes room for a new
+    // one (the one idle longest first).
+    std::int64_t idleWhenFullMillis = 60 * 1000;
+    // Controls that the requests of one connection may hold at once.
+    std::size_t maxPerConnection = 8;
 };
 
 class ControlPool {
@@ -41,9 +46,15 @@ public:
     ControlPool(const ControlPool&) = delete;
     ControlPool& operator=(const ControlPool&) = delete;
 
-    // A new control's handle; nothing when the pool is full even after its
-    // idle controls went, or when the control could not be created.
-    std::optional<std::string> create();
+    enum class Refusal { None, PoolFull, ConnectionFull, NotCreated };
+    struct Created {
+        std::string handle;  // empty when refused
+        Refusal refusal = Refusal::None;
+    };
+    // A new control for a request of `connection` (0: none known).  Refused
+    // when the connection holds its share already, or when the pool is full
+    // and no control has been idle long enough to make room.
+    Created create(std::uint64_t connection = 0);
     bool release(const std::string& handle);
     // The result of `method` on the control of `handle`, with the argument
     // and the result in UTF-8 (Iinitialize answers "1" or "0", the free
@@ -56,7 +67,11 @@ private:
     struct Entry {
         OrvaneCtrl* control;
         std::int64_t lastUse;
+        std::uint64_t connection;
     };
+    // Destroys the control idle longest, when it has been idle at least
+    // `millis`: whether one went.
+    bool destroyIdlest(std::int64_t millis);
     std::string invoke(OrvaneCtrl* control, ControlMethod method, const std::string& argument);
 
     const OrvaneClassObject& m_api;

@@ -7,6 +7,9 @@ namespace quibo::orvane {
 namespace {
 
 constexpr std::string_view CONTROL_PREFIX = "/orvane/";
+// What a page that finds no control free shows its visitor.
+const std::string BUSY = reinterpret_cast<const char*>(
+    u8"ただいま混み合っています。しばらくしてからページを読み込み直してください。");
 
 HostResponse refusal(int status, const char* reason) { return {status, "text/plain; charset=UTF-8", reason}; }
 
@@ -67,6 +70,8 @@ HostResponse PackageServer::file(const HostRequest& request) const
         return refusal(403, "forbidden");
     case StaticFolder::Outcome::BadRequest:
         return refusal(400, "bad path");
+    case StaticFolder::Outcome::PackageList:
+        return packageList();
     case StaticFolder::Outcome::Found:
         break;
     }
@@ -86,8 +91,18 @@ HostResponse PackageServer::control(const HostRequest& request)
     }
     const std::string name = request.target.substr(CONTROL_PREFIX.size());
     if (name == "create") {
-        const auto handle = m_engine->run([this] { return m_pool->create(); });
-        return handle ? HostResponse{200, "text/plain; charset=UTF-8", *handle} : refusal(503, "too many controls");
+        const ControlPool::Created created = m_engine->run([&] { return m_pool->create(request.connection); });
+        switch (created.refusal) {
+        case ControlPool::Refusal::None:
+            return {200, "text/plain; charset=UTF-8", created.handle};
+        case ControlPool::Refusal::ConnectionFull:
+            return {429, "text/plain; charset=UTF-8", BUSY};
+        case ControlPool::Refusal::PoolFull:
+            return {503, "text/plain; charset=UTF-8", BUSY};
+        case ControlPool::Refusal::NotCreated:
+            break;
+        }
+        return refusal(500, "the control could not be created");
     }
     const std::optional<ControlMethod> method = controlMethodNamed(name);
     if (!method && name != "release") {
@@ -108,6 +123,47 @@ HostResponse PackageServer::control(const HostRequest& request)
     }
     const auto result = m_engine->run([&] { return m_pool->call(request.handle, *method, request.body); });
     return result ? HostResponse{200, "text/plain; charset=UTF-8", *result} : refusal(404, "unknown handle");
+}
+
+HostResponse PackageServer::packageList() const
+{
+    const auto escaped = [](const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+            }
+        }
+        return out;
+    };
+    const auto encoded = [](const std::string& name) {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        std::string out;
+        for (const char c : name) {
+            const auto u = static_cast<unsigned char>(c);
+            const bool plain = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+                               c == '-' || c == '_' || c == '.' || c == '~';
+            out += plain ? std::string(1, c) : std::string{'%', digits[u >> 4], digits[u & 0xF]};
+        }
+        return out;
+    };
+    std::string page = reinterpret_cast<const char*>(
+        u8"<!DOCTYPE html>\n<html lang=\"ja\">\n<head><meta charset=\"UTF-8\"><title>チャット</title></head>\n<body>\n");
+    const std::vector<std::string> names = m_folder.packages();
+    if (names.empty()) {
+        page += reinterpret_cast<const char*>(u8"<p>このフォルダーにはチャットのページ（index.html）がありません。</p>\n");
+    } else {
+        page += "<ul>\n";
+        for (const std::string& name : names) {
+            page += "<li><a href=\"" + encoded(name) + "/\">" + escaped(name) + "</a></li>\n";
+        }
+        page += "</ul>\n";
+    }
+    return {200, "text/html; charset=UTF-8", page + "</body>\n</html>\n"};
 }
 
 HostResponse PackageServer::initialize(const HostRequest& request)

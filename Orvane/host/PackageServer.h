@@ -12,6 +12,7 @@
 #include "Orvane/host/EngineThread.h"
 #include "Orvane/host/StaticFolder.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,9 @@ struct HostRequest {
     std::string handle;  // the X-Orvane-Handle header
     std::string body;
     std::string origin = {};  // the Origin header, when the browser sent one
+    // The connection the request came on (numbered by the HTTP shell; 0
+    // when there is none).
+    std::uint64_t connection = 0;
 };
 
 struct HostResponse {
@@ -61,6 +65,8 @@ public:
 
 private:
     HostResponse file(const HostRequest& request) const;
+    // The root of a folder of packages: a page with a link to each.
+    HostResponse packageList() const;
     HostResponse control(const HostRequest& request);
     // Iinitialize: 200 "1" once the control started; else 404 for a URL
     // that names no file of the folder, or 500 with the control's reason.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace quibo::orvane {
@@ -75,10 +76,14 @@ StaticFolder::Lookup StaticFolder::find(std::string_view target) const
         }
         begin = end + 1;
     }
+    const bool folder = path.back() == '/';
+    if (folder) {
+        candidate += "/index.html";
+    }
     // Symbolic links are followed, and then the file must still lie inside.
     const std::string file = resolved(candidate);
     if (file.empty()) {
-        return {Outcome::NotFound, {}};
+        return {folder && candidate == m_root + "/index.html" ? Outcome::PackageList : Outcome::NotFound, {}};
     }
     struct stat status{};
     if (file.compare(0, m_root.size() + 1, m_root + "/") != 0 || stat(file.c_str(), &status) != 0 ||
@@ -86,6 +91,24 @@ StaticFolder::Lookup StaticFolder::find(std::string_view target) const
         return {Outcome::Forbidden, {}};
     }
     return {Outcome::Found, file};
+}
+
+std::vector<std::string> StaticFolder::packages() const
+{
+    std::vector<std::string> names;
+    DIR* folder = m_root.empty() ? nullptr : opendir(m_root.c_str());
+    if (!folder) {
+        return names;
+    }
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && find("/" + name + "/").outcome == Outcome::Found) {
+            names.push_back(name);
+        }
+    }
+    closedir(folder);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string StaticFolder::contentType(const std::string& file)

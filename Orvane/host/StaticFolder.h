@@ -1,18 +1,21 @@
 // The files of one package folder as orvane-host serves them to a browser.
 // A request target names a regular file inside the folder or nothing: the
 // path is decoded once, and ".." segments, escapes that do not decode, NUL
-// bytes and symbolic links that lead out of the folder are refused; a
-// folder is never listed.
+// bytes and symbolic links that lead out of the folder are refused.  A
+// target ending in '/' names its folder's start page, index.html; the root
+// without one is the list of the packages below it, and no other folder is
+// ever listed.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quibo::orvane {
 
 class StaticFolder {
 public:
-    enum class Outcome { Found, NotFound, Forbidden, BadRequest };
+    enum class Outcome { Found, NotFound, Forbidden, BadRequest, PackageList };
     struct Lookup {
         Outcome outcome;
         std::string file;  // the absolute path, when found
@@ -27,6 +30,8 @@ public:
     Lookup find(std::string_view target) const;
 
     static std::string contentType(const std::string& file);
+    // The folders right below the root that hold a start page, by name.
+    std::vector<std::string> packages() const;
 
 private:
     std::string m_root;

@@ -105,7 +105,8 @@ TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
         {"GET", "/%252e%252e/etc/passwd", HOST, "", "", 404},
         {"GET", "/leak.txt", HOST, "", "", 403},
         {"GET", "/away/secret.txt", HOST, "", "", 403},
-        {"GET", "/", HOST, "", "", 403},
+        {"GET", "/", HOST, "", "", 200},
+        {"GET", "/quibo/", HOST, "", "", 404},
         {"GET", "/quibo", HOST, "", "", 403},
         {"GET", "/index.html%00.js", HOST, "", "", 400},
         {"GET", "/index%zz", HOST, "", "", 400},
@@ -134,20 +135,55 @@ TEST_F(PackageServerTest, RequestsOutsideTheFolderOrTheProtocolAreRefused)
     EXPECT_EQ(page.contentType, "text/html; charset=UTF-8");
 }
 
-TEST_F(PackageServerTest, IdleControlsMakeRoomAndAFullHostRefusesMore)
+// The address the host prints opens the chat: the package's start page, or,
+// for a folder of packages, a list that links each one.
+TEST_F(PackageServerTest, TheHostsAddressOpensTheChatOrTheListOfPackages)
+{
+    EXPECT_EQ(serve()->respond({"GET", "/", HOST, "", ""}).body, "<p>chat</p>");
+    test::TempFolder packages{"quibo-packages"};
+    packages.write("shop/index.html", "<p>shop</p>");
+    packages.write("a&b/index.html", "<p>ab</p>");
+    packages.write("notes/readme.txt", "-");
+    const OrvaneClassObject* api = nullptr;
+    DllGetClassObject(ORVANE_CLSID, &api);
+    PackageServer server(packages.path(), *api);
+    server.setPort(PORT);
+    const HostResponse list = server.respond({"GET", "/", HOST, "", ""});
+    EXPECT_EQ(list.status, 200);
+    EXPECT_EQ(list.contentType, "text/html; charset=UTF-8");
+    EXPECT_NE(list.body.find("<li><a href=\"a%26b/\">a&amp;b</a></li>\n<li><a href=\"shop/\">shop</a></li>\n</ul>"),
+              std::string::npos)
+        << list.body;
+    EXPECT_EQ(list.body.find("notes"), std::string::npos);
+    EXPECT_EQ(server.respond({"GET", "/shop/", HOST, "", ""}).body, "<p>shop</p>");
+}
+
+// No client holds the pool: a connection gets its share of controls, and a
+// full pool makes room by ending the control idle longest, once it has been
+// idle a while.  A page that still finds none is told to come back later.
+TEST_F(PackageServerTest, AFullPoolEndsItsIdlestControlAndABusyOneSaysSo)
 {
     ServerLimits limits;
-    limits.pool = {2, 1000};
+    limits.pool = {3, 10000, 500, 2};
     const auto server = serve(limits);
-    const std::string used = call(*server, "", "create").body;
-    const std::string idle = call(*server, "", "create").body;
-    EXPECT_EQ(call(*server, "", "create").status, 503);
-    m_clock.advance(600);
+    const auto create = [&](std::uint64_t connection) {
+        return server->respond({"POST", "/orvane/create", HOST, "", "", "", connection});
+    };
+    const std::string idle = create(1).body;
+    const std::string used = create(1).body;
+    const HostResponse third = create(1);
+    EXPECT_EQ(third.status, 429);
+    EXPECT_EQ(third.body, utf8(u8"ただいま混み合っています。しばらくしてからページを読み込み直してください。"));
+    const std::string other = create(2).body;
+    EXPECT_EQ(create(3).status, 503);
+    m_clock.advance(400);
     EXPECT_EQ(call(*server, used, "IgetErrorMessage").status, 200);
-    m_clock.advance(600);
-    EXPECT_EQ(call(*server, "", "create").status, 200);
+    EXPECT_EQ(call(*server, other, "IgetErrorMessage").status, 200);
+    m_clock.advance(200);
+    EXPECT_EQ(create(3).status, 200);
     EXPECT_EQ(call(*server, idle, "IgetErrorMessage").status, 404);
     EXPECT_EQ(call(*server, used, "IgetErrorMessage").status, 200);
+    EXPECT_EQ(create(4).status, 503);
 }
 
 // Controls started in one millisecond keep conversations of their own: the

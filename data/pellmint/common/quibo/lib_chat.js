@@ -20,7 +20,12 @@ function quiboStart()
 	quiboCustom();
 	quiboControl = quiboFindControl();
 	if (!quiboControl) {
-		quiboNotice("Orvane が見つかりません。", orvane_download_url);
+		// Where the control was looked for: the host that serves the page,
+		// then an installed ActiveX control.
+		quiboNotice("Orvane が見つかりません。" + (location.protocol === "http:" ?
+			"このページを配信するサーバーにも、この PC にも（ORVANE.OrvaneCtrl.1）ありませんでした。" :
+			"ファイルとして開いたページには orvane-host が Orvane を渡せません。orvane-host --serve が配信するアドレスで開いてください。"),
+			orvane_download_url);
 		return;
 	}
 	if (!quiboControl.Iinitialize(new URL(quibo_pdata_name, document.location.href).href)) {
@@ -38,7 +43,8 @@ function quiboStart()
 function quiboSend()
 {
 	var text = quiboTakeInput();
-	if (text === "" || !quiboControl) {
+	// Blanks alone ask nothing.
+	if (text.trim() === "" || !quiboControl) {
 		return;
 	}
 	quiboControl.IsetUserQuestion(text);

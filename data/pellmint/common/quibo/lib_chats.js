@@ -9,7 +9,8 @@ function quiboStart()
 function quiboSend()
 {
 	var text = quiboTakeInput();
-	if (text === "") {
+	// Blanks alone ask nothing.
+	if (text.trim() === "") {
 		return;
 	}
 	var request = new XMLHttpRequest();

@@ -10,6 +10,9 @@
 (function () {
 	var control;
 
+	// The request's answer, or null when it failed; a refusal's text is
+	// kept in refused.
+	var refused = "";
 	function post(path, handle, text) {
 		var request = new XMLHttpRequest();
 		request.open("POST", "/orvane/" + path, false);
@@ -22,13 +25,33 @@
 		} catch (e) {
 			return null;
 		}
+		refused = request.status === 200 ? "" : request.responseText;
 		return request.status === 200 ? request.responseText : null;
 	}
 
+	// A host that has no control free for the page says so; the page's
+	// start then fails with that text, as a control's failed start does.
+	function busy(text) {
+		function nothing() {}
+		return {
+			Iinitialize: function () { return 0; },
+			IsetUserQuestion: nothing,
+			IgetReplyInfo: function () { return null; },
+			IfreeReplyBstr: nothing,
+			IgetErrorMessage: function () { return text; },
+			IfreeErrorBstr: nothing,
+			IgetExtensionInfo: function () { return null; },
+			IfreeExtensionInfo: nothing
+		};
+	}
+
 	function create() {
-		var handle = location.protocol === "http:" ? post("create") : null;
-		if (handle === null) {
+		if (location.protocol !== "http:") {
 			return null;
+		}
+		var handle = post("create");
+		if (handle === null) {
+			return refused ? busy(refused) : null;
 		}
 		// The page's control ends with the page, as a native one would.
 		window.addEventListener("pagehide", function (event) {
