@@ -1,11 +1,14 @@
 #include "platform/UrlDownload.h"
 
+#include "platform/Clock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <curl/curl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace quibo::platform {
@@ -149,13 +152,97 @@ struct Transfer {
     std::uint64_t received = 0;
     std::uint64_t limit = 0;
     bool tooLarge = false;
+    // When a byte last came (system clock), and how long none may.
+    std::int64_t lastByte = 0;
+    long stallMillis = 0;
+    bool stalled = false;
+    // The validators of the last response (a redirect's are replaced).
+    std::string etag;
+    std::string modified;
 };
+
+// What the cache keeps beside a copy: the URL it came from and the
+// server's validators, one a line.
+struct CacheMeta {
+    std::string url;
+    std::string etag;
+    std::string modified;
+};
+
+CacheMeta readMeta(const std::string& path)
+{
+    CacheMeta meta;
+    std::ifstream in(path);
+    std::getline(in, meta.url);
+    std::getline(in, meta.etag);
+    std::getline(in, meta.modified);
+    return meta;
+}
+
+bool writeMeta(const std::string& path, const CacheMeta& meta)
+{
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << meta.url << "\n" << meta.etag << "\n" << meta.modified << "\n";
+        if (!out.flush()) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+std::size_t readHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    const std::string_view line(data, size * count);
+    const auto value = [&](std::string_view name) -> std::optional<std::string> {
+        if (line.size() <= name.size() || !startsWithNoCase(line, name)) {
+            return std::nullopt;
+        }
+        std::string_view rest = line.substr(name.size());
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) {
+            rest.remove_prefix(1);
+        }
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' ')) {
+            rest.remove_suffix(1);
+        }
+        return std::string(rest);
+    };
+    if (startsWithNoCase(line, "http/")) {
+        transfer.etag.clear();
+        transfer.modified.clear();
+    } else if (const auto etag = value("etag:")) {
+        transfer.etag = *etag;
+    } else if (const auto modified = value("last-modified:")) {
+        transfer.modified = *modified;
+    }
+    return size * count;
+}
+
+// Ends a transfer that has received nothing for too long (libcurl asks about
+// once a second, and whenever bytes come).
+int watchProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t)
+{
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    const std::int64_t now = systemClock().elapsedMillis();
+    if (static_cast<std::uint64_t>(downloaded) != transfer.received || transfer.lastByte == 0) {
+        transfer.lastByte = now;
+    }
+    if (now - transfer.lastByte >= transfer.stallMillis) {
+        transfer.stalled = true;
+        return 1;
+    }
+    return 0;
+}
 
 std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* user)
 {
     Transfer& transfer = *static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
     transfer.received += bytes;
+    transfer.lastByte = systemClock().elapsedMillis();
     if (transfer.received > transfer.limit) {
         transfer.tooLarge = true;
         return 0;
@@ -165,13 +252,19 @@ std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* use
 
 DownloadResult fetch(std::string_view url, const DownloadLimits& limits)
 {
+    // One copy per URL: the versions a query names replace each other.
     std::string_view path = url.substr(0, url.find_first_of("?#"));
     const std::string_view lastComponent = path.substr(path.find_last_of('/') + 1);
     std::string error;
-    const std::string target = cacheTarget(url, lastComponent, error);
+    const std::string target = cacheTarget(path, lastComponent, error);
     if (target.empty()) {
         return failure(error);
     }
+    const std::string address(url.substr(0, url.find('#')));
+    const CacheMeta kept = readMeta(target + ".meta");
+    std::error_code ec;
+    const bool conditional = kept.url == address && fs::is_regular_file(target, ec) &&
+                             (!kept.etag.empty() || !kept.modified.empty());
     PartialFile partial(target);
     if (!partial.file()) {
         return failure("cannot write in the cache folder " + downloadCacheFolder());
@@ -181,8 +274,20 @@ DownloadResult fetch(std::string_view url, const DownloadLimits& limits)
     if (!curl) {
         return failure("cannot start a transfer");
     }
-    const std::string address(url);
-    Transfer transfer{partial.file(), 0, limits.maxBytes, false};
+    Transfer transfer;
+    transfer.file = partial.file();
+    transfer.limit = limits.maxBytes;
+    transfer.stallMillis = limits.stallMillis;
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(nullptr, curl_slist_free_all);
+    const auto ask = [&headers](const std::string& name, const std::string& value) {
+        if (!value.empty()) {
+            headers.reset(curl_slist_append(headers.release(), (name + ": " + value).c_str()));
+        }
+    };
+    if (conditional) {
+        ask("If-None-Match", kept.etag);
+        ask("If-Modified-Since", kept.modified);
+    }
     char curlError[CURL_ERROR_SIZE] = "";
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, address.c_str());
@@ -200,16 +305,33 @@ DownloadResult fetch(std::string_view url, const DownloadLimits& limits)
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, curlError);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, readHeader);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, watchProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+    if (headers) {
+        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+    }
     const CURLcode rc = curl_easy_perform(c);
     if (transfer.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
         return failure(address + ": larger than " + std::to_string(limits.maxBytes) + " bytes");
     }
+    if (transfer.stalled) {
+        return failure(address + ": the server sent nothing for " + std::to_string(limits.stallMillis) + " ms");
+    }
     if (rc != CURLE_OK) {
         return failure(address + ": " + (curlError[0] ? curlError : curl_easy_strerror(rc)));
+    }
+    long status = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    if (status == 304 && conditional) {
+        return DownloadResult{true, target, {}};
     }
     if (!partial.commit()) {
         return failure("cannot write " + target);
     }
+    writeMeta(target + ".meta", {address, transfer.etag, transfer.modified});
     return DownloadResult{true, target, {}};
 }
 

@@ -3,7 +3,9 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -35,6 +37,8 @@ struct Failure {
 struct Command {
     bool extract = false;
     bool create = false;
+    std::uint64_t limitBytes = TAR32_DEFAULT_LIMIT_BYTES;
+    std::uint64_t limitEntries = TAR32_DEFAULT_LIMIT_ENTRIES;
     std::string archive;
     std::string outputFolder;
     std::vector<std::string> names;
@@ -81,6 +85,43 @@ public:
 private:
     FileDescriptor m_previous;
     bool m_entered = false;
+};
+
+// The files and folders an extraction created, by relative name, in the
+// order they came; removed (last first) when the object goes before keep().
+class Rollback {
+public:
+    Rollback() = default;
+    ~Rollback()
+    {
+        for (auto it = m_created.rbegin(); it != m_created.rend() && !m_kept; ++it) {
+            if (::rmdir(it->c_str()) != 0) {
+                ::unlink(it->c_str());
+            }
+        }
+    }
+    Rollback(const Rollback&) = delete;
+    Rollback& operator=(const Rollback&) = delete;
+
+    // Notes each step of `path` that does not exist yet.
+    void noteNewPaths(const std::string& path)
+    {
+        struct stat st;
+        for (std::size_t end = path.find('/'); ; end = path.find('/', end + 1)) {
+            const std::string step = path.substr(0, end);
+            if (!step.empty() && ::lstat(step.c_str(), &st) != 0) {
+                m_created.push_back(step);
+            }
+            if (end == std::string::npos) {
+                break;
+            }
+        }
+    }
+    void keep() { m_kept = true; }
+
+private:
+    std::vector<std::string> m_created;
+    bool m_kept = false;
 };
 
 std::string lastError(archive* a)
@@ -167,6 +208,13 @@ bool parseCommand(const char* commandLine, Command& command, Failure& failure)
             command.extract = true;
         } else if (!optionsEnded && word == "-cz") {
             command.create = true;
+        } else if (!optionsEnded && (word.rfind("--limit-bytes=", 0) == 0 || word.rfind("--limit-entries=", 0) == 0)) {
+            const std::string value = word.substr(word.find('=') + 1);
+            if (value.empty() || value.size() > 18 || value.find_first_not_of("0123456789") != std::string::npos) {
+                failure = {TAR32_ERROR_COMMAND, word + " needs a number"};
+                return false;
+            }
+            (word[8] == 'b' ? command.limitBytes : command.limitEntries) = std::stoull(value);
         } else if (!optionsEnded && word == "--display-dialog=0") {
         } else if (!optionsEnded && word == "-o") {
             if (i + 1 == words.size()) {
@@ -317,12 +365,26 @@ bool extractArchive(const Command& command, Failure& failure)
         failure = {TAR32_ERROR_COMMAND, "no folder " + command.outputFolder};
         return false;
     }
-    // Nothing is written unless the whole archive is sound and safe.
-    const bool safe = walkArchive(command.archive, failure, [](archive_entry* entry, Failure& f) {
+    // Nothing is written unless the whole archive is sound, safe and
+    // within the limits.
+    std::uint64_t bytes = 0;
+    std::uint64_t entries = 0;
+    const bool safe = walkArchive(command.archive, failure, [&](archive_entry* entry, Failure& f) {
         std::string clean;
         std::string why = unsafeMember(entry, clean);
         if (!why.empty()) {
             f = {TAR32_ERROR_UNSAFE, std::move(why)};
+            return false;
+        }
+        bytes += static_cast<std::uint64_t>(std::max<la_int64_t>(0, archive_entry_size(entry)));
+        if (++entries > command.limitEntries) {
+            f = {TAR32_ERROR_LIMIT, "the archive holds more than " + std::to_string(command.limitEntries) +
+                                        " entries (the limit of entries)"};
+            return false;
+        }
+        if (bytes > command.limitBytes) {
+            f = {TAR32_ERROR_LIMIT, "the member " + memberName(entry) + " takes the archive over " +
+                                        std::to_string(command.limitBytes) + " bytes (the limit of bytes)"};
             return false;
         }
         return true;
@@ -343,6 +405,10 @@ bool extractArchive(const Command& command, Failure& failure)
         failure = {TAR32_ERROR_COMMAND, "cannot enter " + command.outputFolder};
         return false;
     }
+    // What this run created, removed again unless it ends well.  Declared
+    // after the folder is entered and before the writer, so that the writer
+    // is done and the removal is made inside the folder.
+    Rollback rollback;
     // Declared after the folder is entered, so that whatever the writer
     // finishes when it goes away is still done inside the folder.
     WriteArchive out(archive_write_disk_new(), archive_write_free);
@@ -352,6 +418,7 @@ bool extractArchive(const Command& command, Failure& failure)
                                                   ARCHIVE_EXTRACT_TIME);
     archive_entry* entry = nullptr;
     int rc;
+    std::uint64_t written = 0;
     while ((rc = archive_read_next_header(in.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
         // The archive is read again, so it is judged again.
         std::string clean;
@@ -364,6 +431,7 @@ bool extractArchive(const Command& command, Failure& failure)
             continue;
         }
         const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
+        rollback.noteNewPaths(clean);
         archive_entry_set_pathname(entry, clean.c_str());
         archive_entry_set_perm(entry, isFolder ? 0755 : 0644);
         if (archive_write_header(out.get(), entry) != ARCHIVE_OK) {
@@ -375,6 +443,13 @@ bool extractArchive(const Command& command, Failure& failure)
         la_int64_t offset = 0;
         int data;
         while ((data = archive_read_data_block(in.get(), &block, &size, &offset)) == ARCHIVE_OK) {
+            // The data may hold more than its header said.
+            written += size;
+            if (written > command.limitBytes) {
+                failure = {TAR32_ERROR_LIMIT, "the member " + clean + " takes the archive over " +
+                                                  std::to_string(command.limitBytes) + " bytes (the limit of bytes)"};
+                return false;
+            }
             if (archive_write_data_block(out.get(), block, size, offset) != ARCHIVE_OK) {
                 failure = {TAR32_ERROR_ARCHIVE, lastError(out.get())};
                 return false;
@@ -397,6 +472,7 @@ bool extractArchive(const Command& command, Failure& failure)
         failure = {TAR32_ERROR_ARCHIVE, lastError(out.get())};
         return false;
     }
+    rollback.keep();
     return true;
 }
 

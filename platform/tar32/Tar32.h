@@ -5,14 +5,20 @@
  * Commands are one line of blank-separated words; a word in double quotes may
  * hold blanks (there is no escape: a path holding '"' cannot be passed).
  *
- *   -x [--display-dialog=0] ARCHIVE -o FOLDER
+ *   -x [--display-dialog=0] [--limit-bytes=N] [--limit-entries=N] ARCHIVE -o FOLDER
  *       extracts every member below FOLDER, which must exist.  The archive is
  *       checked whole before anything is written: a member that is absolute,
  *       holds a ".." component, is a symbolic or hard link, a device, a FIFO
  *       or a socket refuses the whole archive, and so does a truncated or
  *       damaged archive (one without its end-of-archive blocks counts as
- *       truncated, even when it ends between two members).  Members are written with modes 0644 (files) and
- *       0755 (folders), never through an existing symbolic link.
+ *       truncated, even when it ends between two members).  So does an
+ *       archive whose members would write more than the limit of bytes
+ *       (default 256 MiB) or whose entries are more than the limit of
+ *       entries (default 10,000): a small compressed archive cannot fill the
+ *       disk.  Members are written with modes 0644 (files) and 0755
+ *       (folders), never through an existing symbolic link.  A run that
+ *       fails part way (the data exceeding what the headers said, a full
+ *       disk) removes what it had written.
  *   -cz [--display-dialog=0] ARCHIVE [NAME...] [@LISTFILE...]
  *       writes a gzip-compressed tar of the named regular files (relative
  *       paths, read from the current directory, never through a symbolic
@@ -44,8 +50,12 @@ enum {
     TAR32_ERROR_COMMAND = 1,   /* the command line is not understood */
     TAR32_ERROR_ARCHIVE = 2,   /* the archive cannot be read or written */
     TAR32_ERROR_UNSAFE = 3,    /* a member would not stay inside the output folder */
-    TAR32_ERROR_FILE = 4       /* a file to pack cannot be read */
+    TAR32_ERROR_FILE = 4,      /* a file to pack cannot be read */
+    TAR32_ERROR_LIMIT = 5      /* the archive would write more than its limits */
 };
+
+#define TAR32_DEFAULT_LIMIT_BYTES (256ull << 20)
+#define TAR32_DEFAULT_LIMIT_ENTRIES 10000ull
 
 /* Results of TarFindFirst and TarFindNext besides 0 (a member was found). */
 enum {

@@ -111,6 +111,30 @@ TEST(Tar32Test, DamagedArchivesAreRefusedWhole)
     }
 }
 
+// A small compressed archive cannot fill the disk: an extraction that would
+// write more bytes or entries than its limits writes nothing and says which
+// member crossed which limit.  The defaults are generous for real packages.
+TEST(Tar32Test, ExtractionsBeyondTheirLimitsWriteNothing)
+{
+    TempFolder dir;
+    const std::string bomb = dir.path("bomb.res");
+    ASSERT_TRUE(writeTar(bomb, {{"a.txt", "a"}, {"zeros.bin", std::string(4 << 20, '\0')}}, true));
+    EXPECT_LT(std::filesystem::file_size(bomb), 64u * 1024);
+    const std::string many = dir.path("many.res");
+    ASSERT_TRUE(writeTar(many, {{"1", "x"}, {"2", "x"}, {"3", "x"}}));
+    std::filesystem::create_directory(dir.path("out"));
+    const std::string out = " -o " + quoted(dir.path("out"));
+    EXPECT_EQ(run("-x --limit-bytes=1000000 " + quoted(bomb) + out),
+              std::make_pair(int(TAR32_ERROR_LIMIT),
+                             std::string("the member zeros.bin takes the archive over 1000000 bytes (the limit of bytes)")));
+    EXPECT_EQ(run("-x --limit-entries=2 " + quoted(many) + out),
+              std::make_pair(int(TAR32_ERROR_LIMIT), std::string("the archive holds more than 2 entries (the limit of entries)")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path("out")));
+    EXPECT_EQ(run("-x --limit-bytes=x " + quoted(many) + out).first, TAR32_ERROR_COMMAND);
+    EXPECT_EQ(run("-x " + quoted(bomb) + out), std::make_pair(0, std::string()));
+    EXPECT_EQ(std::filesystem::file_size(dir.path("out/zeros.bin")), 4u << 20);
+}
+
 TEST(Tar32Test, CreatesFromAListFileThatTheSystemTarReads)
 {
     TempFolder dir;

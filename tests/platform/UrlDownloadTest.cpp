@@ -82,6 +82,29 @@ TEST_F(UrlDownloadTest, HttpBodyLandsWholeInTheCache)
     ASSERT_TRUE(second.ok) << second.error;
     EXPECT_EQ(second.path.find_first_of(":;"), std::string::npos);
     EXPECT_EQ(contents(second.path), body);
+    // Each copy has the URL and validators it came with beside it.
+    EXPECT_EQ(m_cache.files().size(), 4u);
+}
+
+// The cache keeps one copy per URL, whatever version its query names, and
+// fetches a file again only when the server says it changed.
+TEST_F(UrlDownloadTest, OneCopyPerUrlFetchedAgainOnlyWhenChanged)
+{
+    HttpTestServer server;
+    server.serve("/kb.pdata", "first");
+    const DownloadResult first = urlDownloadToCacheFile(server.url("/kb.pdata?v=1"));
+    ASSERT_TRUE(first.ok) << first.error;
+    const DownloadResult again = urlDownloadToCacheFile(server.url("/kb.pdata?v=1"));
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.path, first.path);
+    EXPECT_EQ(server.sent("/kb.pdata"), 1);
+    server.serve("/kb.pdata", "second");
+    const DownloadResult changed = urlDownloadToCacheFile(server.url("/kb.pdata?v=2"));
+    ASSERT_TRUE(changed.ok) << changed.error;
+    EXPECT_EQ(changed.path, first.path);
+    EXPECT_EQ(contents(changed.path), "second");
+    EXPECT_EQ(urlDownloadToCacheFile(server.url("/kb.pdata?v=2")).path, first.path);
+    EXPECT_EQ(server.sent("/kb.pdata"), 2);
     EXPECT_EQ(m_cache.files().size(), 2u);
 }
 
@@ -91,6 +114,7 @@ TEST_F(UrlDownloadTest, FailedTransfersLeaveNothingInTheCache)
     server.serve("/big.pdata", std::string(5000, 'b'));
     server.serve("/big-chunked.pdata", std::string(5000, 'b'), true);
     server.stall("/slow.pdata");
+    server.stall("/silent.pdata");
     const DownloadLimits limits{2000, 300, 4096};
     const struct {
         std::string path;
@@ -106,6 +130,12 @@ TEST_F(UrlDownloadTest, FailedTransfersLeaveNothingInTheCache)
         EXPECT_FALSE(result.ok) << c.path;
         EXPECT_NE(result.error.find(c.error), std::string::npos) << c.path << ": " << result.error;
     }
+    // A server that takes the request and never answers ends at the stall
+    // time-out, long before the whole transfer's.
+    const std::int64_t begin = clock().elapsedMillis();
+    const DownloadResult silent = urlDownloadToCacheFile(server.url("/silent.pdata"), DownloadLimits{2000, 60000, 4096, 300});
+    EXPECT_LT(clock().elapsedMillis() - begin, 3000);
+    EXPECT_EQ(silent.error, server.url("/silent.pdata") + ": the server sent nothing for 300 ms");
     EXPECT_TRUE(m_cache.files().empty());
 }
 
@@ -119,6 +149,7 @@ TEST_F(UrlDownloadTest, RedirectsAreFollowedOnlyToHttp)
     ASSERT_TRUE(moved.ok) << moved.error;
     EXPECT_EQ(contents(moved.path), "knowledge");
     std::filesystem::remove(moved.path);
+    std::filesystem::remove(moved.path + ".meta");
 
     const DownloadResult refused = urlDownloadToCacheFile(server.url("/to-file.pdata"));
     EXPECT_FALSE(refused.ok);

@@ -21,6 +21,7 @@ struct HttpTestServer::State {
     std::map<std::string, std::pair<std::string, bool>> bodies;
     std::set<std::string> stalled;
     std::map<std::string, std::string> redirects;
+    std::map<std::string, int> sent;
 };
 
 HttpTestServer::HttpTestServer() : m_state(std::make_unique<State>())
@@ -63,6 +64,15 @@ void HttpTestServer::start()
         }
         const auto body = std::make_shared<std::string>(it->second.first);
         if (!it->second.second) {
+            // A whole body has a validator; asked with it, an unchanged
+            // body is not sent again.
+            const std::string etag = "\"" + std::to_string(std::hash<std::string>{}(*body)) + "\"";
+            response.set_header("ETag", etag);
+            if (request.get_header_value("If-None-Match") == etag) {
+                response.status = 304;
+                return;
+            }
+            ++s.sent[request.path];
             response.set_content(*body, "application/octet-stream");
             return;
         }
@@ -110,6 +120,12 @@ void HttpTestServer::redirect(const std::string& path, const std::string& locati
 {
     std::lock_guard lock(m_state->mutex);
     m_state->redirects[path] = location;
+}
+
+int HttpTestServer::sent(const std::string& path) const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->sent[path];
 }
 
 std::string HttpTestServer::url(const std::string& path) const

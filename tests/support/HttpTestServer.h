@@ -1,5 +1,6 @@
 // A small HTTP server on 127.0.0.1 for the download tests: it answers GET
-// requests for the paths it was given, 404 for the others, can redirect,
+// requests for the paths it was given (with an ETag, and 304 to a request
+// that names the body's), 404 for the others, can redirect,
 // and can hold a request unanswered until the server stops (for
 // time-outs).  Given a certificate and its key it speaks HTTPS.
 #pragma once
@@ -27,6 +28,9 @@ public:
     void redirect(const std::string& path, const std::string& location);
 
     std::string url(const std::string& path) const;
+    // How many times the whole body of `path` was sent (an answer that it
+    // is unchanged sends none).
+    int sent(const std::string& path) const;
 
 private:
     void start();
