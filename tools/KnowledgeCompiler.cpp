@@ -1,6 +1,7 @@
 #include "tools/KnowledgeCompiler.h"
 
 #include "analysis/CodeConverter.h"
+#include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/CdrWriter.h"
@@ -135,6 +136,8 @@ void warnReplaced(int number, const std::string& utf8Line, std::vector<std::stri
 
 // The source's lines as EUC-JP text, numbered from 1.  A leading
 // byte-order mark is dropped; text that is not UTF-8 is refused.
+std::string utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 std::vector<std::string> sourceLines(std::string utf8, std::vector<std::string>& warnings)
 {
     if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0)
@@ -341,6 +344,27 @@ Record parseRecord(const std::string& line, int number)
             record.fail("the field " + option.first + "= is not taken by " + record.keyword);
     }
     return record;
+}
+
+// An entry's extension values are names and values in turn, separated by
+// ';'.  An older form of the compiler wrote "name=value": it still compiles,
+// but the page finds no value under the name.
+void warnOlderExtensionForm(const Record& record, std::vector<std::string>& warnings)
+{
+    if (record.keyword != "entry" || record.parts.size() < 2 || record.parts[1].empty())
+        return;
+    const std::vector<std::string> names = tokenize(record.parts[1], ";");
+    const std::string where = "line " + std::to_string(record.line) + ": the extension values " + toUtf8(record.parts[1]);
+    for (const std::string& name : names) {
+        if (name.find('=') != std::string::npos) {
+            warnings.push_back(where + " are in an older form: names and values take turns, separated by ';' (" +
+                               toUtf8(name.substr(0, name.find('='))) + ";" + toUtf8(name.substr(name.find('=') + 1)) +
+                               ")");
+            return;
+        }
+    }
+    if (names.size() % 2 != 0)
+        warnings.push_back(where + " end with a name without a value");
 }
 
 int titleType(const Record& record, const std::string& name)
@@ -804,9 +828,31 @@ std::unique_ptr<CDictionary> KnowledgeCompiler::compile(const std::string& utf8S
         const std::size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#')
             continue;
-        builder.add(parseRecord(line.substr(start), static_cast<int>(k) + 1));
+        const Record record = parseRecord(line.substr(start), static_cast<int>(k) + 1);
+        if (warnings)
+            warnOlderExtensionForm(record, *warnings);
+        builder.add(record);
     }
     return builder.finish();
+}
+
+std::string KnowledgeCompiler::conversationGaps(CDictionary& base, std::vector<std::string>& warnings)
+{
+    const auto title = [&base](const char* entityName, const char* y) -> const TopicTitle* {
+        const Entity* entity = base.findEntity(entityName, false);
+        return entity ? entity->findTopicTitle(entityName, y, "＊") : nullptr;
+    };
+    // The engine greets from these replies; a base without them would open
+    // every conversation with nothing.
+    const TopicTitle* greeting = title("ＣＡ発話", "呼びかけ");
+    if (!greeting || greeting->getReplyGroup('d', 1).entries().empty())
+        return utf8(u8"the base has no greeting: the entity ＣＡ発話 needs a topic whose title is "
+                    u8"ＣＡ発話 / 呼びかけ / ＊ (title 0x29 x=ＣＡ発話 y=呼びかけ) with replies of group 0");
+    if (!title("回答不能", "＊"))
+        warnings.push_back(utf8(u8"the base has no reply for what it has no topic for: without a title "
+                                u8"回答不能 / ＊ / ＊ of the entity 回答不能 (title X_A_A x=回答不能) such "
+                                u8"questions are answered with nothing"));
+    return {};
 }
 
 int KnowledgeCompiler::compileFile(const std::string& sourcePath, const std::string& outputPath) const
@@ -823,6 +869,10 @@ int KnowledgeCompiler::compileFile(const std::string& sourcePath, const std::str
         dictionary = compile(source, &warnings);
     } catch (const KnowledgeSourceError& error) {
         std::cerr << sourcePath << ": " << error.what() << std::endl;
+        return -1;
+    }
+    if (const std::string gap = conversationGaps(*dictionary, warnings); !gap.empty()) {
+        std::cerr << sourcePath << ": " << gap << std::endl;
         return -1;
     }
     for (const std::string& warning : warnings)

@@ -102,6 +102,12 @@ public:
     // standard error.  0, or -1 with the reason on standard error.
     int compileFile(const std::string& sourcePath, const std::string& outputPath) const;
 
+    // What a conversation over the base would lack: the refusal (UTF-8)
+    // when it has no greeting, "" otherwise, with a warning appended when
+    // it has no reply for questions it has no topic for.  compileFile
+    // refuses a base that gets a refusal.
+    static std::string conversationGaps(CDictionary& base, std::vector<std::string>& warnings);
+
 private:
     Analysis m_analysis;
 };

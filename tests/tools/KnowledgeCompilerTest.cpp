@@ -124,7 +124,13 @@ TEST(KnowledgeCompilerTest, TextsKeepBlanksAndBarsAndReplacedCharactersAreReport
     EXPECT_EQ(title->sourceText(), "Debian GNU/Linux とは何?");
     EXPECT_EQ(title->getXWords().at(0).getKnowledgeObject(), base->findByName("Red Hat", false));
     EXPECT_EQ(base->stringPool().count("〓と〓"), 1u);
-    EXPECT_EQ(warnings, std::vector<std::string>{utf8(u8"line 8: U+1F600 \"\U0001F600\" has no EUC-JP form and is stored as 〓")});
+    // Extension values in the compiler's older form compile, and are named.
+    EXPECT_EQ(warnings,
+              (std::vector<std::string>{
+                  utf8(u8"line 8: U+1F600 \"\U0001F600\" has no EUC-JP form and is stored as 〓"),
+                  utf8(u8"line 4: the extension values 表情=笑顔 are in an older form: names and values take turns, "
+                       u8"separated by ';' (表情;笑顔)"),
+                  "line 5: the extension values b end with a name without a value"}));
 }
 
 TEST(KnowledgeCompilerTest, CompiledFileReloadsIntoTheSameDump)
@@ -132,17 +138,35 @@ TEST(KnowledgeCompilerTest, CompiledFileReloadsIntoTheSameDump)
     std::string folder = (std::filesystem::temp_directory_path() / "quibo-kbc-XXXXXX").string();
     ASSERT_NE(mkdtemp(folder.data()), nullptr);
     const std::string source = folder + "/source.txt";
+    // A base no conversation could start over is refused, the missing
+    // record named; one without a reply for what it does not know is
+    // compiled with a warning.
     std::ofstream(source) << test::SMALL_SOURCE;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KnowledgeCompiler(test::oneNounAnalysis).compileFile(source, folder + "/out.pdata"), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              source + utf8(u8": the base has no greeting: the entity ＣＡ発話 needs a topic whose title is "
+                            u8"ＣＡ発話 / 呼びかけ / ＊ (title 0x29 x=ＣＡ発話 y=呼びかけ) with replies of group 0\n"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/out.pdata"));
+    const std::string greeting = utf8(u8"table 呼びかけ表\ngroup 0\nentry いらっしゃいませ\n"
+                                      u8"topic 呼びかけ table=呼びかけ表 entities=ＣＡ発話\n"
+                                      u8"title 0x29 source=呼びかけ x=ＣＡ発話 y=呼びかけ searchable=0\n");
+    std::ofstream(source) << test::SMALL_SOURCE << greeting;
 
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const int result = KnowledgeCompiler(test::oneNounAnalysis).compileFile(source, folder + "/out.pdata");
     testing::internal::GetCapturedStdout();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  utf8(u8": warning: the base has no reply for what it has no topic for: without a title 回答不能")),
+              std::string::npos);
     ASSERT_EQ(result, 0);
     CDictionary loaded;
     testing::internal::CaptureStdout();
     ASSERT_EQ(loadKnowledgeFile(loaded, folder + "/out.pdata"), 0);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(dumpKnowledgeBase(loaded), dumpKnowledgeBase(*test::compileSmall()));
+    EXPECT_EQ(dumpKnowledgeBase(loaded),
+              dumpKnowledgeBase(*KnowledgeCompiler(test::oneNounAnalysis).compile(test::SMALL_SOURCE + greeting)));
 
     // A faulty source leaves no file behind.
     std::ofstream(source) << "entity\n";
