@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -123,6 +124,15 @@ private:
     std::vector<std::string> m_created;
     bool m_kept = false;
 };
+
+// A number as text.  (Not std::to_string: its digit table is a unique
+// symbol, which would keep the library loaded after the caller releases it.)
+std::string decimal(std::uint64_t value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(value));
+    return text;
+}
 
 std::string lastError(archive* a)
 {
@@ -378,13 +388,13 @@ bool extractArchive(const Command& command, Failure& failure)
         }
         bytes += static_cast<std::uint64_t>(std::max<la_int64_t>(0, archive_entry_size(entry)));
         if (++entries > command.limitEntries) {
-            f = {TAR32_ERROR_LIMIT, "the archive holds more than " + std::to_string(command.limitEntries) +
+            f = {TAR32_ERROR_LIMIT, "the archive holds more than " + decimal(command.limitEntries) +
                                         " entries (the limit of entries)"};
             return false;
         }
         if (bytes > command.limitBytes) {
             f = {TAR32_ERROR_LIMIT, "the member " + memberName(entry) + " takes the archive over " +
-                                        std::to_string(command.limitBytes) + " bytes (the limit of bytes)"};
+                                        decimal(command.limitBytes) + " bytes (the limit of bytes)"};
             return false;
         }
         return true;
@@ -447,7 +457,7 @@ bool extractArchive(const Command& command, Failure& failure)
             written += size;
             if (written > command.limitBytes) {
                 failure = {TAR32_ERROR_LIMIT, "the member " + clean + " takes the archive over " +
-                                                  std::to_string(command.limitBytes) + " bytes (the limit of bytes)"};
+                                                  decimal(command.limitBytes) + " bytes (the limit of bytes)"};
                 return false;
             }
             if (archive_write_data_block(out.get(), block, size, offset) != ARCHIVE_OK) {
