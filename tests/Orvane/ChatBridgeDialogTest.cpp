@@ -2,10 +2,14 @@
 
 #include "tests/support/ControlShell.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quibo::orvane {
 namespace {
@@ -158,6 +162,55 @@ TEST_F(ChatBridgeDialogTest, SizingLaysOutTranscriptAndInput)
         EXPECT_EQ(m_dialog.transcript()->bounds, c.transcript) << c.width;
         EXPECT_EQ(m_dialog.input()->bounds, c.input) << c.width;
     }
+}
+
+// Conversations started in one millisecond, in one process or in several
+// that share a log folder, never share a key: the ids go on to the next
+// free millisecond, in the same format.
+TEST(ChatBridgeSessionIdTest, IdsAreNeverHandedOutTwiceWithinOrAcrossProcesses)
+{
+    test::ScopedTimeZone zone("UTC");
+    platform::FakeClock clock;
+    // A time no other test of the process reaches.
+    clock.setWallMillis(1'900'000'000'007);
+    platform::ScopedClock scoped(clock);
+    test::TempFolder logs{"quibo-logs"};
+    const std::string folder = logs.path() + "/";
+    std::vector<std::string> ids = {SessionIds::reserve(folder), SessionIds::reserve(folder)};
+    EXPECT_EQ(ids, (std::vector<std::string>{"17174640007", "17174640008"}));
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    std::vector<pid_t> children;
+    for (int child = 0; child < 3; ++child) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            std::string mine;
+            for (int i = 0; i < 20; ++i) {
+                mine += SessionIds::reserve(folder) + "\n";
+            }
+            _exit(write(pipeEnds[1], mine.data(), mine.size()) == static_cast<ssize_t>(mine.size()) ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    close(pipeEnds[1]);
+    for (const pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::string received;
+    char block[4096];
+    for (ssize_t n; (n = read(pipeEnds[0], block, sizeof block)) > 0;) {
+        received.append(block, static_cast<std::size_t>(n));
+    }
+    close(pipeEnds[0]);
+    for (std::size_t start = 0, end; (end = received.find('\n', start)) != std::string::npos; start = end + 1) {
+        ids.push_back(received.substr(start, end - start));
+    }
+    ids.push_back(SessionIds::reserve(folder));
+    ASSERT_EQ(ids.size(), 63u);
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), ids.size());
+    EXPECT_EQ(ids.back(), "17174640069");
 }
 
 TEST(ChatBridgeSessionIdTest, DayHourMinuteSecondMillisecond)
