@@ -26,9 +26,9 @@ public:
     // Hides the main window, runs the test window modally, shows the main
     // window again.
     virtual void runTest(TestDlg& dialog) = 0;
-    // The open-file dialog for a resource file: the chosen path, or nothing
-    // on Cancel.
-    virtual std::optional<std::string> chooseResourceFile() = 0;
+    // The open-file dialog for a resource file, opened in `folder`: the
+    // chosen path, or nothing on Cancel.
+    virtual std::optional<std::string> chooseResourceFile(const std::string& folder) = 0;
 };
 
 // Keys as the dialogs tell them apart.

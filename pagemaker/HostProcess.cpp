@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,16 +21,20 @@ constexpr std::string_view ADDRESS_START = "http://127.0.0.1:";
 std::string HostProcess::start(const std::string& folder)
 {
     stop();
+    m_failure.clear();
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return {};
     }
+    m_errors = memfd_create("orvane-host-errors", MFD_CLOEXEC);
+    m_errorsRead = 0;
     const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
         // A host whose Pellmint is gone, however it went, ends too.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent || dup2(pipeEnds[1], STDOUT_FILENO) < 0) {
+        if (getppid() != parent || dup2(pipeEnds[1], STDOUT_FILENO) < 0 ||
+            (m_errors >= 0 && dup2(m_errors, STDERR_FILENO) < 0)) {
             _exit(127);
         }
         const char* arguments[] = {m_program.c_str(), "--serve", folder.c_str(), "--port", "0", nullptr};
@@ -64,7 +69,29 @@ std::string HostProcess::start(const std::string& folder)
         stop();
         return {};
     }
+    forwardErrors();
+    m_started = true;
     return line.substr(0, end);
+}
+
+std::string HostProcess::forwardErrors()
+{
+    const std::string said = takeErrors();
+    if (!said.empty()) {
+        [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, said.data(), said.size());
+    }
+    return said;
+}
+
+std::string HostProcess::takeErrors()
+{
+    std::string text;
+    char block[4096];
+    for (ssize_t n; m_errors >= 0 && (n = pread(m_errors, block, sizeof block, m_errorsRead)) > 0;) {
+        text.append(block, static_cast<std::size_t>(n));
+        m_errorsRead += n;
+    }
+    return text;
 }
 
 void HostProcess::stop()
@@ -87,6 +114,18 @@ void HostProcess::stop()
         close(m_output);
         m_output = -1;
     }
+    if (m_errors >= 0) {
+        const bool started = m_started;
+        const std::string said = forwardErrors();
+        // A host that never listened said why in its last line.
+        const std::string lines = said.substr(0, said.find_last_not_of('\n') + 1);
+        if (!started && !lines.empty()) {
+            m_failure = lines.substr(lines.rfind('\n') + 1);
+        }
+        close(m_errors);
+        m_errors = -1;
+    }
+    m_started = false;
 }
 
 std::string defaultHostProgram()

@@ -270,21 +270,27 @@ bool PageBuilder::prepareWorkFolder()
 
 bool PageBuilder::checkResource(const std::string& resourcePath) const
 {
+    m_failure.clear();
     const std::unique_ptr<Tar32Library> library = Tar32Library::load(m_archiver);
-    if (!library) {
-        return false;
-    }
-    const auto check = library->entry<TarCheckArchiveFunction>("TarCheckArchive");
+    const auto check = library ? library->entry<TarCheckArchiveFunction>("TarCheckArchive") : nullptr;
     if (check == nullptr) {
+        m_failure = "the archiver library cannot be used";
         return false;
     }
     const std::string copy = resourcePath;
-    return check(copy.c_str(), 0) != 0;
+    if (check(copy.c_str(), 0) == 0) {
+        m_failure = resourcePath + " is not a whole tar archive";
+        return false;
+    }
+    return true;
 }
 
 bool PageBuilder::extractResource(const std::string& resourcePath) const
 {
+    m_failure.clear();
     if (unquotable(resourcePath) || unquotable(m_workFolder)) {
+        m_failure = "the path " + (unquotable(resourcePath) ? resourcePath : m_workFolder) +
+                    " holds a double quote or a line end, which the archiver cannot be given";
         return false;
     }
     const std::string command = std::string(EXTRACT_OPTIONS) + "\"" + resourcePath + "\" -o \"" +
@@ -299,29 +305,39 @@ bool PageBuilder::extractResource(const std::string& resourcePath) const
     const auto findFirst = library->entry<TarFindFirstFunction>("TarFindFirst");
     const auto findNext = library->entry<TarFindNextFunction>("TarFindNext");
     if (!tar || !open || !close || !findFirst || !findNext) {
+        m_failure = "the archiver library cannot be used";
         return false;
     }
     char output[TAR_OUTPUT_SIZE + 1] = {};
     tar(nullptr, command.c_str(), output, TAR_OUTPUT_SIZE);
-    // A refused or damaged archive says so; its members must not count as
-    // arrived because files of the same names happen to be there.
+    // A refused or damaged archive says so (which member, and why); its
+    // members must not count as arrived because files of the same names
+    // happen to be there.
     if (output[0] != '\0') {
+        m_failure = output;
         return false;
     }
     const TAR32_HANDLE archive = open(nullptr, resourcePath.c_str(), 0);
     if (archive == nullptr) {
+        m_failure = resourcePath + " cannot be read again";
         return false;
     }
-    bool result = true;
     TarMemberInfo info{};
     for (int found = findFirst(archive, "*.*", &info); found == 0; found = findNext(archive, &info)) {
+        // The package's list of files quotes every name: a name the list
+        // cannot carry would fail only when the package is made.
+        if (unquotable(info.fileName)) {
+            m_failure = std::string("the member ") + info.fileName +
+                        " holds a double quote or a line end, which a package cannot carry";
+            break;
+        }
         if (!pathExists(m_workFolder + "/" + info.fileName)) {
-            result = false;
+            m_failure = std::string("the member ") + info.fileName + " did not arrive in the work folder";
             break;
         }
     }
     close(archive);
-    return result;
+    return m_failure.empty();
 }
 
 bool PageBuilder::existsInWork(const std::string& fileName) const

@@ -90,6 +90,9 @@ public:
     std::string customJsText(const PackageSettings& settings) const;
 
     const std::string& workFolder() const { return m_workFolder; }
+    // Why the last check or extraction of a resource file failed (which
+    // member, and why), for the message that tells the author.
+    const std::string& failure() const { return m_failure; }
     int current() const { return m_current; }
     bool ready() const { return m_ready; }
     TextStyle& inputStyle() { return m_inputStyle; }
@@ -116,6 +119,7 @@ private:
     std::string m_pdataName;
     std::function<void(const std::string&)> m_showMessage;
     std::string m_archiver;
+    mutable std::string m_failure;
 };
 
 }  // namespace quibo::pagemaker

@@ -21,8 +21,11 @@ public:
     }
 
     // OK is enabled while the edit's text, leading blanks removed, is not
-    // empty.
+    // empty and holds no character a package may not carry.
     static bool okEnabled(const std::string& editText);
+    // Why OK is not enabled, shown under the edit as the name is typed; ""
+    // when it is.
+    static std::string refusal(const std::string& editText);
     // OK: the new name as typed (leading blanks kept).
     void ok(const std::string& editText);
 

@@ -108,7 +108,17 @@ void PellmintDlg::onTemplateChange(int index)
 
 void PellmintDlg::onBrowse()
 {
-    if (const std::optional<std::string> path = m_front.chooseResourceFile()) {
+    // The chooser opens where the author's files are: the folder of the path
+    // typed so far, else the folder Pellmint started in; never the work area
+    // the builder works in (and leaves current).
+    std::string folder = folderOf(trimmed(m_resourcePath));
+    if (!folder.empty() && folder[0] != '/') {
+        folder = m_startFolder + "/" + folder;
+    }
+    if (folder.empty() || !pathExists(folder) || folder.rfind(m_workArea, 0) == 0) {
+        folder = m_startFolder;
+    }
+    if (const std::optional<std::string> path = m_front.chooseResourceFile(folder)) {
         m_resourcePath = *path;
     }
 }
@@ -212,11 +222,16 @@ bool PellmintDlg::validateAndPrepare(std::string& name, bool testMode)
     if (!m_builder.prepareWorkFolder()) {
         return fail(MSG_INTERNAL);
     }
+    // A refused resource file is named with the member and the reason.
+    const auto failWithReason = [this](const char* message) {
+        m_front.showMessage(m_builder.failure().empty() ? message : message + ("\n" + m_builder.failure()));
+        return false;
+    };
     if (!m_builder.checkResource(m_resourcePath)) {
-        return fail(MSG_RESOURCE_ERROR);
+        return failWithReason(MSG_RESOURCE_ERROR);
     }
     if (!m_builder.extractResource(m_resourcePath)) {
-        return fail(MSG_EXTRACT_ERROR);
+        return failWithReason(MSG_EXTRACT_ERROR);
     }
 
     std::string base;

@@ -9,11 +9,16 @@ void TestDlg::setStartPage(const std::string& path)
     }
 }
 
-void TestDlg::open(Browser& browser, PackageHost& host) const
+std::string TestDlg::open(Browser& browser, PackageHost& host) const
 {
     const std::size_t slash = m_startPage.rfind('/');
     const std::string root = slash == std::string::npos ? std::string() : host.start(m_startPage.substr(0, slash));
     browser.navigate(root.empty() ? m_startPage : root + m_startPage.substr(slash + 1));
+    if (!root.empty()) {
+        return {};
+    }
+    const std::string reason = host.failure();
+    return std::string(MSG_NO_HOST) + (reason.empty() ? "" : "\n" + reason);
 }
 
 bool TestDlg::keyDown(Key key, Browser& browser)

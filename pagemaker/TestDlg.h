@@ -14,6 +14,8 @@ namespace quibo::pagemaker {
 
 inline constexpr const char* TEST_TITLE = "Pellmint：テスト";
 inline constexpr int TEST_MARGIN = 10;  // pixels between the window's edge and the page
+inline constexpr const char* MSG_NO_HOST =
+    "Orvane が見つかりません。テストページを配信する orvane-host を起動できませんでした。";
 
 class TestDlg {
 public:
@@ -22,8 +24,10 @@ public:
     const std::string& startPage() const { return m_startPage; }
 
     // Shows the start page as `host` serves its folder; without a host, the
-    // file itself (whose page then finds no control).
-    void open(Browser& browser, PackageHost& host) const;
+    // file itself (whose page then finds no control), and the message that
+    // says so, with the host's reason (where it looked for the control).
+    // "" when the host serves the page.
+    std::string open(Browser& browser, PackageHost& host) const;
     // The window closed: its host goes with it.
     static void close(PackageHost& host) { host.stop(); }
 

@@ -254,7 +254,7 @@ void PellmintWindow::runTest(TestDlg& dialog)
     gtk_widget_show(m_window);
 }
 
-std::optional<std::string> PellmintWindow::chooseResourceFile()
+std::optional<std::string> PellmintWindow::chooseResourceFile(const std::string& folder)
 {
     GtkWidget* chooser = gtk_file_chooser_dialog_new(nullptr, GTK_WINDOW(m_window), GTK_FILE_CHOOSER_ACTION_OPEN,
                                                      "ｷｬﾝｾﾙ", GTK_RESPONSE_CANCEL, "開く", GTK_RESPONSE_ACCEPT,
@@ -263,6 +263,8 @@ std::optional<std::string> PellmintWindow::chooseResourceFile()
     gtk_file_filter_set_name(filter, "知識ベースリソースファイル(*.res)");
     gtk_file_filter_add_pattern(filter, "*.[rR][eE][sS]");
     gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), filter);
+    // Not the current directory: the builder leaves its work area there.
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), folder.c_str());
     std::optional<std::string> chosen;
     if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
         if (gchar* path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser))) {

@@ -27,7 +27,7 @@ public:
     bool runPdataName(PdataNameDlg& dialog) override;
     void runFontSetting(FontSettingDlg& dialog) override;
     void runTest(TestDlg& dialog) override;
-    std::optional<std::string> chooseResourceFile() override;
+    std::optional<std::string> chooseResourceFile(const std::string& folder) override;
 
 private:
     GtkWidget* control(int id) const { return m_controls.at(id); }

@@ -203,11 +203,18 @@ bool runPdataNameDialog(GtkWindow* parent, PdataNameDlg& model)
         gtk_grid_attach(GTK_GRID(grid), edits[row], 1, row + 1, 1, 1);
         gtk_grid_attach(GTK_GRID(grid), gtk_label_new(".pdata"), 2, row + 1, 1, 1);
     }
+    // Why the name typed cannot be taken, as it is typed.
+    GtkWidget* why = gtk_label_new("");
+    gtk_widget_set_halign(why, GTK_ALIGN_START);
+    gtk_grid_attach(GTK_GRID(grid), why, 0, 3, 3, 1);
     gtk_container_add(GTK_CONTAINER(content(dialog)), grid);
     GtkWidget* ok = gtk_dialog_add_button(GTK_DIALOG(dialog), "OK", GTK_RESPONSE_OK);
     gtk_dialog_add_button(GTK_DIALOG(dialog), CANCEL_LABEL, GTK_RESPONSE_CANCEL);
+    g_object_set_data(G_OBJECT(ok), "why", why);
     const auto updateOk = +[](GtkEditable* edit, gpointer button) {
-        gtk_widget_set_sensitive(GTK_WIDGET(button), PdataNameDlg::okEnabled(gtk_entry_get_text(GTK_ENTRY(edit))));
+        const std::string refusal = PdataNameDlg::refusal(gtk_entry_get_text(GTK_ENTRY(edit)));
+        gtk_widget_set_sensitive(GTK_WIDGET(button), refusal.empty());
+        gtk_label_set_text(GTK_LABEL(g_object_get_data(G_OBJECT(button), "why")), refusal.c_str());
     };
     g_signal_connect(newName, "changed", G_CALLBACK(updateOk), ok);
     updateOk(GTK_EDITABLE(newName), ok);
@@ -258,7 +265,9 @@ void runTestWindow(GtkWindow* parent, TestDlg& model)
 
     gtk_widget_show_all(window);
     HostProcess host(defaultHostProgram());
-    model.open(browser, host);
+    if (const std::string message = model.open(browser, host); !message.empty()) {
+        messageBox(GTK_WINDOW(window), message);
+    }
     g_main_loop_run(state.loop);
     g_main_loop_unref(state.loop);
     TestDlg::close(host);

@@ -91,6 +91,7 @@ TEST_F(PellmintDlgTest, ResourceFilesAreCheckedExtractedAndTheirKnowledgeFileFou
     const std::string other = resourceHolding("other.res", {{"other.pdata", "k"}, {"img/a.png", "p"}});
     const std::string none = resourceHolding("none.res", {{"readme.txt", "r"}});
     const std::string hostile = resourceHolding("hostile.res", {{"x.pdata", "k"}, {"/tmp/x", "x"}});
+    const std::string quoted = resourceHolding("quoted.res", {{"x.pdata", "k"}, {"a\"b.html", "q"}});
     const std::string text = tree.root().write("res/text.res", "plain text");
     std::filesystem::copy_file(resource(), tree.root().path("res/upper.RES"));
     const std::string missing = tree.root().path("res/missing.res");
@@ -106,8 +107,13 @@ TEST_F(PellmintDlgTest, ResourceFilesAreCheckedExtractedAndTheirKnowledgeFileFou
         {other, "", "other.pdata"},
         {tree.root().path("res/sample.tar"), NO_RESOURCE, ""},
         {missing, "指定されたリソースファイルが見つかりません。", ""},
-        {text, "リソースファイルでエラーが発生しました。", ""},
-        {hostile, "リソースファイルの展開中にエラーが発生しました。", ""},
+        // A refusal names the member and the reason.
+        {text, "リソースファイルでエラーが発生しました。\n" + text + " is not a whole tar archive", ""},
+        {hostile, "リソースファイルの展開中にエラーが発生しました。\nthe member /tmp/x is absolute or leaves its folder", ""},
+        {quoted,
+         "リソースファイルの展開中にエラーが発生しました。\nthe member a\"b.html holds a double quote or a line end, "
+         "which a package cannot carry",
+         ""},
         {none, "リソースファイル中にpdataファイルが見つかりません。", ""},
     };
     for (const Case& c : cases) {
@@ -256,6 +262,21 @@ TEST_F(PellmintDlgTest, DroppedFilesAndKeys)
     EXPECT_EQ(dlg.m_resourcePath, "old.res");
     dlg.onDroppedFiles({"/x/b.Res", "/x/c.txt"});
     EXPECT_EQ(dlg.m_resourcePath, "/x/b.Res");
+
+    // The file dialog opens where the typed path points, or where Pellmint
+    // started; never in the work area the builder leaves current.
+    front.chosenFiles = {std::nullopt, std::nullopt, std::string("/x/d.res")};
+    dlg.m_resourcePath = resource();
+    dlg.onBrowse();
+    dlg.m_resourcePath = "res/none.res";
+    dlg.onBrowse();
+    ASSERT_TRUE(std::filesystem::exists(tree.workArea()));
+    std::filesystem::current_path(tree.workArea());
+    dlg.m_resourcePath = tree.workFolder() + "/sample.res";
+    dlg.onBrowse();
+    EXPECT_EQ(front.chooserFolders, (std::vector<std::string>{tree.root().path("res/"), tree.root().path() + "/res/",
+                                                              tree.root().path()}));
+    EXPECT_EQ(dlg.m_resourcePath, "/x/d.res");
 
     EXPECT_TRUE(PellmintDlg::swallowsKey(Key::Enter, false));
     EXPECT_TRUE(PellmintDlg::swallowsKey(Key::Escape, false));

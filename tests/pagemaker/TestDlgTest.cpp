@@ -6,6 +6,7 @@
 #include "tests/support/InstallTree.h"
 #include "tests/support/PellmintTree.h"
 #include "tests/support/SampleGreetings.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/ScriptedFront.h"
 
 #include <gtest/gtest.h>
@@ -35,10 +36,10 @@ TEST(TestDlgTest, ThePageComesFromTheHostAndEnterRunsTheSendFunctionAndCtrlShort
     dialog.setStartPage("");
     RecordingHost host;
     host.root = "http://127.0.0.1:5/";
-    dialog.open(browser, host);
+    EXPECT_EQ(dialog.open(browser, host), "");
     TestDlg::close(host);
     host.root.clear();
-    dialog.open(browser, host);
+    EXPECT_EQ(dialog.open(browser, host), MSG_NO_HOST);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"start /w/test", "stop", "start /w/test"}));
     EXPECT_EQ(browser.pages, (std::vector<std::string>{"http://127.0.0.1:5/index.html", "/w/test/index.html"}));
 
@@ -61,6 +62,25 @@ TEST(TestDlgTest, ThePageComesFromTheHostAndEnterRunsTheSendFunctionAndCtrlShort
     EXPECT_EQ(browser.scripts, std::vector<std::string>{"quiboSend();"});
     EXPECT_TRUE(TestDlg::mouseButton(true));
     EXPECT_FALSE(TestDlg::mouseButton(false));
+}
+
+// The registry of the install tree names no control: the test window says
+// so, and where the host looked for it.
+TEST(TestDlgTest, AHostThatFindsNoControlSaysWhereItLooked)
+{
+    test::ScopedEnvironmentVariable registry("QUIBO_REGISTRY", QUIBO_INSTALL_TREE "/registry");
+    test::TempFolder package{"quibo-package"};
+    package.write("index.html", "<p>chat</p>");
+    HostProcess host(QUIBO_BINARY_DIR "/Orvane/host/orvane-host");
+    test::RecordingBrowser browser;
+    TestDlg dialog;
+    dialog.setStartPage(package.path("index.html"));
+    testing::internal::CaptureStderr();
+    const std::string message = dialog.open(browser, host);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(message, std::string(MSG_NO_HOST) + "\norvane-host: ORVANE.OrvaneCtrl.1 is not registered in " +
+                           QUIBO_INSTALL_TREE "/registry");
+    EXPECT_EQ(browser.pages, std::vector<std::string>{package.path("index.html")});
 }
 
 // The Test button end to end: Pellmint builds the local package in its work
@@ -153,6 +173,12 @@ TEST(PdataNameDlgTest, OkNeedsANameThatIsNotAllBlankAndKeepsItAsTyped)
     EXPECT_FALSE(PdataNameDlg::okEnabled(""));
     EXPECT_FALSE(PdataNameDlg::okEnabled("   "));
     EXPECT_TRUE(PdataNameDlg::okEnabled("  a"));
+    // A name a package cannot carry is refused as it is typed, with why.
+    EXPECT_FALSE(PdataNameDlg::okEnabled("a\"b"));
+    EXPECT_EQ(PdataNameDlg::refusal("a\"b"),
+              "「\"」は使えません。全角文字、半角カタカナ、記号 /><?:\"\\*|; は使えません。");
+    EXPECT_EQ(PdataNameDlg::refusal("知識").rfind("「知」は使えません。", 0), 0u);
+    EXPECT_EQ(PdataNameDlg::refusal("quibo_1"), "");
     PdataNameDlg dialog("知識", "quibo");
     dialog.ok("  a");
     EXPECT_EQ(dialog.newName(), "  a");

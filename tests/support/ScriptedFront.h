@@ -45,12 +45,18 @@ public:
         }
     }
     void runTest(pagemaker::TestDlg& dialog) override { testPages.push_back(dialog.startPage()); }
-    std::optional<std::string> chooseResourceFile() override { return next(chosenFiles, "chooseResourceFile"); }
+    std::optional<std::string> chooseResourceFile(const std::string& folder) override
+    {
+        chooserFolders.push_back(folder);
+        return next(chosenFiles, "chooseResourceFile");
+    }
 
     std::vector<std::string> shown;
     std::deque<bool> okCancel;
     std::deque<std::optional<std::string>> pdataNames;  // nothing: Cancel
     std::deque<std::optional<std::string>> chosenFiles;
+    // The folder each file dialog opened in.
+    std::vector<std::string> chooserFolders;
     std::function<void(pagemaker::FontSettingDlg&)> fontScript;
     std::vector<std::string> testPages;
 
