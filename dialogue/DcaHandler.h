@@ -49,8 +49,9 @@ public:
     bool matchWordLists(MorphemeList a, MorphemeList b) const;
     // The question's X and Y words (`asked`) and the title's x and y words
     // name the same things: their knowledge words pair off one to one, and
-    // every other word of either side, but the words a question is framed
-    // with, has a correlated word on the other side.
+    // every other noun of the question that names a thing (not a question
+    // word, an action or an ignorable word) has a correlated word in the
+    // title's words.
     bool namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;

@@ -383,7 +383,7 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
     std::vector<std::size_t> variantEnds;  // per sentence, one past its last variant
     for (const MorphemeList& sentence : sentences) {
         MeanEntry judgement;
-        const MorphemeList words = analyzer ? judgeSentence(sentence, context, mode, judgement) : sentence;
+        const MorphemeList words = judgeSentence(sentence, context, mode, judgement);
         judgements.push_back(std::move(judgement));
 
         const MorphemeList merged = words.mergeNumerals();

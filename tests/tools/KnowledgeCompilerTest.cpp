@@ -302,9 +302,6 @@ TEST(KbCompileProgramTest, TheTestBasesReachEveryTitleAndAnUnreachedOneIsReporte
     EXPECT_EQ(all.status, 0) << all.report;
     EXPECT_NE(all.report.find("reached 111 of 111 titles"), std::string::npos) << all.report;
     EXPECT_EQ(all.report.find("not reached"), std::string::npos) << all.report;
-    const Compiled forms = runKbCompile(std::string(QUIBO_TEST_DATA) + "/record_forms_knowledge.txt",
-                                        folder.path("forms.pdata"), true);
-    EXPECT_EQ(forms.status, 0) << forms.report;
 
     // A title whose words name none of its topic's entities cannot be
     // reached: the author is told which topic answered it and why; --strict
