@@ -1,5 +1,6 @@
 // Whether a compiled knowledge base answers each of its titles: every
-// searchable title's own text is asked as a visitor's first question, each
+// searchable title's own text (an idiom title, marked ＿Ｃ＿, is no text a
+// visitor types) is asked as a visitor's first question, each
 // in a fresh conversation over the engine's own turn, and a title is reached
 // when the reply comes from its topic (or from another topic that holds the
 // same question).  For a title that is not reached the report says why, in
