@@ -22,8 +22,10 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/ParsedText.h"
+#include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 
+#include <algorithm>
 #include <set>
 
 namespace quibo {
@@ -31,6 +33,8 @@ namespace quibo {
 namespace {
 
 constexpr std::int32_t NO_HIT = TopicUnit::NO_HIT;
+// The level of a hit that only the knowledge words make (a graded match's).
+constexpr std::int32_t WEAKEST_HIT = 6;
 const std::uint64_t VALUE_2000 = 0x2000;
 const std::uint64_t VALUE_4000 = 0x4000;
 const std::uint64_t VALUE_80000 = 0x80000;
@@ -94,6 +98,48 @@ const Entity* appendOwnTitleUnit(Candidate* candidate, std::int32_t entityFlag, 
     unit.matchCode() = matchCode;
     candidate->topicUnits().push_back(unit);
     return entity;
+}
+
+// The X words followed by the Y words.
+MorphemeList bothSides(const MorphemeList& x, const MorphemeList& y)
+{
+    std::vector<Morpheme> words = x.words();
+    words.insert(words.end(), y.words().begin(), y.words().end());
+    return MorphemeList(std::move(words));
+}
+
+MorphemeList knowledgeWords(const MorphemeList& words)
+{
+    std::vector<Morpheme> bound;
+    for (const Morpheme& word : words.words())
+        if (word.isKnowledgeWord())
+            bound.push_back(word);
+    return MorphemeList(std::move(bound));
+}
+
+// A noun that names a thing: not a question word (何, a numeral; どこ, a
+// demonstrative), not an action (a noun of する: 出力, 変更) and not an
+// ignorable word.
+bool namesThing(const Morpheme& word)
+{
+    const PosCode code = word.getPosCode();
+    return (code & pos::NOUN) && code != pos::NUMERAL && code != pos::SAHEN_NOUN && !(code & pos::DEMONSTRATIVE) &&
+           !word.isIgnorable();
+}
+
+// The sentence ends with ね (…ですね, …なんですね, whatever words the
+// analyser makes of it): a remark that asks for agreement, not a question.
+bool asksAgreement(const MorphemeList& words)
+{
+    static const std::string NE = "ね";
+    for (std::size_t k = words.size(); k-- > 0;) {
+        const Morpheme& word = words.at(k);
+        if (word.getPosCode() & pos::SPECIAL)
+            continue;
+        const std::string_view surface = word.surfaceRef();
+        return surface.size() >= NE.size() && surface.substr(surface.size() - NE.size()) == NE;
+    }
+    return false;
 }
 
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
@@ -162,7 +208,38 @@ void DcaHandler::filterTopicUnits(Candidate& candidate) const
         if (title && matchWordSets(xWords, yWords, title->getXWords(), title->getYWords()))
             survivors.push_back(unit);
     }
+    // A question in the visitor's own words puts its words on either side
+    // of its particle and frames the question with other words (教えて,
+    // ありますか, できますか) than the title: when no title pairs off word
+    // for word, the titles whose knowledge words pair off with the
+    // question's stay.
+    if (survivors.empty() && !asksAgreement(words)) {
+        const MorphemeList asked = bothSides(xWords, yWords);
+        for (const TopicUnit& unit : candidate.topicUnits()) {
+            const TopicTitle* title = unit.getHit().title;
+            if (title && namesAlike(asked, *title))
+                survivors.push_back(unit);
+        }
+    }
     candidate.topicUnits() = std::move(survivors);
+}
+
+bool DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) const
+{
+    const MorphemeList slots = bothSides(title.getXWords(), title.getYWords());
+    if (!matchWordLists(knowledgeWords(asked), knowledgeWords(slots)))
+        return false;
+    // A thing the question names beside them must be in the title too.
+    const MorphemeList said = title.getWords();
+    int distance = 0;
+    for (const Morpheme& word : asked.words()) {
+        if (word.isKnowledgeWord() || !namesThing(word))
+            continue;
+        if (std::none_of(said.words().begin(), said.words().end(),
+                         [&](const Morpheme& other) { return word.getCorrelation(other, false, distance) != 0; }))
+            return false;
+    }
+    return true;
 }
 
 std::vector<TopicUnit> DcaHandler::removeDuplicateUnits(const std::vector<TopicUnit>& units) const
@@ -341,6 +418,27 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     // A pass whose units the filter takes away has found nothing: success
     // with no unit would lower the dispatcher's limit for nothing.
     bool found = !candidate->topicUnits().empty();
+    // A question in other words than any title's finds nothing by word
+    // order: the titles of the named entities' topics whose knowledge words
+    // pair off with the question's are its weakest hits.
+    if (!found && !asksAgreement(sentence->words())) {
+        const MorphemeList& words = sentence->words();
+        const MorphemeList asked = bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0));
+        TopicTitleHits hits;
+        for (Entity* entity : boundEntities(*sentence)) {
+            if (!searchable(entity))
+                continue;
+            for (const Topic* topic : entity->topics())
+                for (TopicTitle* title : topic ? topic->titles().titles() : std::vector<TopicTitle*>())
+                    if (title && namesAlike(asked, *title) &&
+                        std::none_of(hits.begin(), hits.end(), [&](const TopicTitleHit& hit) { return hit.title == title; }))
+                        hits.push_back({title, WEAKEST_HIT});
+        }
+        if (!hits.empty()) {
+            candidate->addHits(std::move(hits), VALUE_80000, MorphemeList());
+            found = true;
+        }
+    }
     if (!found && knowledge) {
         const NounClassList classes = sentence->classifyNouns(*knowledge);
         for (const NounClass& nounClass : classes.items()) {

@@ -89,6 +89,8 @@ public:
     virtual void setList2(const MorphemeList& words) { m_list2 = words; }
     virtual void setList3(const MorphemeList& words) { m_list3 = words; }
     virtual void setMeanContents(const std::vector<MeanContent>& contents);
+    // The whole judgement: contents, polarities and DCA bits.
+    void setJudgement(const MeanEntry& judgement) { m_judgement = judgement; }
     virtual void setMark(bool mark) { m_mark = mark ? 1 : 0; }
     virtual void setFlag2(bool on) { setFlag(FLAG_SEARCHABLE, on); }
     virtual bool getFlag2() const { return (m_flags & FLAG_SEARCHABLE) != 0; }

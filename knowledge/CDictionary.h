@@ -160,6 +160,17 @@ public:
     // value.  `context` goes to every meaning judgement.
     AnalyzedSentenceList semanticIndex(const std::string& text, const std::vector<MorphemeList>& sentences,
                                        const std::vector<int>& context, int mode);
+    // Where the judged sentence of a visitor's words starts: after the last
+    // blank that stands between two sentences (the words before it end one
+    // and the word after it can open one); 0 when there is none.  A blank
+    // inside a sentence, as around a Latin name, is part of it.
+    static std::size_t judgedFrom(const MorphemeList& sentence);
+    // The words judged as semanticIndex judges a sentence (mode 1: whole;
+    // otherwise from judgedFrom): the words before the judged ones as they
+    // are, then the judged ones with the judgement's rewriting and head
+    // classes.  Without a language analyser the words come back unjudged.
+    static MorphemeList judgeSentence(const MorphemeList& sentence, const std::vector<int>& context, int mode,
+                                      MeanEntry& judgement);
     // Among the objects registered under one text, the first of the
     // highest kind present: entity, entity thesaurus, predicative,
     // predicative thesaurus.  Null when none is of these kinds.

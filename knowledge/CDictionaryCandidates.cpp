@@ -16,9 +16,32 @@ namespace quibo {
 namespace {
 
 // A blank word (空白) separates what the visitor wrote before from the
-// sentence that is judged.
+// sentence that is judged, where it stands between two sentences.
 constexpr PosCode BLANK = 0x10020;
 constexpr PosCode ADVERB_BIT = 0x800000;
+constexpr PosCode FINAL_PARTICLE = 0x1000008;
+
+// A word that a sentence can end with: a mark (。？！), an interjection, a
+// final particle, or a word that conjugates (verb, adjective, copula,
+// auxiliary).  A noun or another particle leaves the sentence open.
+bool endsSentence(const Morpheme& word)
+{
+    const PosCode code = word.getPosCode();
+    if (code == BLANK)
+        return false;
+    if (code == FINAL_PARTICLE)
+        return true;
+    if (code & pos::PARTICLE)
+        return false;
+    return (code & (pos::SPECIAL | pos::INTERJECTION | pos::VERB | pos::ADJECTIVE | pos::COPULA | pos::AUXILIARY)) != 0;
+}
+
+// A word that cannot open a sentence: a particle, an auxiliary, the copula
+// or a suffix leans on the word before it.
+bool leansBack(const Morpheme& word)
+{
+    return (word.getPosCode() & (pos::PARTICLE | pos::AUXILIARY | pos::COPULA | pos::SUFFIX)) != 0;
+}
 
 int preference(const KnowledgeObject* object)
 {
@@ -322,6 +345,32 @@ AnalyzedSentenceList CDictionary::analyseText(const std::string& text, const std
     return semanticIndex(text, {words}, context, mode);
 }
 
+std::size_t CDictionary::judgedFrom(const MorphemeList& sentence)
+{
+    for (std::size_t k = sentence.size() - std::min<std::size_t>(sentence.size(), 1); k-- > 1;) {
+        if (sentence.at(k).getPosCode() == BLANK && endsSentence(sentence.at(k - 1)) &&
+            !leansBack(sentence.at(k + 1)))
+            return k + 1;
+    }
+    return 0;
+}
+
+MorphemeList CDictionary::judgeSentence(const MorphemeList& sentence, const std::vector<int>& context, int mode,
+                                        MeanEntry& judgement)
+{
+    LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
+    if (!analyzer)
+        return sentence;
+    const std::size_t from = mode == 1 ? 0 : judgedFrom(sentence);
+    const auto cut = sentence.words().begin() + static_cast<long>(from);
+    MorphemeList judged(std::vector<Morpheme>(cut, sentence.words().end()));
+    judgement = analyzer->matchMeaning(judged.joinSurfaces(), judged, context);
+    judged.markHeadClass();
+    std::vector<Morpheme> rewritten(sentence.words().begin(), cut);
+    rewritten.insert(rewritten.end(), judged.words().begin(), judged.words().end());
+    return MorphemeList(std::move(rewritten), sentence.getListNumber());
+}
+
 AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const std::vector<MorphemeList>& sentences,
                                                 const std::vector<int>& context, int mode)
 {
@@ -334,30 +383,7 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
     std::vector<std::size_t> variantEnds;  // per sentence, one past its last variant
     for (const MorphemeList& sentence : sentences) {
         MeanEntry judgement;
-        MorphemeList words = sentence;
-        if (analyzer) {
-            // Only the words after the last blank before the final word are
-            // judged; a sentence too short to have such a word is judged
-            // whole.  The candidates carry the judged words (idioms as one
-            // word, term and head flags), as an analysis with a judgement
-            // gives them.
-            std::size_t from = 0;
-            if (mode != 1 && sentence.size() >= 2) {
-                for (std::size_t k = sentence.size() - 1; k-- > 0;) {
-                    if (sentence.at(k).getPosCode() == BLANK) {
-                        from = k + 1;
-                        break;
-                    }
-                }
-            }
-            const auto cut = sentence.words().begin() + static_cast<long>(from);
-            MorphemeList judged(std::vector<Morpheme>(cut, sentence.words().end()));
-            judgement = analyzer->matchMeaning(judged.joinSurfaces(), judged, context);
-            judged.markHeadClass();
-            std::vector<Morpheme> rewritten(sentence.words().begin(), cut);
-            rewritten.insert(rewritten.end(), judged.words().begin(), judged.words().end());
-            words = MorphemeList(std::move(rewritten), sentence.getListNumber());
-        }
+        const MorphemeList words = judgeSentence(sentence, context, mode, judgement);
         judgements.push_back(std::move(judgement));
 
         const MorphemeList merged = words.mergeNumerals();
@@ -392,8 +418,11 @@ AnalyzedSentenceList CDictionary::semanticIndex(const std::string& text, const s
                 full = true;
                 break;
             }
+            // The whole judgement goes with the sentence: a title is graded
+            // against its polarities and features, which a title of the same
+            // text carries from its own judgement.
             if (source < judgements.size())
-                sentence->setMeanContents(judgements[source].getMeanContents());
+                sentence->setJudgement(judgements[source]);
             kept.push_back(std::move(sentence));
         }
         groups.emplace_back(begin, kept.size());

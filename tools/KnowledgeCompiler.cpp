@@ -3,6 +3,7 @@
 #include "analysis/CodeConverter.h"
 #include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
+#include "dialogue/DcaHandler.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/CdrWriter.h"
 #include "knowledge/Entity.h"
@@ -15,6 +16,7 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
+#include "reply/CaFeatures.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -462,6 +464,16 @@ public:
         // The index build: every title finds its centres among its words and
         // settles its main centre, once, before the base is saved.
         m_dictionary->collectTitleCentres();
+        // An entity a visitor's question can be about is a title centre
+        // (flag 8), whether or not a slot word names it: the question's
+        // features ask for the topic search only for such entities.
+        for (Topic* topic : m_topicOrder)
+            for (TopicTitle* title : topic->titles().titles())
+                for (KnowledgeObject* centre : title->getCentres()) {
+                    auto* entity = dynamic_cast<Entity*>(centre);
+                    if (entity && title->isSearchAble() && !entity->hasFlag(1 | 2 | 4))
+                        entity->addFlags(8);
+                }
         return std::move(m_dictionary);
     }
 
@@ -731,14 +743,25 @@ private:
         title->setSourceText(source);
         MeanEntry judgement;
         title->setWords(titleWords(record, source, &judgement));
-        title->setXWords(titleWords(record, record.option("x")));
-        title->setYWords(titleWords(record, record.option("y")));
+        title->setSearchAble(record.option("searchable", "1") == "1");
+        std::vector<Entity*> about = m_topicEntities;
+        const std::string centres = record.option("centres");
+        if (!centres.empty()) {
+            about.clear();
+            for (const std::string& name : splitFields(centres, ","))
+                about.push_back(entityNamed(record, name));
+        }
+        if (title->isSearchAble() && !title->hasCMark())
+            nameEntitiesInWords(source, about);
+        const auto [xWords, yWords] = slotWords(record, *title);
+        title->setXWords(xWords);
+        title->setYWords(yWords);
         title->setAWords(titleWords(record, record.option("a")));
         // The slot words are the title's subject and object words.
         title->setSWords(title->getXWords());
         title->setOWords(title->getYWords());
         title->setDcaBits(record.has("dca") ? static_cast<std::int32_t>(record.number(record.option("dca"), 16))
-                                            : judgement.getCodeBits());
+                                            : featureWord(judgement));
         std::uint8_t polarity[3] = {judgement.getPolarity(), judgement.getPolarityX(), judgement.getPolarityY()};
         if (record.has("polarity")) {
             const std::vector<std::string> stated = splitFields(record.option("polarity"), ",");
@@ -751,20 +774,85 @@ private:
         title->setPolarity2(polarity[1]);
         title->setPolarity3(polarity[2]);
         title->setPriority(static_cast<std::int32_t>(record.number(record.option("priority", "0"))));
-        title->setSearchAble(record.option("searchable", "1") == "1");
         title->setComplete(record.option("complete", "1") == "1");
-        const std::string centres = record.option("centres");
-        if (centres.empty()) {
-            for (Entity* entity : m_topicEntities)
-                title->addCentre(entity);
-        } else {
-            for (const std::string& name : splitFields(centres, ","))
-                title->addCentre(entityNamed(record, name));
-        }
+        for (Entity* entity : about)
+            title->addCentre(entity);
         m_topic->addTitle(title);
         const std::string id = record.option("id");
         if (!id.empty())
             m_dictionary->addIdTitle(id, title);
+    }
+
+    // The x and y words of a title.  The engine keeps a title it found by
+    // its exact text only when the question's X and Y content words pair
+    // off one to one with the title's x and y words, and a visitor who asks
+    // the title's own text asks with the words the title's reading gives.
+    // So x and y as written stand when they pair off with that reading;
+    // otherwise (a particle or a joined text in them, a word left out or
+    // put on the other side), and when both are left out, they are the
+    // reading's own X and Y content words.  The titles the conversation
+    // looks up by their slot texts (not searchable) keep theirs.
+    std::pair<MorphemeList, MorphemeList> slotWords(const Record& record, const TopicTitle& title)
+    {
+        MorphemeList x = titleWords(record, record.option("x"));
+        MorphemeList y = titleWords(record, record.option("y"));
+        if (!title.isSearchAble() || title.hasCMark())
+            return {x, y};
+        const MorphemeList read = reading(title.sourceText());
+        const MorphemeList readX = read.selectWords(3, 1, 0);
+        const MorphemeList readY = read.selectWords(3, 2, 0);
+        const bool written = record.has("x") || record.has("y");
+        if ((readX.empty() && readY.empty()) || (written && DcaHandler80000(nullptr).matchWordSets(readX, readY, x, y)))
+            return {x, y};
+        return {readX, readY};
+    }
+
+    // A word of the title's reading that holds the name of an entity the
+    // title is about, without being that name (ライセンスキー for ライセンス,
+    // a Latin name run together with the word after it), stands for that
+    // entity: the engine's topic search starts from the entities the
+    // question's words name, and would find nothing in such a word.
+    void nameEntitiesInWords(const std::string& source, const std::vector<Entity*>& about)
+    {
+        for (const Morpheme& word : reading(source).words()) {
+            if (word.isKnowledgeWord() || !word.isContentWord())
+                continue;
+            const EucString surface(word.surfaceRef());
+            for (Entity* entity : about) {
+                const std::string name = entity->getTitleText();
+                if (entity->hasFlag(1 | 2 | 4) || name.empty() || name.size() >= surface.size() ||
+                    surface.find(name) < 0 || m_dictionary->termIndex().count(surface))
+                    continue;
+                m_dictionary->addTerm(surface, entity);
+                break;
+            }
+        }
+    }
+
+    // The text's words as the engine reads a visitor's sentence: analysed,
+    // judged, and the knowledge terms known so far merged.
+    MorphemeList reading(const std::string& text)
+    {
+        std::string analysed;
+        MeanEntry judgement;
+        const MorphemeList words = m_analysis(text, analysed, &judgement);
+        std::vector<TermSpan> spans;
+        return m_dictionary->mergeTerms(words.mergeNumerals(), spans);
+    }
+
+    // A title's feature word from the judgement of its text, in the form
+    // the candidate selector reads it: the expression bits of the
+    // judgement's contents, as a visitor's question of the same text gets
+    // them, packed below bit 22 (bit 14 of the expression bits is never
+    // used), and the judgement's own DCA bits from bit 22 on, which tell a
+    // comparison or a quantity question.
+    static std::int32_t featureWord(const MeanEntry& judgement)
+    {
+        CaFeatures::initExpressionBits();
+        const std::uint32_t expression = CaFeatures::expressionBits(judgement.getMeanContents());
+        const auto own = static_cast<std::uint32_t>(judgement.getCodeBits());
+        return static_cast<std::int32_t>((expression & 0x3FFF) | ((expression >> 1) & 0x3FC000) |
+                                         (own & 0xFFC00000u));
     }
 
     void idTitle(const Record& record)
@@ -798,9 +886,13 @@ private:
 
 KnowledgeCompiler::Analysis KnowledgeCompiler::languageAnalyzer()
 {
+    // Judged as semanticIndex judges a visitor's sentence of the same text.
     return [](const std::string& text, std::string& analysed, MeanEntry* judgement) {
         LanguageAnalyzer* analyzer = LanguageAnalyzer::instance();
-        return analyzer ? analyzer->analyze(text, analysed, judgement) : MorphemeList();
+        if (!analyzer)
+            return MorphemeList();
+        const MorphemeList words = analyzer->analyze(text, analysed);
+        return judgement ? CDictionary::judgeSentence(words, {-1}, 0, *judgement) : words;
     };
 }
 

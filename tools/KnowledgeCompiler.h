@@ -51,9 +51,19 @@
 // source.  Messages are UTF-8.
 //
 // Titles are analysed as the system analyses a visitor's sentence: each text
-// (source, x, y and a) is judged, so the title's words carry the judgement's
-// flags (X, Y, I and the rest), and the source's judgement gives the title's
-// DCA bits and polarities unless dca= and polarity= state them.
+// (source, x, y and a) is judged as semanticIndex judges a visitor's words,
+// so the title's words carry the judgement's flags (X, Y, I and the rest),
+// and the source's judgement gives the title's polarities and its feature
+// word (the expression bits of its contents, as the candidate selector
+// compares them with a question's) unless polarity= and dca= state them.
+// A searchable title (searchable=1, the default; 0 marks a title only the
+// conversation reaches: its lookup keys, the answers to a reply's offer)
+// is made reachable by its own text: x and y as written stand when they
+// pair off with the X and Y content words of the source's reading, and
+// are that reading's words otherwise or when both are left out; a word of
+// the reading that holds the name of an entity of the title (a Latin name
+// run together with the next word) becomes a term of that entity; and a
+// plain entity the title is about gets flag 8, as a title centre.
 #pragma once
 
 #include "analysis/MorphemeList.h"

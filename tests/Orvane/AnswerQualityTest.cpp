@@ -219,5 +219,32 @@ TEST(AnswerQualityTest, NineInTenQuestionsOfTheSampleBaseAreAnsweredAsExpected)
     EXPECT_GE(answered * 10, asked * 9);
 }
 
+// A software company's FAQ (tests/data/faq_knowledge.txt, compiled by the
+// build): questions put in the visitor's own words, not the titles', reach
+// the answer whose entities they name; a remark asking for agreement does not.
+TEST(AnswerQualityTest, FaqQuestionsInTheVisitorsOwnWordsReachTheirAnswers)
+{
+    test::BuildInstallTree tree;
+    const std::string faq = std::string(QUIBO_BINARY_DIR) + "/test-knowledge/faq.pdata";
+    const std::string keeper = "faq-keeper:;" + faq;
+    testing::internal::CaptureStdout();
+    chatOpen(keeper.c_str(), faq.c_str(), test::rcPathIn(tree.root()).c_str(), "", "", 1);
+    testing::internal::GetCapturedStdout();
+    const std::vector<Conversation> asked = {
+        {{"Ｌｉｎｕｘって何ですか", "回答001表"}},
+        {{"パスワードを忘れました", "回答009表"}},
+        {{"料金プランは？", "回答052表"}},
+        {{"支払い方法を教えて", "回答053表"}},
+        {{"ダークモードは使えますか", "回答098表"}},
+        {{"Ｇｍａｉｌは使えますか", "回答036表"}},
+        {{"ＵＳＢメモリを認識しない", "回答101表"}},
+        {{"Ｂｌｕｅｔｏｏｔｈマウスがつながらない", "回答102表"}},
+        {{"パスワードは大事ですね", "自立語反射表"}},
+    };
+    const Share share = askAll("faq", asked, faq);
+    chatClose(keeper.c_str());
+    EXPECT_EQ(share.answered, share.asked);
+}
+
 }  // namespace
 }  // namespace quibo

@@ -105,6 +105,29 @@ TEST_F(SampleSemanticIndexTest, CandidatesCarryTheJudgedWords)
     ASSERT_FALSE(price.empty());
     const KeyWordInfo found = price[0]->searchKeyWord({});
     EXPECT_EQ(found.headSurface, "値段");
+
+    // A blank inside a sentence (authors put them around Latin names) is
+    // part of it; a blank after a finished sentence leaves that sentence
+    // out of the judgement.  The candidate carries the whole judgement.
+    const auto judged = [&](const std::string& text) {
+        const AnalyzedSentenceList found = candidates(text);
+        std::string flags;
+        for (const Morpheme& word : found.at(0)->words().words())
+            if (word.getSurface() != "　")
+                flags += word.getSurface() + ":" + std::to_string(word.getFlags() & Morpheme::HEAD_FLAGS) + " ";
+        const MeanEntry& judgement = found.at(0)->judgement();
+        return flags + std::to_string(judgement.getCodeBits()) + "/" + std::to_string(judgement.getPolarity());
+    };
+    const std::string plain = judged("パンの値段を教えてください");
+    EXPECT_EQ(judged("パン　の値段を教えてください"), plain);
+    EXPECT_EQ(judged("ありがとう　パンの値段を教えてください"), "ありがとう:0 " + plain);
+    MeanEntry negative;
+    std::string surfaces;
+    CDictionary::judgeSentence(LanguageAnalyzer::instance()->analyze("パンはありませんか", surfaces), {-1}, 0, negative);
+    ASSERT_NE(negative.getPolarity(), 0);
+    const std::string asked = judged("パンはありませんか");
+    EXPECT_EQ(asked.substr(asked.rfind(' ') + 1),
+              std::to_string(negative.getCodeBits()) + "/" + std::to_string(negative.getPolarity()));
 }
 
 }  // namespace

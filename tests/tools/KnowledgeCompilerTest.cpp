@@ -1,5 +1,6 @@
 #include "tools/KnowledgeCompiler.h"
 
+#include "dialogue/CandidateSelector.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
@@ -9,8 +10,10 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
+#include "reply/CaFeatures.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
+#include "tests/support/TempFolder.h"
 #include "tools/KnowledgeDump.h"
 
 #include <gtest/gtest.h>
@@ -223,11 +226,15 @@ TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
     // X and Y words fires.
     EXPECT_NE(title->gradeMatch(words, &said) & 0x1, 0u);
 
-    // Without dca= the source's judgement gives the DCA bits.
-    MeanEntry question;
-    analyzer().analyze("何時から開いていますか", surfaces, &question);
-    EXPECT_NE(question.getCodeBits(), 0);
-    EXPECT_EQ(titles[1]->getDcaBits(), question.getCodeBits());
+    // Without dca= the source's judgement gives the title's feature word,
+    // which the candidate selector reads as the rule features a question of
+    // the same text has.
+    CaFeatures::initExpressionBits();
+    const AnalyzedSentenceList asked = base->analyseText("何時から開いていますか", {-1}, 0);
+    ASSERT_FALSE(asked.empty());
+    const std::uint32_t expression = CaFeatures::expressionBits(asked.front()->meanContents());
+    EXPECT_NE(expression, 0u);
+    EXPECT_EQ(CandidateSelector::toRuleFeatures(static_cast<std::uint32_t>(titles[1]->getDcaBits())), expression);
 }
 
 TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
@@ -284,6 +291,61 @@ TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
     const TopicTitle* anyAny = base.idMap().find("駅")->second;
     EXPECT_EQ(anyAny->getType(), topic_title_type::A_Y_A);
     EXPECT_EQ(anyAny->getCentres().front(), guide);
+}
+
+}  // namespace
+}  // namespace quibo
+
+namespace quibo {
+namespace {
+
+// kb-compile as an author runs it: what it reports on standard error, and
+// its exit status.
+struct Compiled {
+    std::string report;
+    int status = -1;
+};
+
+Compiled runKbCompile(const std::string& source, const std::string& output, bool strict)
+{
+    const std::string command = std::string(QUIBO_BINARY_DIR) + "/tools/kb-compile " + source + " " + output +
+                                " --install " + test::BuildInstallTree::root() + (strict ? " --strict" : "") +
+                                " 2>&1 >/dev/null; echo \"exit=$?\"";
+    const std::string out = test::commandOutput(command);
+    const std::size_t exit = out.rfind("exit=");
+    return {out.substr(0, exit), exit == std::string::npos ? -1 : std::atoi(out.c_str() + exit + 5)};
+}
+
+TEST(KbCompileProgramTest, TheTestBasesReachEveryTitleAndAnUnreachedOneIsReportedWithItsReason)
+{
+    test::TempFolder folder("quibo-kbc");
+    // Long FAQ questions with Latin names between full-width blanks, x and
+    // y written joined or with a particle: each is asked word for word.
+    const std::string faq = std::string(QUIBO_TEST_DATA) + "/faq_knowledge.txt";
+    const Compiled all = runKbCompile(faq, folder.path("faq.pdata"), true);
+    EXPECT_EQ(all.status, 0) << all.report;
+    EXPECT_NE(all.report.find("reached 111 of 111 titles"), std::string::npos) << all.report;
+    EXPECT_EQ(all.report.find("not reached"), std::string::npos) << all.report;
+
+    // A title whose words name none of its topic's entities cannot be
+    // reached: the author is told which topic answered it and why; --strict
+    // makes it a failure.
+    const std::string source =
+        folder.write("faq.txt", test::readFile(faq) + utf8(u8"table 本表\ngroup 0\nentry 本の案内です。\n"
+                                                           u8"topic 本 table=本表 entities=Ｌｉｎｕｘ\n"
+                                                           u8"title X_Y_N source=おすすめの本はありますか x=本 y=ある\n"));
+    const Compiled lenient = runKbCompile(source, folder.path("one.pdata"), false);
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_NE(lenient.report.find(utf8(u8"not reached: \"おすすめの本はありますか\" of the topic 本: answered by the topic ＣＡ")),
+              std::string::npos)
+        << lenient.report;
+    EXPECT_NE(lenient.report.find("  no word of the question names an entity of the topic (the question names: nothing)"),
+              std::string::npos)
+        << lenient.report;
+    EXPECT_NE(lenient.report.find("reached 111 of 112 titles"), std::string::npos) << lenient.report;
+    const Compiled strict = runKbCompile(source, folder.path("two.pdata"), true);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.report.find("--strict: 1 titles are not reached"), std::string::npos) << strict.report;
 }
 
 }  // namespace
