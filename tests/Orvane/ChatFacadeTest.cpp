@@ -174,6 +174,12 @@ TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOverAndTheBreadNamedLastIs
          "お受け取りは「あさっての昼です」とのこと、承知しました。最後に、お名前をお願いします。;表情,普通,予約,食パン;"},
         {"クロワッサンでお願いします",
          "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
+        // The other bread asked for with words around it: a filler, a
+        // comma, a wish, "〜の方", an adverb of changing one's mind.
+        {"えっと、食パンでお願いしたいです",
+         "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,食パン;"},
+        {"やっぱりクロワッサンの方でお願いします",
+         "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
         {"予約したい", question},
         // A remark is no choice of bread, and then no name: nothing is
         // booked.
