@@ -53,6 +53,10 @@ public:
     // word, an action or an ignorable word) has a correlated word in the
     // title's words.
     bool namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
+    // The titles of the topic that the sentence names alike (its X and Y
+    // words asked), each added once to hits as the weakest hit: what a
+    // question in other words than any title's still finds.
+    void addTitlesNamedAlike(const MorphemeList& words, const Topic* topic, TopicTitleHits& hits) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.
