@@ -16,8 +16,8 @@
 #include "dialogue/DcaHandler.h"
 
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/Candidate.h"
-#include "dialogue/ChatSession.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
-#include "dialogue/TopicUnit.h"
+#include "conversation/TopicUnit.h"
 
 #include <cstdint>
 #include <memory>

@@ -25,15 +25,15 @@
 #include "reply/CaUtteranceGenerator.h"
 
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/ChatSession.h"
-#include "dialogue/ReplyState.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/ChatSession.h"
+#include "conversation/DialogueHistory.h"
+#include "conversation/ReplyState.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"
 #include "platform/Random.h"
-#include "reply/DialogueHistory.h"
 #include "reply/TemplateExpander.h"
 
 #include <algorithm>

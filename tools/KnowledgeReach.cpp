@@ -1,20 +1,20 @@
 #include "tools/KnowledgeReach.h"
 
 #include "analysis/CodeConverter.h"
-#include "dialogue/Candidate.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
+#include "dialogue/CaFeatures.h"
 #include "dialogue/CandidateSelector.h"
 #include "dialogue/ChatService.h"
-#include "dialogue/ChatSession.h"
 #include "dialogue/DcaHandler.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/EntitySet.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
-#include "reply/CaFeatures.h"
 
 #include <algorithm>
 #include <cstdio>

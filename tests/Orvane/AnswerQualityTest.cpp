@@ -10,7 +10,7 @@
 #include "Orvane/ChatFacade.h"
 
 #include "analysis/CodeConverter.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
 #include "platform/Clock.h"
 #include "platform/IconvText.h"
 #include "platform/Random.h"

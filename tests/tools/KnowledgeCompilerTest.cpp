@@ -1,5 +1,6 @@
 #include "tools/KnowledgeCompiler.h"
 
+#include "dialogue/CaFeatures.h"
 #include "dialogue/CandidateSelector.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
@@ -10,7 +11,6 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
-#include "reply/CaFeatures.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/TempFolder.h"
