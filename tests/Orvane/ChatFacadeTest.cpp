@@ -124,7 +124,7 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
         {"パンを予約したい", "ご予約ですね。食パンとクロワッサンのどちらをご予約ですか？;表情,笑顔;"},
         {"パンです",
          "いくつか当てはまるものがあります。お手数ですが、お品物の名前をひとつ教えていただけますか？;表情,困り顔;"},
-        {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
+        {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,食パン;"},
         {"今日は何日ですか", "今日は3月5日、火曜日です。;表情,普通;"},
     };
     for (const auto& [question, reply] : turns)
@@ -147,23 +147,33 @@ TEST_F(ChatFacadeTest, AConversationOverTheInstallTree)
 
 // A reservation asked for again starts over, whether the last one was just
 // confirmed, another question came between, or it was left half way; a
-// booking is confirmed only after its bread, day and name.
-TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOver)
+// booking is confirmed only after its bread, day and name.  Each step says
+// back what the visitor has just said, and a bread named half way takes the
+// reservation over.
+TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOverAndTheBreadNamedLastIsBooked)
 {
     openWithAnalyser();
     const char* const question = "ご予約ですね。食パンとクロワッサンのどちらをご予約ですか？;表情,笑顔;";
     const char* const remark = "そうなんですね。こむぎ堂について、ほかに知りたいことはありますか？;表情,普通;";
     const std::pair<const char*, const char*> turns[] = {
         {"パンを予約したい", question},
-        {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
-        {"明日の朝です", "ありがとうございます。最後に、お名前をお願いします。;表情,普通;"},
+        {"食パンです", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,食パン;"},
+        {"明日の朝です",
+         "お受け取りは「明日の朝です」とのこと、承知しました。最後に、お名前をお願いします。;表情,普通,予約,食パン;"},
         {"山田です",
-         "承りました。食パンを、お伺いした日時にお名前でお取り置きします。当日は店頭でお名前をお伝えください。;表情,笑顔;"},
+         "承りました。お名前は「山田です」と伺いました。食パンを、先ほど復唱した日時にお取り置きします。"
+         "当日は店頭でお名前をお伝えください。;表情,笑顔,予約,食パン;"},
         {"パンを予約したい", question},
         {"営業時間を教えてください",
          "平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？;表情,普通;"},
         {"パンを予約したい", question},
-        {"クロワッサンでお願いします", "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔;"},
+        {"クロワッサンでお願いします",
+         "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
+        {"食パンでお願いします", "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,食パン;"},
+        {"あさっての昼です",
+         "お受け取りは「あさっての昼です」とのこと、承知しました。最後に、お名前をお願いします。;表情,普通,予約,食パン;"},
+        {"クロワッサンでお願いします",
+         "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
         {"予約したい", question},
         // A remark is no choice of bread, and then no name: nothing is
         // booked.

@@ -128,6 +128,20 @@ TEST_F(OrvaneHostTest, PlainHostWritesOneLinePerReplyAndNothingElse)
     EXPECT_EQ(lines[2], utf8(u8"平日の営業時間は午前７時から午後７時までです。土曜日と日曜日の営業時間もお知らせしましょうか？"));
 }
 
+// The conversation scripts/run plays gets a reply to each of its questions.
+TEST_F(OrvaneHostTest, TheBundledConversationGetsAReplyToEveryQuestion)
+{
+    const std::string file = std::string(QUIBO_SOURCE_DIR) + "/data/sample_conversation.txt";
+    std::string out;
+    std::string err;
+    ASSERT_EQ(runProgram("--plain '" + file + "'", out, err), 0) << err;
+    const std::string questions = test::readFile(file);
+    const auto count = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    ASSERT_GE(count(questions), 20);
+    EXPECT_EQ(count(out), count(questions) + 1) << out;
+    EXPECT_EQ(out.find("\n\n"), std::string::npos) << out;
+}
+
 // Every failed start is reported as one: exit status 1, nothing on
 // standard output, one line on standard error saying what failed and which
 // file.  A base without a greeting (the small base has none) would answer

@@ -1,7 +1,9 @@
 #include "tools/KnowledgeCompiler.h"
 
+#include "analysis/CodeConverter.h"
 #include "dialogue/CaFeatures.h"
 #include "dialogue/CandidateSelector.h"
+#include "dialogue/ChatService.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
@@ -19,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <vector>
 #include <fstream>
 #include <unistd.h>
@@ -282,12 +285,15 @@ TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
     EXPECT_EQ(base.topics().at("時間")->getReplyTable()->findGroup('d')->entries()[0].titleRef(),
               base.idMap().find("時間")->second);
 
-    // Titles of every type; the A_Y_A title's centre is the flag-2 entity.
+    // Titles of the six named types and the greeting's slot code; the A_Y_A
+    // title's centre is the flag-2 entity.
     std::set<int> types;
     for (const auto& named : base.topics())
         for (const TopicTitle* title : named.second->titles().titles())
             types.insert(title->getType());
-    EXPECT_EQ(types.size(), 6u);
+    // The six types an author writes by name, and the greeting's.
+    EXPECT_EQ(types, (std::set<int>{topic_title_type::A_Y_N, topic_title_type::A_Y_A, topic_title_type::X_A_N,
+                                    topic_title_type::X_A_A, topic_title_type::X_Y_N, topic_title_type::S_O_A, 0x29}));
     const TopicTitle* anyAny = base.idMap().find("駅")->second;
     EXPECT_EQ(anyAny->getType(), topic_title_type::A_Y_A);
     EXPECT_EQ(anyAny->getCentres().front(), guide);
@@ -346,6 +352,90 @@ TEST(KbCompileProgramTest, TheTestBasesReachEveryTitleAndAnUnreachedOneIsReporte
     const Compiled strict = runKbCompile(source, folder.path("two.pdata"), true);
     EXPECT_EQ(strict.status, 1);
     EXPECT_NE(strict.report.find("--strict: 1 titles are not reached"), std::string::npos) << strict.report;
+}
+
+
+// The fenced blocks of the author's guide, by their marks: "knowledge" (a
+// fragment of a base), "knowledge step" (a step of the worked example) and
+// "conversation" (questions after "> ", each with the desk's reply below).
+struct GuideExamples {
+    std::vector<std::string> fragments;
+    std::vector<std::string> steps;
+    std::vector<std::pair<std::string, std::string>> exchanges;
+};
+
+GuideExamples guideExamples(const std::string& markdown)
+{
+    GuideExamples examples;
+    std::istringstream lines(markdown);
+    std::string line;
+    std::string mark;
+    std::string block;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (line.rfind("```", 0) != 0) {
+            if (inside)
+                block += line + "\n";
+            continue;
+        }
+        if (!inside) {
+            mark = line.substr(3);
+            block.clear();
+            inside = true;
+            continue;
+        }
+        inside = false;
+        if (mark == "knowledge")
+            examples.fragments.push_back(block);
+        else if (mark == "knowledge step")
+            examples.steps.push_back(block);
+        else if (mark == "conversation") {
+            std::istringstream said(block);
+            for (std::string question, reply; std::getline(said, question) && std::getline(said, reply);)
+                examples.exchanges.emplace_back(question.substr(question.rfind("> ", 0) == 0 ? 2 : 0), reply);
+        }
+    }
+    return examples;
+}
+
+std::string eucOf(const std::string& utf8Text) { return CodeConverter(utf8Text).convert(CodeConverter::EUC, CodeConverter::UTF8); }
+std::string utf8Of(const std::string& eucText) { return CodeConverter(eucText).convert(CodeConverter::UTF8, CodeConverter::EUC); }
+
+// What the guide shows an author is true of the tools: its fragments
+// compile, its worked example is a base kb-compile --strict accepts after
+// every step, and the desk it builds answers the conversation it shows.
+TEST(KbCompileProgramTest, TheAuthorsGuideExamplesCompileAndItsWorkedExampleAnswersAsShown)
+{
+    const GuideExamples guide =
+        guideExamples(test::readFile(std::string(QUIBO_SOURCE_DIR) + "/docs/knowledge-authoring.md"));
+    ASSERT_GE(guide.fragments.size(), 5u);
+    ASSERT_GE(guide.steps.size(), 3u);
+    ASSERT_GE(guide.exchanges.size(), 3u);
+
+    test::TempFolder folder("quibo-guide");
+    std::string base;
+    std::string compiled;
+    for (std::size_t k = 0; k < guide.steps.size(); ++k) {
+        base += guide.steps[k];
+        const std::string name = "step" + std::to_string(k + 1);
+        compiled = folder.path(name + ".pdata");
+        const Compiled step = runKbCompile(folder.write(name + ".txt", base), compiled, true);
+        EXPECT_EQ(step.status, 0) << name << ":\n" << step.report;
+        EXPECT_EQ(step.report.find("not reached"), std::string::npos) << name << ":\n" << step.report;
+    }
+
+    test::BuildInstallTree tree;
+    ChatService service("", 1, compiled, test::rcPathIn(tree.root()), "", "", 1);
+    ASSERT_EQ(service.status(), 0);
+    for (const std::string& fragment : guide.fragments)
+        EXPECT_NO_THROW(KnowledgeCompiler(KnowledgeCompiler::languageAnalyzer()).compile(fragment)) << fragment;
+
+    ASSERT_NE(service.openConversation("guide", ""), nullptr);
+    for (const auto& [question, reply] : guide.exchanges) {
+        const std::string said = utf8Of(service.getReply("guide", "", eucOf(question), "", false));
+        EXPECT_EQ(said.substr(0, said.find(';')), reply) << question;
+    }
+    service.closeConversation("guide");
 }
 
 }  // namespace
