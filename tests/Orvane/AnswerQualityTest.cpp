@@ -192,26 +192,33 @@ Share askAll(const char* name, const std::vector<Conversation>& conversations, c
     return share;
 }
 
+// The sample base under a fixed time, time zone and draw; one open key
+// keeps the service, and its analyser, for every conversation.
+struct SampleService {
+    test::BuildInstallTree tree;
+    test::ScopedTimeZone zone{"JST-9"};
+    platform::FakeClock clock;
+    platform::ScopedClock scopedClock{clock};
+    platform::FakeRandom draws{{0}};
+    platform::ScopedRandom scopedDraws{draws};
+    const std::string sample = test::sampleKnowledgePath();
+    const std::string keeper = "keeper:;" + sample;
+
+    SampleService()
+    {
+        clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST
+        testing::internal::CaptureStdout();
+        chatOpen(keeper.c_str(), sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "", 1);
+        testing::internal::GetCapturedStdout();
+    }
+    ~SampleService() { chatClose(keeper.c_str()); }
+};
+
 TEST(AnswerQualityTest, NineInTenQuestionsOfTheSampleBaseAreAnsweredAsExpected)
 {
-    test::BuildInstallTree tree;
-    test::ScopedTimeZone zone("JST-9");
-    platform::FakeClock clock;
-    clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST
-    platform::ScopedClock scopedClock(clock);
-    platform::FakeRandom draws{{0}};
-    platform::ScopedRandom scopedDraws(draws);
-    const std::string sample = test::sampleKnowledgePath();
-    // One open key keeps the service, and its analyser, for every
-    // conversation.
-    const std::string keeper = "keeper:;" + sample;
-    testing::internal::CaptureStdout();
-    chatOpen(keeper.c_str(), sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "", 1);
-    testing::internal::GetCapturedStdout();
-
-    const Share fitted = askAll("fitted", CONVERSATIONS, sample);
-    const Share heldOut = askAll("held-out", HELD_OUT, sample);
-    chatClose(keeper.c_str());
+    const SampleService service;
+    const Share fitted = askAll("fitted", CONVERSATIONS, service.sample);
+    const Share heldOut = askAll("held-out", HELD_OUT, service.sample);
     const int asked = fitted.asked + heldOut.asked;
     const int answered = fitted.answered + heldOut.answered;
     std::printf("answered as expected: %d of %d\n", answered, asked);
@@ -225,18 +232,8 @@ TEST(AnswerQualityTest, NineInTenQuestionsOfTheSampleBaseAreAnsweredAsExpected)
 // reply from the same table.
 TEST(AnswerQualityTest, PoliteFormsOfAQuestionAreAnsweredAsTheirPlainForms)
 {
-    test::BuildInstallTree tree;
-    test::ScopedTimeZone zone("JST-9");
-    platform::FakeClock clock;
-    clock.setWallMillis(1709602200000);  // 2024-03-05 10:30 JST
-    platform::ScopedClock scopedClock(clock);
-    platform::FakeRandom draws{{0}};
-    platform::ScopedRandom scopedDraws(draws);
-    const std::string sample = test::sampleKnowledgePath();
-    const std::string keeper = "forms-keeper:;" + sample;
-    testing::internal::CaptureStdout();
-    chatOpen(keeper.c_str(), sample.c_str(), test::rcPathIn(tree.root()).c_str(), "", "", 1);
-    testing::internal::GetCapturedStdout();
+    const SampleService service;
+    const std::string& sample = service.sample;
     const struct {
         const char* plain;
         std::vector<const char*> polite;
@@ -268,7 +265,6 @@ TEST(AnswerQualityTest, PoliteFormsOfAQuestionAreAnsweredAsTheirPlainForms)
             EXPECT_EQ(reply, plainReply) << utf8(polite);
         }
     }
-    chatClose(keeper.c_str());
 }
 
 // A software company's FAQ (tests/data/faq_knowledge.txt, compiled by the
