@@ -550,15 +550,21 @@ int main(int argc, char** argv)
     std::string corpusPath;  // where to keep the corpus (UTF-8, one sentence a line)
     std::string questionsPath = std::string(QUIBO_SOURCE_DIR) + "/data/helpdesk_questions.txt";
     std::string juman = std::string(QUIBO_INSTALL_TREE) + "/../juman/bin/juman";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--sentences") == 0) limit = std::strtoul(argv[i + 1], nullptr, 10);
-        if (std::strcmp(argv[i], "--differences") == 0) differencesPath = argv[i + 1];
-        if (std::strcmp(argv[i], "--corpus") == 0) corpusPath = argv[i + 1];
-        if (std::strcmp(argv[i], "--questions") == 0) questionsPath = argv[i + 1];
-        if (std::strcmp(argv[i], "--juman") == 0) juman = argv[i + 1];
+    for (int i = 1; i < argc; ++i) {
+        const bool value = i + 1 < argc;
+        if (std::strcmp(argv[i], "--no-corrections") == 0)
+            corrections.clear();
+        else if (value && std::strcmp(argv[i], "--sentences") == 0)
+            limit = std::strtoul(argv[++i], nullptr, 10);
+        else if (value && std::strcmp(argv[i], "--differences") == 0)
+            differencesPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--corpus") == 0)
+            corpusPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--questions") == 0)
+            questionsPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--juman") == 0)
+            juman = argv[++i];
     }
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--no-corrections") == 0) corrections.clear();
     std::vector<std::string> sources;
     std::vector<Sentence> latin;
     const std::vector<Sentence> corpus = buildCorpus(limit, sources, latin);
