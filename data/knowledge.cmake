@@ -5,9 +5,14 @@
 # fails the build when a title of the base is not reached by its own text.
 set(knowledge_source ${CMAKE_CURRENT_SOURCE_DIR}/sample_knowledge.txt)
 set(knowledge_out ${QUIBO_INSTALL_TREE}/QUIBO3.1/knowledge/sample/index.pdata)
-set(knowledge_inputs dosk_dic meandic numsyn)
+# The targets order the build; the files make a changed dictionary, rule set
+# or network compile the base again (its titles are read with them).
+set(knowledge_inputs dosk_dic meandic numsyn
+    ${QUIBO_INSTALL_TREE}/dosk/dosk.dic
+    ${QUIBO_INSTALL_TREE}/QUIBO3.1/data/mean_dictionary.dat
+    ${QUIBO_INSTALL_TREE}/QUIBO3.1/data/numsyn.txt)
 if(TARGET semnet_pstorage)
-  list(APPEND knowledge_inputs semnet_pstorage)
+  list(APPEND knowledge_inputs semnet_pstorage ${QUIBO_INSTALL_TREE}/QUIBO3.1/data/pstorage)
 endif()
 add_custom_command(
   OUTPUT ${knowledge_out}

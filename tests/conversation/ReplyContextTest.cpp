@@ -73,13 +73,14 @@ TEST_F(AnalysedReplyContextTest, TheReplyTextIsJudgedForTheNextTurn)
         codes.push_back(content.dcaCode);
     EXPECT_NE(std::find(codes.begin(), codes.end(), 140), codes.end());  // 説明: 教える + くださる
 
-    // Of a question's four contents, the active ones are 疑問 and 質問.
+    // Of a question's four contents, the active ones are the two 質問 of
+    // "何…ですか" (a question that asks what, not whether) and of "？".
     const ReplyContext question(utterance, "営業時間は何時ですか？", nullptr, 0);
     std::vector<int> active;
     for (const MeanContent& content : question.getActiveItems())
         active.push_back(content.dcaCode);
     EXPECT_EQ(question.getItemList().size(), 4u);
-    EXPECT_EQ(active, (std::vector<int>{67, 133}));
+    EXPECT_EQ(active, (std::vector<int>{133, 133}));
 }
 
 }  // namespace
