@@ -27,6 +27,7 @@
 #include "tools/KnowledgeReach.h"
 
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -129,6 +130,36 @@ Kind judge(const Answer& answer, const std::string& expected)
     return fallback ? FALLBACK : WRONG_TOPIC;
 }
 
+// Why no title of the expected topic answered, in kb-compile's words.
+void explain(ChatService& service, const std::string& key, const Question& question)
+{
+    // The titles belong to the conversation's copy of the base: it stays
+    // open while they are asked about.
+    ChatSession* session = service.openConversation(key + "why", "");
+    CDictionary* knowledge = session ? session->getKnowledge() : nullptr;
+    const auto named = knowledge ? knowledge->topics().find(toEuc(question.expected)) : decltype(knowledge->topics().end())();
+    if (knowledge && named != knowledge->topics().end()) {
+        int number = 0;
+        for (const TopicTitle* title : named->second->titles().titles()) {
+            if (!title || !title->isSearchAble())
+                continue;
+            std::vector<std::string> reasons;
+            try {
+                bench::quietly([&] {
+                    reasons = KnowledgeReach::whyNot(service, key + "whynot" + std::to_string(++number),
+                                                     toEuc(question.text), *title);
+                });
+            } catch (const std::exception& fault) {
+                reasons.push_back(std::string("(not judged again: ") + fault.what() + ")");
+            }
+            std::printf("    title %s:\n", toUtf8(title->sourceText()).c_str());
+            for (const std::string& reason : reasons)
+                std::printf("      %s\n", reason.c_str());
+        }
+    }
+    service.closeConversation(key + "why");
+}
+
 Tally askAll(ChatService& service, const std::vector<Question>& questions, bool misses)
 {
     Tally tally;
@@ -145,9 +176,11 @@ Tally askAll(ChatService& service, const std::vector<Question>& questions, bool 
         const Kind kind = judge(answer, question.expected);
         ++tally.counts[kind];
         ++tally.asked;
-        if (misses && kind != RIGHT)
+        if (misses && kind != RIGHT) {
             std::printf("  miss (%s): %s -> %s (expected %s)\n", KIND_NAMES[kind], question.text.c_str(),
                         answer.topic.empty() ? "no topic" : answer.topic.c_str(), question.expected.c_str());
+            explain(service, key, question);
+        }
     }
     return tally;
 }

@@ -282,12 +282,13 @@ TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
     EXPECT_EQ(base.topics().at("時間")->getReplyTable()->findGroup('d')->entries()[0].titleRef(),
               base.idMap().find("時間")->second);
 
-    // Titles of every type; the A_Y_A title's centre is the flag-2 entity.
+    // Titles of every type, and the greeting's slot code; the A_Y_A title's
+    // centre is the flag-2 entity.
     std::set<int> types;
     for (const auto& named : base.topics())
         for (const TopicTitle* title : named.second->titles().titles())
             types.insert(title->getType());
-    EXPECT_EQ(types.size(), 6u);
+    EXPECT_EQ(types.size(), 7u);
     const TopicTitle* anyAny = base.idMap().find("駅")->second;
     EXPECT_EQ(anyAny->getType(), topic_title_type::A_Y_A);
     EXPECT_EQ(anyAny->getCentres().front(), guide);
