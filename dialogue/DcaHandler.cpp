@@ -142,6 +142,24 @@ bool asksAgreement(const MorphemeList& words)
     return false;
 }
 
+// The question's words less those its judgement took as what it asks (何,
+// いつ, どこ, 方法 and the like: features of the meaning rules' question
+// kinds), which name no thing a title must hold.
+MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentence* sentence)
+{
+    static const std::set<int> ASKING = {1, 2, 3, 4, 5, 6, 7, 107, 135};
+    std::set<std::string> asking;
+    if (sentence)
+        for (const MeanContent& content : sentence->judgement().getMeanContents())
+            if (ASKING.count(content.dcaCode))
+                asking.insert(content.meSurfaces.begin(), content.meSurfaces.end());
+    std::vector<Morpheme> kept;
+    for (const Morpheme& word : words.words())
+        if (word.isKnowledgeWord() || !asking.count(std::string(word.surfaceRef())))
+            kept.push_back(word);
+    return MorphemeList(std::move(kept));
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -216,7 +234,7 @@ void DcaHandler::filterTopicUnits(Candidate& candidate) const
     // Failing those, a question that leaves out what a title adds to its
     // things reaches the titles that add the least.
     if (survivors.empty() && !asksAgreement(words)) {
-        const MorphemeList asked = bothSides(xWords, yWords);
+        const MorphemeList asked = withoutAskingWords(bothSides(xWords, yWords), sentence);
         int least = -1;
         for (const TopicUnit& unit : candidate.topicUnits()) {
             const TopicTitle* title = unit.getHit().title;
@@ -451,7 +469,8 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     // pair off with the question's are its weakest hits.
     if (!found && !asksAgreement(sentence->words())) {
         const MorphemeList& words = sentence->words();
-        const MorphemeList asked = bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0));
+        const MorphemeList asked =
+            withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), sentence);
         TopicTitleHits hits;
         for (Entity* entity : boundEntities(*sentence)) {
             if (!searchable(entity))

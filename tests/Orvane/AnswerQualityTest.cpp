@@ -243,6 +243,9 @@ TEST(AnswerQualityTest, FaqQuestionsInTheVisitorsOwnWordsReachTheirAnswers)
         // Leaving out a thing the title adds (Ｗｉｎｄｏｗｓ, 容量).
         {{"更新が終わらない", "回答007表"}},
         {{"クラウドを増やしたい", "回答051表"}},
+        // Asking how with a noun (方法, やり方) the title does not use.
+        {{"バックアップの方法を教えていただけますか", "回答027表"}},
+        {{"アンインストールのやり方を知りたいです", "回答018表"}},
         {{"パスワードは大事ですね", "自立語反射表"}},
     };
     const Share share = askAll("faq", asked, faq);
