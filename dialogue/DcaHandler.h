@@ -48,11 +48,13 @@ public:
     // last), and no word of a is left over; false when either is empty.
     bool matchWordLists(MorphemeList a, MorphemeList b) const;
     // The question's X and Y words (`asked`) and the title's x and y words
-    // name the same things: their knowledge words pair off one to one, and
-    // every other noun of the question that names a thing (not a question
-    // word, an action or an ignorable word) has a correlated word in the
-    // title's words.
-    bool namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
+    // name the same things: every other noun of the question that names a
+    // thing (not a question word, an action or an ignorable word) has a
+    // correlated word in the title's words, and the knowledge words pair
+    // off one to one (0), or each of the question's has a correlated one in
+    // the title, which adds others (their number, at least 1).  -1: they do
+    // not.
+    int namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.

@@ -269,7 +269,8 @@ TEST(AnswerQualityTest, PoliteFormsOfAQuestionAreAnsweredAsTheirPlainForms)
 
 // A software company's FAQ (tests/data/faq_knowledge.txt, compiled by the
 // build): questions put in the visitor's own words, not the titles', reach
-// the answer whose entities they name; a remark asking for agreement does not.
+// the answer whose entities they name, also when they leave out what the
+// title adds; a remark asking for agreement does not.
 TEST(AnswerQualityTest, FaqQuestionsInTheVisitorsOwnWordsReachTheirAnswers)
 {
     test::BuildInstallTree tree;
@@ -287,6 +288,12 @@ TEST(AnswerQualityTest, FaqQuestionsInTheVisitorsOwnWordsReachTheirAnswers)
         {{"Ｇｍａｉｌは使えますか", "回答036表"}},
         {{"ＵＳＢメモリを認識しない", "回答101表"}},
         {{"Ｂｌｕｅｔｏｏｔｈマウスがつながらない", "回答102表"}},
+        // Leaving out a thing the title adds (Ｗｉｎｄｏｗｓ, 容量).
+        {{"更新が終わらない", "回答007表"}},
+        {{"クラウドを増やしたい", "回答051表"}},
+        // Asking how with a noun (方法, やり方) the title does not use.
+        {{"バックアップの方法を教えていただけますか", "回答027表"}},
+        {{"アンインストールのやり方を知りたいです", "回答018表"}},
         {{"パスワードは大事ですね", "自立語反射表"}},
         // A new question whose head word the network links to a word asked
         // before is a question, not a visitor pressing the same point.
