@@ -2,8 +2,8 @@
 
 #include "analysis/CodeConverter.h"
 #include "analysis/ConsoleLine.h"
+#include "conversation/SessionLog.h"
 #include "dialogue/ChatService.h"
-#include "dialogue/SessionLog.h"
 #include "platform/IconvText.h"
 
 #include <memory>

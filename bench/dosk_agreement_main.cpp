@@ -14,9 +14,21 @@
 //     (ASCII widened to full width, as the analyser's cleaning does), whole
 //     and on word boundaries alone: MeCab names unknown Latin runs 名詞,
 //     Dosk 未定義語, so only the boundaries can agree on those words;
+//   - over the help-desk questions (data/helpdesk_questions.txt), the
+//     readings of JUMAN, built from Debian's source package by
+//     bench/build-juman.sh when it is not there: sentences whose word
+//     boundaries differ (a boundary inside a numeral and its counter, such
+//     as 何時 or １番, counts as agreeing, since the engine merges those
+//     words later) and sentences in which a verb JUMAN reads gets another
+//     base form here, every difference listed in the differences file;
 //   - throughput of both analysers on one thread, the dictionary load time,
 //     and each analyser's peak RSS (measured in a child process each).
+// MeCab's dictionary and the dictionaries compiled here take the same
+// corrections (data/dosk_corrections.txt), so that the agreement measures
+// the analyser; the stock dictionary shows how far the corrections moved
+// the readings.
 //   dosk-agreement [--sentences N] [--differences FILE] [--corpus FILE]
+//                  [--questions FILE] [--juman PROGRAM] [--no-corrections]
 #include "tools/EucText.h"
 
 #include <mecab.h>
@@ -39,6 +51,7 @@
 
 #include "analysis/DoskDictionary.h"
 #include "analysis/Vocabulary.h"
+#include "tools/DoskCorrections.h"
 #include "tools/JumanDictionaryCompiler.h"
 
 namespace {
@@ -48,6 +61,8 @@ using namespace quibo;
 constexpr const char* STOCK_MECAB_ARGS = "-d /var/lib/mecab/dic/juman-utf8";
 constexpr const char* DICT_INDEX = "/usr/lib/mecab/mecab-dict-index";  // Debian's mecab-utils
 constexpr const char* CATALOGUES = "/usr/share/locale/ja/LC_MESSAGES";
+// The corrections both analysers take; none with --no-corrections.
+std::string corrections = std::string(QUIBO_SOURCE_DIR) + "/data/dosk_corrections.txt";
 
 double seconds()
 {
@@ -290,8 +305,9 @@ Agreement measureAgreement(const std::string& dictionaryPath, const std::vector<
 }
 
 // Builds into `dir` a MeCab system dictionary from the lexicon files dosk.dic
-// is compiled from and every definition file of the source folder (linked,
-// not copied; mecab-dict-index reads every CSV file of its input folder).
+// is compiled from and every definition file of the source folder, with the
+// corrections dosk.dic takes: the corrected lexicon as one CSV file and the
+// corrected matrix.def are written, the other files linked.
 bool buildMecabDictionary(const std::filesystem::path& dir)
 {
     namespace fs = std::filesystem;
@@ -299,16 +315,207 @@ bool buildMecabDictionary(const std::filesystem::path& dir)
     std::error_code error;
     fs::remove_all(dir, error);
     if (!fs::create_directories(dir, error)) return false;
-    std::vector<fs::path> inputs = jumanLexiconFiles(sourceDir);
-    for (const auto& item : fs::directory_iterator(sourceDir, error))
-        if (item.path().extension() != ".csv") inputs.push_back(item.path());
-    for (const fs::path& input : inputs) {
-        fs::create_symlink(input, dir / input.filename(), error);
-        if (error) return false;
+    DoskCorrections taken;
+    std::vector<std::string> contextNames, rows;
+    std::string message;
+    int added = 0;
+    if ((!corrections.empty() && !readDoskCorrections(corrections, taken, message)) ||
+        !readContextNames(sourceDir, contextNames)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return false;
     }
+    const std::size_t contexts = contextNames.size();
+    std::vector<std::int16_t> matrix(contexts * contexts, 0);
+    {
+        std::ifstream in(fs::path(sourceDir) / "matrix.def");
+        std::size_t rowsIn = 0, columns = 0;
+        if (!(in >> rowsIn >> columns) || rowsIn != contexts || columns != contexts) return false;
+        for (std::size_t l, r; in >> l >> r;) {
+            int cost = 0;
+            in >> cost;
+            if (l < contexts && r < contexts) matrix[l * contexts + r] = static_cast<std::int16_t>(cost);
+        }
+    }
+    correctMatrix(taken, contextNames, matrix);
+    for (const fs::path& input : jumanLexiconFiles(sourceDir)) {
+        std::ifstream in(input);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) rows.push_back(line);
+    }
+    if (!correctLexicon(taken, sourceDir, contextNames, matrix, rows, added, message)) return false;
+    {
+        std::ofstream out(dir / "lexicon.csv");
+        for (const std::string& row : rows) out << row << '\n';
+    }
+    {
+        std::ofstream out(dir / "matrix.def");
+        out << contexts << ' ' << contexts << '\n';
+        for (std::size_t l = 0; l < contexts; ++l)
+            for (std::size_t r = 0; r < contexts; ++r) out << l << ' ' << r << ' ' << matrix[l * contexts + r] << '\n';
+    }
+    for (const auto& item : fs::directory_iterator(sourceDir, error))
+        if (item.path().extension() != ".csv" && item.path().filename() != "matrix.def") {
+            fs::create_symlink(item.path(), dir / item.path().filename(), error);
+            if (error) return false;
+        }
     const std::string command = std::string(DICT_INDEX) + " -d '" + dir.string() + "' -o '" + dir.string() +
                                 "' -f UTF-8 -t UTF-8 >/dev/null";
     return std::system(command.c_str()) == 0;
+}
+
+// One word of JUMAN or of the analyser, in UTF-8.
+struct Reading {
+    std::string surface, baseForm;
+    bool verb = false, numeral = false;
+};
+
+// JUMAN's readings of the sentences, one list per sentence; empty when
+// JUMAN did not run.
+std::vector<std::vector<Reading>> jumanReadings(const std::string& juman, const std::vector<std::string>& sentences)
+{
+    namespace fs = std::filesystem;
+    const fs::path input = fs::temp_directory_path() / ("dosk-agreement-" + std::to_string(getpid()));
+    {
+        std::ofstream out(input);
+        for (const std::string& s : sentences) out << s << '\n';
+    }
+    const std::string rc = (fs::path(juman).parent_path().parent_path() / "etc/jumanrc").string();
+    const std::string command = "'" + juman + "' -r '" + rc + "' -b < '" + input.string() + "'";
+    std::vector<std::vector<Reading>> readings;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        std::vector<Reading> current;
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe)) {
+            std::string line(buffer);
+            if (line.starts_with("EOS")) {
+                readings.push_back(std::move(current));
+                current.clear();
+                continue;
+            }
+            if (line.starts_with("@ ")) continue;  // another reading of the word above
+            std::vector<std::string> f;
+            std::size_t start = 0;
+            for (std::size_t i = 0; i <= line.size() && f.size() < 6; ++i)
+                if (i == line.size() || line[i] == ' ') {
+                    f.push_back(line.substr(start, i - start));
+                    start = i + 1;
+                }
+            if (f.size() < 6) continue;
+            // surface, reading, base form, POS, its id, sub-POS
+            current.push_back({f[0], f[2], f[3] == "\xE5\x8B\x95\xE8\xA9\x9E", f[5] == "\xE6\x95\xB0\xE8\xA9\x9E"});
+        }
+        pclose(pipe);
+    }
+    std::filesystem::remove(input);
+    if (readings.size() != sentences.size()) readings.clear();
+    return readings;
+}
+
+std::vector<Reading> doskReadings(const DoskDictionary& dictionary, const std::string& utf8)
+{
+    Converter toEuc{true}, toUtf8{false};
+    std::string text;
+    std::vector<RawWord> raw;
+    std::vector<Reading> words;
+    if (!toEuc(utf8, text)) return words;
+    dictionary.analyze(text, raw);
+    for (const RawWord& r : raw) {
+        Reading w;
+        toUtf8(r.surface, w.surface);
+        toUtf8(r.baseForm, w.baseForm);
+        w.verb = r.posClass == 2;
+        w.numeral = r.posClass == 6 && r.posSubclass == 7;
+        words.push_back(w);
+    }
+    return words;
+}
+
+// Boundaries of a reading: byte offsets at which a word ends, but the last;
+// `numeralEdges` gets the offsets at which a numeral begins or ends.
+std::set<std::size_t> boundaries(const std::vector<Reading>& words, std::set<std::size_t>& numeralEdges)
+{
+    std::set<std::size_t> cuts;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i].numeral) numeralEdges.insert(at);
+        at += words[i].surface.size();
+        if (words[i].numeral) numeralEdges.insert(at);
+        if (i + 1 < words.size()) cuts.insert(at);
+    }
+    return cuts;
+}
+
+// Whether the two readings cut the sentence at the same places.  A cut at
+// the edge of a numeral in either reading counts as agreeing: the engine
+// merges numerals with their counters later (何時, １番).
+bool sameBoundaries(const std::vector<Reading>& theirs, const std::vector<Reading>& ours)
+{
+    std::set<std::size_t> excused;
+    std::set<std::size_t> a = boundaries(theirs, excused), b = boundaries(ours, excused);
+    for (const std::size_t at : excused) {
+        a.erase(at);
+        b.erase(at);
+    }
+    return a == b;
+}
+
+// Whether every verb JUMAN reads is a verb here with the same extent and
+// base form.
+bool sameVerbs(const std::vector<Reading>& theirs, const std::vector<Reading>& ours)
+{
+    std::size_t at = 0;
+    for (const Reading& word : theirs) {
+        if (word.verb) {
+            std::size_t here = 0;
+            bool found = false;
+            for (const Reading& mine : ours) {
+                if (here == at && mine.surface == word.surface) found = mine.verb && mine.baseForm == word.baseForm;
+                here += mine.surface.size();
+            }
+            if (!found) return false;
+        }
+        at += word.surface.size();
+    }
+    return true;
+}
+
+std::string describe(const std::vector<Reading>& words)
+{
+    std::string text;
+    for (const Reading& w : words) text += w.surface + (w.baseForm != w.surface ? "(" + w.baseForm + ")" : "") + " ";
+    return text;
+}
+
+// Reads the questions with JUMAN and with `dictionaryPath`; prints the
+// counts and lists each difference.
+void compareWithJuman(const std::string& juman, const std::string& questionsPath, const std::string& dictionaryPath,
+                      const char* label, FILE* differences)
+{
+    std::vector<std::string> questions;
+    {
+        std::ifstream in(questionsPath);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty() && line[0] != '#') questions.push_back(line);
+    }
+    const std::vector<std::vector<Reading>> theirs = jumanReadings(juman, questions);
+    if (theirs.empty()) {
+        std::printf("juman: %s gave no readings of %s\n", juman.c_str(), questionsPath.c_str());
+        return;
+    }
+    DoskDictionary dictionary(dictionaryPath);
+    int boundaryDiffer = 0, verbDiffer = 0;
+    for (std::size_t i = 0; i < questions.size(); ++i) {
+        const std::vector<Reading> ours = doskReadings(dictionary, questions[i]);
+        const bool cutsAgree = sameBoundaries(theirs[i], ours), verbsAgree = sameVerbs(theirs[i], ours);
+        boundaryDiffer += !cutsAgree;
+        verbDiffer += !verbsAgree;
+        if ((!cutsAgree || !verbsAgree) && differences)
+            std::fprintf(differences, "[juman, %s]%s%s %s\n  juman: %s\n  dosk:  %s\n", label,
+                         cutsAgree ? "" : " (boundaries)", verbsAgree ? "" : " (verbs)", questions[i].c_str(),
+                         describe(theirs[i]).c_str(), describe(ours).c_str());
+    }
+    std::printf("juman, %s: word boundaries differ in %d/%zu questions, a verb's base form in %d/%zu\n", label,
+                boundaryDiffer, questions.size(), verbDiffer, questions.size());
 }
 
 long childPeakRss(const std::function<void()>& work)
@@ -341,10 +548,22 @@ int main(int argc, char** argv)
     std::size_t limit = 5000;
     std::string differencesPath = "dosk-agreement-differences.txt";
     std::string corpusPath;  // where to keep the corpus (UTF-8, one sentence a line)
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--sentences") == 0) limit = std::strtoul(argv[i + 1], nullptr, 10);
-        if (std::strcmp(argv[i], "--differences") == 0) differencesPath = argv[i + 1];
-        if (std::strcmp(argv[i], "--corpus") == 0) corpusPath = argv[i + 1];
+    std::string questionsPath = std::string(QUIBO_SOURCE_DIR) + "/data/helpdesk_questions.txt";
+    std::string juman = std::string(QUIBO_INSTALL_TREE) + "/../juman/bin/juman";
+    for (int i = 1; i < argc; ++i) {
+        const bool value = i + 1 < argc;
+        if (std::strcmp(argv[i], "--no-corrections") == 0)
+            corrections.clear();
+        else if (value && std::strcmp(argv[i], "--sentences") == 0)
+            limit = std::strtoul(argv[++i], nullptr, 10);
+        else if (value && std::strcmp(argv[i], "--differences") == 0)
+            differencesPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--corpus") == 0)
+            corpusPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--questions") == 0)
+            questionsPath = argv[++i];
+        else if (value && std::strcmp(argv[i], "--juman") == 0)
+            juman = argv[++i];
     }
     std::vector<std::string> sources;
     std::vector<Sentence> latin;
@@ -361,8 +580,11 @@ int main(int argc, char** argv)
     std::printf("corpus: %zu sentences, %zu EUC-JP bytes, from %zu catalogues of %s\n", corpus.size(),
                 eucBytes, sources.size(), CATALOGUES);
 
-    const std::string installed = std::string(QUIBO_INSTALL_TREE) + "/dosk/dosk.dic";
     const std::string benchDir = std::string(QUIBO_INSTALL_TREE) + "/../dosk-bench";
+    // The installed dictionary is the corrected one.
+    const std::string installed = corrections.empty() ? benchDir + "/production/dosk/dosk.dic"
+                                                      : std::string(QUIBO_INSTALL_TREE) + "/dosk/dosk.dic";
+    const std::string uncorrected = benchDir + "/uncorrected/dosk/dosk.dic";
     const std::string mecabArgs = "-d " + benchDir + "/mecab";
     if (!buildMecabDictionary(benchDir + "/mecab")) {
         std::fprintf(stderr, "%s failed\n", DICT_INDEX);
@@ -390,12 +612,15 @@ int main(int argc, char** argv)
     } variants[] = {{"no ranges", false, false, benchDir + "/plain/dosk/dosk.dic"},
                     {"production", true, false, installed},
                     {"production + kanji range", true, true, benchDir + "/kanji/dosk/dosk.dic"}};
-    for (Variant& v : variants) {
-        if (v.path == installed) continue;
+    std::vector<Variant> compiled(std::begin(variants), std::end(variants));
+    compiled.push_back({"production, uncorrected", true, false, uncorrected});
+    for (const Variant& v : compiled) {
+        if (v.path == std::string(QUIBO_INSTALL_TREE) + "/dosk/dosk.dic") continue;
         std::filesystem::create_directories(std::filesystem::path(v.path).parent_path());
         JumanCompileOptions options;
         options.characterRanges = v.ranges;
         options.kanjiRange = v.kanji;
+        options.correctionsPath = v.path == uncorrected ? std::string() : corrections;
         JumanCompileReport report;
         if (!compileJumanDictionary(options, v.path, report)) {
             std::fprintf(stderr, "compile failed: %s\n", report.error.c_str());
@@ -431,6 +656,16 @@ int main(int argc, char** argv)
         std::printf("agreement, %s: %d/%d = %.2f%% of sentences with Latin letters; %d/%d of those without "
                     "MeCab unknown words\n",
                     label, a.allAgree, a.all, a.all ? 100.0 * a.allAgree / a.all : 0.0, a.knownAgree, a.known);
+    }
+    if (std::filesystem::exists(juman) ||
+        std::system(("'" + std::string(QUIBO_SOURCE_DIR) + "/bench/build-juman.sh' '" +
+                     std::filesystem::path(juman).parent_path().parent_path().string() + "' >/dev/null")
+                        .c_str()) == 0) {
+        compareWithJuman(juman, questionsPath, installed, corrections.empty() ? "production" : "production, corrected",
+                         differences);
+        if (!corrections.empty()) compareWithJuman(juman, questionsPath, uncorrected, "production, uncorrected", nullptr);
+    } else {
+        std::printf("juman: no JUMAN at %s, and bench/build-juman.sh could not build it\n", juman.c_str());
     }
     if (differences) std::fclose(differences);
 

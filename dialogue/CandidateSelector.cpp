@@ -10,12 +10,12 @@
 //   the same title                 the same TopicTitle object
 #include "dialogue/CandidateSelector.h"
 
-#include "dialogue/Candidate.h"
-#include "dialogue/ChatSession.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
+#include "conversation/TopicUnit.h"
 #include "dialogue/DcaHandler.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
-#include "dialogue/TopicUnit.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/TopicTitle.h"

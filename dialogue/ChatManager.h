@@ -4,7 +4,7 @@
 // conversation; at most `maximum` knowledge bases are loaded at once.
 #pragma once
 
-#include "dialogue/ChatSession.h"
+#include "conversation/ChatSession.h"
 
 #include <cstdint>
 #include <map>

@@ -2,7 +2,7 @@
 
 #include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"

@@ -4,11 +4,11 @@
 // the same passes; their pieces are brought to one form here.
 #include "dialogue/ChatService.h"
 
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
+#include "dialogue/CaFeatures.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/ReplyEntryGroup.h"
 #include "knowledge/TopicTitle.h"
-#include "reply/CaFeatures.h"
 #include "reply/CaUtteranceGenerator.h"
 #include "reply/ReplySelector.h"
 

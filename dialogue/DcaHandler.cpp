@@ -16,8 +16,8 @@
 #include "dialogue/DcaHandler.h"
 
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/Candidate.h"
-#include "dialogue/ChatSession.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
@@ -153,6 +153,24 @@ bool asksSomething(const AnalyzedSentence& sentence)
                        [](const MeanContent& content) { return ASKING.count(content.dcaCode) != 0; });
 }
 
+// The question's words less those its judgement took as what it asks (何,
+// いつ, どこ, 方法 and the like: features of the meaning rules' question
+// kinds), which name no thing a title must hold.
+MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentence* sentence)
+{
+    static const std::set<int> ASKING = {1, 2, 3, 4, 5, 6, 7, 107, 135};
+    std::set<std::string> asking;
+    if (sentence)
+        for (const MeanContent& content : sentence->judgement().getMeanContents())
+            if (ASKING.count(content.dcaCode))
+                asking.insert(content.meSurfaces.begin(), content.meSurfaces.end());
+    std::vector<Morpheme> kept;
+    for (const Morpheme& word : words.words())
+        if (word.isKnowledgeWord() || !asking.count(std::string(word.surfaceRef())))
+            kept.push_back(word);
+    return MorphemeList(std::move(kept));
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -224,22 +242,50 @@ void DcaHandler::filterTopicUnits(Candidate& candidate) const
     // ありますか, できますか) than the title: when no title pairs off word
     // for word, the titles whose knowledge words pair off with the
     // question's stay.
+    // Failing those, a question that leaves out what a title adds to its
+    // things reaches the titles that add the least.
     if (survivors.empty() && !asksAgreement(words)) {
-        const MorphemeList asked = bothSides(xWords, yWords);
+        const MorphemeList asked = withoutAskingWords(bothSides(xWords, yWords), sentence);
+        int least = -1;
         for (const TopicUnit& unit : candidate.topicUnits()) {
             const TopicTitle* title = unit.getHit().title;
-            if (title && namesAlike(asked, *title))
-                survivors.push_back(unit);
+            const int added = title ? namesAlike(asked, *title) : -1;
+            if (added < 0 || (least >= 0 && added > least))
+                continue;
+            if (added < least || least < 0)
+                survivors.clear();
+            least = added;
+            survivors.push_back(unit);
         }
     }
     candidate.topicUnits() = std::move(survivors);
 }
 
-bool DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) const
+int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) const
 {
     const MorphemeList slots = bothSides(title.getXWords(), title.getYWords());
-    if (!matchWordLists(knowledgeWords(asked), knowledgeWords(slots)))
-        return false;
+    const MorphemeList named = knowledgeWords(asked);
+    const MorphemeList held = knowledgeWords(slots);
+    int added = 0;
+    if (!matchWordLists(named, held)) {
+        // A question may leave out what the title adds to its things (the
+        // title's 購入した商品を返品する against the question's 返品): each
+        // knowledge word of the question takes a correlated knowledge word of
+        // the title of its own, and the title's others are counted.
+        if (named.empty())
+            return -1;
+        std::vector<Morpheme> left = held.words();
+        for (const Morpheme& word : named.words()) {
+            int distance = 0;
+            const auto paired = std::find_if(left.begin(), left.end(), [&](const Morpheme& other) {
+                return word.getCorrelation(other, false, distance) != 0;
+            });
+            if (paired == left.end())
+                return -1;
+            left.erase(paired);
+        }
+        added = static_cast<int>(std::max<std::size_t>(left.size(), 1));
+    }
     // A thing the question names beside them must be in the title too.
     const MorphemeList said = title.getWords();
     int distance = 0;
@@ -248,18 +294,20 @@ bool DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) 
             continue;
         if (std::none_of(said.words().begin(), said.words().end(),
                          [&](const Morpheme& other) { return word.getCorrelation(other, false, distance) != 0; }))
-            return false;
+            return -1;
     }
-    return true;
+    return added;
 }
 
-void DcaHandler::addTitlesNamedAlike(const MorphemeList& words, const Topic* topic, TopicTitleHits& hits) const
+void DcaHandler::addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const
 {
     if (!topic)
         return;
-    const MorphemeList asked = bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0));
+    const MorphemeList& words = sentence.words();
+    const MorphemeList asked =
+        withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence);
     for (TopicTitle* title : topic->titles().titles())
-        if (title && namesAlike(asked, *title) &&
+        if (title && namesAlike(asked, *title) >= 0 &&
             std::none_of(hits.begin(), hits.end(), [&](const TopicTitleHit& hit) { return hit.title == title; }))
             hits.push_back({title, WEAKEST_HIT});
 }
@@ -379,7 +427,7 @@ bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
     // reach the thing's own topic, outside the conversation.  A question
     // about that thing is no such answer: its own topic answers it.
     if (hits.empty() && !asksAgreement(sentence->words()) && !asksSomething(*sentence))
-        addTitlesNamedAlike(sentence->words(), candidate->getContext()->getOwner(), hits);
+        addTitlesNamedAlike(*sentence, candidate->getContext()->getOwner(), hits);
     if (hits.empty())
         return false;
     candidate->addHits(std::move(hits), VALUE_2000, MorphemeList());
@@ -455,7 +503,7 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
             if (!searchable(entity))
                 continue;
             for (const Topic* topic : entity->topics())
-                addTitlesNamedAlike(sentence->words(), topic, hits);
+                addTitlesNamedAlike(*sentence, topic, hits);
         }
         if (!hits.empty()) {
             candidate->addHits(std::move(hits), VALUE_80000, MorphemeList());

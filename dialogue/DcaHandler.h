@@ -12,7 +12,7 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
-#include "dialogue/TopicUnit.h"
+#include "conversation/TopicUnit.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,6 +20,7 @@
 
 namespace quibo {
 
+class AnalyzedSentence;
 class CDictionary;
 class Candidate;
 class ChatSession;
@@ -48,15 +49,17 @@ public:
     // last), and no word of a is left over; false when either is empty.
     bool matchWordLists(MorphemeList a, MorphemeList b) const;
     // The question's X and Y words (`asked`) and the title's x and y words
-    // name the same things: their knowledge words pair off one to one, and
-    // every other noun of the question that names a thing (not a question
-    // word, an action or an ignorable word) has a correlated word in the
-    // title's words.
-    bool namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
+    // name the same things: every other noun of the question that names a
+    // thing (not a question word, an action or an ignorable word) has a
+    // correlated word in the title's words, and the knowledge words pair
+    // off one to one (0), or each of the question's has a correlated one in
+    // the title, which adds others (their number, at least 1).  -1: they do
+    // not.
+    int namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
     // The titles of the topic that the sentence names alike (its X and Y
     // words asked), each added once to hits as the weakest hit: what a
     // question in other words than any title's still finds.
-    void addTitlesNamedAlike(const MorphemeList& words, const Topic* topic, TopicTitleHits& hits) const;
+    void addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.

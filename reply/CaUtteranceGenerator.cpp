@@ -25,15 +25,15 @@
 #include "reply/CaUtteranceGenerator.h"
 
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/ChatSession.h"
-#include "dialogue/ReplyState.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/ChatSession.h"
+#include "conversation/DialogueHistory.h"
+#include "conversation/ReplyState.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"
 #include "platform/Random.h"
-#include "reply/DialogueHistory.h"
 #include "reply/TemplateExpander.h"
 
 #include <algorithm>
@@ -413,7 +413,17 @@ CaUtterance CaUtteranceGenerator::buildCaUtterance(ReplyRecord& record, Dialogue
     std::string caKind;
     if (RuleManager* rules = RuleManager::instance())
         rules->caKind(caKind, record.ids);
-    const bool focusSeen = wordSeenInContext(state, focusText);
+    // A question repeats an earlier one only when it names the focus word
+    // itself: the key-word search may pick a word of the context that the
+    // network links to the visitor's head word ("個室は？" after "場所は
+    // どこですか" finds 場所), and that word is always in the context.
+    // Taken for a repeat, a new polite question would be answered with the
+    // act kept for a visitor who presses the same point.
+    std::string visitorText;
+    for (const Morpheme& word : record.words.words())
+        visitorText += word.surfaceRef();
+    const bool focusSeen =
+        visitorText.find(focusText) != std::string::npos && wordSeenInContext(state, focusText);
 
     // Reflex repeat: the visitor answered a scenario step with a reflex;
     // the next step of the same scenario follows.

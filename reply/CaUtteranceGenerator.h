@@ -13,8 +13,8 @@
 #pragma once
 
 #include "analysis/MorphemeList.h"
-#include "reply/CaUtterance.h"
-#include "reply/ReplyRecord.h"
+#include "conversation/CaUtterance.h"
+#include "conversation/ReplyRecord.h"
 
 #include <cstdint>
 #include <string>

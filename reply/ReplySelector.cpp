@@ -4,9 +4,9 @@
 // about.
 #include "reply/ReplySelector.h"
 
-#include "dialogue/ChatSession.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/ChatSession.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/KnowledgeObject.h"
 #include "knowledge/ReplyEntryGroup.h"

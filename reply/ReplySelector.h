@@ -5,8 +5,8 @@
 // of their analysed sentences.  A selector keeps nothing between calls.
 #pragma once
 
-#include "dialogue/CandidateSelector.h"
-#include "reply/ReplyRecord.h"
+#include "conversation/Candidate.h"
+#include "conversation/ReplyRecord.h"
 
 #include <string>
 #include <vector>

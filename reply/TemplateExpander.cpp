@@ -1,6 +1,6 @@
 #include "reply/TemplateExpander.h"
 
-#include "dialogue/RuleManager.h"
+#include "conversation/RuleManager.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/EntitySet.h"
 #include "platform/Clock.h"

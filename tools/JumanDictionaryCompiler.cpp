@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "analysis/Vocabulary.h"
+#include "tools/DoskCorrections.h"
 
 namespace quibo {
 namespace {
@@ -73,35 +74,6 @@ const std::vector<std::pair<std::string_view, std::string_view>> FORM_FALLBACKS 
 bool toEucJpText(std::string_view utf8, std::string& euc)
 {
     return quibo::tools::toEucJp(std::string(utf8), euc);
-}
-
-std::vector<std::string> splitCsv(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                field.push_back('"');
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field.push_back(c);
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.push_back(field);
-            field.clear();
-        } else if (c != '\r') {
-            field.push_back(c);
-        }
-    }
-    fields.push_back(field);
-    return fields;
 }
 
 // Hiragana to katakana, in UTF-8 (U+3041..U+3096 -> U+30A1..U+30F6).
@@ -302,6 +274,16 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
                     static_cast<std::int16_t>(std::clamp(cost, -32768L, 32767L));
         }
     }
+    DoskCorrections corrections;
+    std::vector<std::string> contextNames;
+    if (!options.correctionsPath.empty()) {
+        if (!readDoskCorrections(options.correctionsPath, corrections, report.error)) return false;
+        if (!readContextNames(options.sourceDir, contextNames) || static_cast<int>(contextNames.size()) != contexts) {
+            report.error = "cannot read the context names of left-id.def";
+            return false;
+        }
+        correctMatrix(corrections, contextNames, base);
+    }
     source.matrixSize = classCount;
     source.matrix.resize(static_cast<std::size_t>(classCount) * classCount);
     for (int l = 0; l < classCount; ++l)
@@ -311,10 +293,16 @@ bool buildJumanSource(const JumanCompileOptions& options, DoskSource& source, Ju
 
     // The lexicon; its one-character brackets are kept out of the ranges.
     std::set<int> brackets;
-    for (const fs::path& file : jumanLexiconFiles(options.sourceDir)) {
-        std::ifstream in(file);
-        std::string line;
-        while (std::getline(in, line)) {
+    std::vector<std::string> lexicon;
+    for (const fs::path& file : jumanLexiconFiles(options.sourceDir))
+        if (!readLines(file, lexicon)) {
+            report.error = "cannot read " + file.string();
+            return false;
+        }
+    if (!correctLexicon(corrections, options.sourceDir, contextNames, base, lexicon, report.correctionRows, report.error))
+        return false;
+    {
+        for (const std::string& line : lexicon) {
             if (line.empty()) continue;
             ++report.rows;
             std::vector<std::string> f = splitCsv(line);

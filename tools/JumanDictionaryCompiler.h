@@ -23,13 +23,17 @@ struct JumanCompileOptions {
     // Ideographs as one range of common nouns.  Off in production (see
     // jumanRangeTable).
     bool kanjiRange = false;
+    // Corrections applied to the sources before compiling (see
+    // DoskCorrections.h); none when empty.
+    std::string correctionsPath;
 };
 
 struct JumanCompileReport {
     int rows = 0;                // CSV rows read
     int droppedConversion = 0;   // rows not convertible to EUC-JP
     int fallbackRows = 0;        // rows whose form name came through the fallback table
-    int latinLetterSymbols = 0;  // one-letter 記号 rows left to the Latin letters' range
+    int latinLetterSymbols = 0;
+    int correctionRows = 0;      // rows the corrections added  // one-letter 記号 rows left to the Latin letters' range
     std::vector<std::string> unmatchedNames;  // class names whose attributes stayed 0
     DoskWriteReport write;
     std::string error;

@@ -3,6 +3,7 @@
 #include "analysis/CodeConverter.h"
 #include "analysis/EucString.h"
 #include "analysis/LanguageAnalyzer.h"
+#include "dialogue/CaFeatures.h"
 #include "dialogue/DcaHandler.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/CdrWriter.h"
@@ -16,7 +17,6 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
-#include "reply/CaFeatures.h"
 
 #include <cstdio>
 #include <cstdlib>

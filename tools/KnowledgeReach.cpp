@@ -1,20 +1,20 @@
 #include "tools/KnowledgeReach.h"
 
 #include "analysis/CodeConverter.h"
-#include "dialogue/Candidate.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
+#include "conversation/RuleManager.h"
+#include "conversation/SessionLog.h"
+#include "dialogue/CaFeatures.h"
 #include "dialogue/CandidateSelector.h"
 #include "dialogue/ChatService.h"
-#include "dialogue/ChatSession.h"
 #include "dialogue/DcaHandler.h"
-#include "dialogue/RuleManager.h"
-#include "dialogue/SessionLog.h"
 #include "knowledge/AnalyzedSentence.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/EntitySet.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
-#include "reply/CaFeatures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -161,28 +161,35 @@ KnowledgeReach::Report KnowledgeReach::check(ChatService& service)
                 ++report.reached;
                 continue;
             }
-            // The turn's candidates are gone with its reply: the question's
-            // candidates are collected and judged again, as the turn did.
-            const std::string again = key + "again";
-            ChatSession* second = service.openConversation(again, "");
-            if (!second)
-                continue;
-            TurnRequest& request = second->getRequest();
-            request.sentences().insert(title->sourceText());
-            request.setStatus(TurnRequest::PLAIN);
-            CaFeatures::collectCandidates(*knowledge, request, {}, nullptr,
-                                          SessionLogRegistry::get(again, "", "", ""), "", MorphemeList());
-            ChatService::judgeCandidates(*second, 0, 0, false);
-            auto& candidates = request.candidates();
             report.misses.push_back({toUtf8(named.first), toUtf8(title->sourceText()), answerOf(*knowledge, focus),
-                                     reasonsFor(*knowledge, *title,
-                                                candidates.empty() ? nullptr : &candidates.candidates().front())});
-            candidates.releaseKnowledgeObjects();
-            service.closeConversation(again);
+                                     whyNot(service, key + "again", title->sourceText(), *title)});
         }
     }
     service.closeConversation(probe);
     return report;
+}
+
+std::vector<std::string> KnowledgeReach::whyNot(ChatService& service, const std::string& key,
+                                               const std::string& question, const TopicTitle& title)
+{
+    // The turn's candidates are gone with its reply: the question's
+    // candidates are collected and judged again, as the turn did.
+    ChatSession* session = service.openConversation(key, "");
+    CDictionary* knowledge = session ? session->getKnowledge() : nullptr;
+    if (!knowledge)
+        return {};
+    TurnRequest& request = session->getRequest();
+    request.sentences().insert(question);
+    request.setStatus(TurnRequest::PLAIN);
+    CaFeatures::collectCandidates(*knowledge, request, {}, nullptr, SessionLogRegistry::get(key, "", "", ""), "",
+                                  MorphemeList());
+    ChatService::judgeCandidates(*session, 0, 0, false);
+    auto& candidates = request.candidates();
+    std::vector<std::string> reasons =
+        reasonsFor(*knowledge, title, candidates.empty() ? nullptr : &candidates.candidates().front());
+    candidates.releaseKnowledgeObjects();
+    service.closeConversation(key);
+    return reasons;
 }
 
 void KnowledgeReach::print(const Report& report, std::ostream& out)

@@ -18,6 +18,7 @@
 namespace quibo {
 
 class ChatService;
+class TopicTitle;
 
 class KnowledgeReach {
 public:
@@ -36,6 +37,10 @@ public:
     // Asks every searchable title of the service's default knowledge base
     // through the service, whose language analyser must be set up.
     static Report check(ChatService& service);
+    // Why a question (EUC-JP), asked in a fresh conversation of the key,
+    // does not reach the title: the reasons of a miss (none when it does).
+    static std::vector<std::string> whyNot(ChatService& service, const std::string& key,
+                                           const std::string& question, const TopicTitle& title);
     // One paragraph a miss, then "reached n of m titles".
     static void print(const Report& report, std::ostream& out);
 };

@@ -1,5 +1,5 @@
 // dosk-compile: builds dosk.dic from the JUMAN dictionary in MeCab's layout.
-//   dosk-compile [--juman DIR] [--no-ranges] [--kanji-range] OUTPUT
+//   dosk-compile [--juman DIR] [--no-ranges] [--kanji-range] [--corrections FILE] OUTPUT
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,13 +15,15 @@ int main(int argc, char** argv)
             options.sourceDir = argv[++i];
         else if (std::strcmp(argv[i], "--no-ranges") == 0)
             options.characterRanges = false;
+        else if (std::strcmp(argv[i], "--corrections") == 0 && i + 1 < argc)
+            options.correctionsPath = argv[++i];
         else if (std::strcmp(argv[i], "--kanji-range") == 0)
             options.kanjiRange = true;
         else
             output = argv[i];
     }
     if (output.empty()) {
-        std::fprintf(stderr, "usage: dosk-compile [--juman DIR] [--no-ranges] [--kanji-range] OUTPUT\n");
+        std::fprintf(stderr, "usage: dosk-compile [--juman DIR] [--no-ranges] [--kanji-range] [--corrections FILE] OUTPUT\n");
         return 2;
     }
     quibo::JumanCompileReport report;
@@ -31,10 +33,10 @@ int main(int argc, char** argv)
     }
     std::printf("dosk-compile: %d rows, %d words written; dropped: %d not convertible, %d without "
                 "round trip, %d over length, %d for reading characters, %d one-letter signs left to "
-                "the Latin letters' range; %d rows through the form fallback table; %zu class names "
+                "the Latin letters' range; %d rows added by the corrections; %d rows through the form fallback table; %zu class names "
                 "unmatched\n",
                 report.rows, report.write.written, report.droppedConversion, report.write.droppedText,
-                report.write.droppedLength, report.write.droppedReadingChars, report.latinLetterSymbols,
+                report.write.droppedLength, report.write.droppedReadingChars, report.latinLetterSymbols, report.correctionRows,
                 report.fallbackRows, report.unmatchedNames.size());
     return 0;
 }

@@ -6,14 +6,14 @@
 
 #include "analysis/CodeConverter.h"
 #include "analysis/LanguageAnalyzer.h"
+#include "conversation/SessionLog.h"
 #include "dialogue/ChatService.h"
-#include "dialogue/SessionLog.h"
+#include "platform/Clock.h"
 #include "platform/Random.h"
 #include "tests/support/InstallTree.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TempFolder.h"
-#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 

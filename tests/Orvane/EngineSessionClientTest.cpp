@@ -1,6 +1,6 @@
 #include "Orvane/EngineSessionClient.h"
 
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
 #include "tests/support/ControlShell.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "Orvane/host/PackageServer.h"
 
 #include "Orvane/ChatBridgeDialog.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
 #include "tests/support/ControlShell.h"
 #include "tests/support/SampleGreetings.h"
 #include "tests/support/TempFolder.h"

@@ -1,7 +1,7 @@
 #include "dialogue/ChatService.h"
 
 #include "analysis/LanguageAnalyzer.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/CDictionary.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"

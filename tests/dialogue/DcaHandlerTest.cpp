@@ -1,7 +1,7 @@
 #include "dialogue/DcaHandler.h"
 
-#include "dialogue/Candidate.h"
-#include "dialogue/ChatSession.h"
+#include "conversation/Candidate.h"
+#include "conversation/ChatSession.h"
 #include "knowledge/CDictionary.h"
 #include "knowledge/Entity.h"
 #include "knowledge/Topic.h"

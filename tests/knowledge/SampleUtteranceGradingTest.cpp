@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <bit>
 
 namespace quibo {
@@ -97,11 +99,14 @@ TEST_F(SampleUtteranceGradingTest, AVisitorsQuestionFindsAndGradesTheTopicAPerso
         EXPECT_TRUE(utterance->isSearchAble()) << c.question;
 
         const TopicTitleHits hits = everything.matchTopicTitles(utterance->slotWords(0), nullptr, 4);
-        ASSERT_EQ(hits.size(), 1u) << c.question;
-        const TopicTitle* found = hits.front().title;
-        EXPECT_EQ(found->sourceText(), c.title) << c.question;
+        // The search may find more titles of the same words ("駐車場ある？"
+        // beside "駐車場はありますか"); the grading below picks one.
+        auto hit = std::find_if(hits.begin(), hits.end(),
+                                [&](const auto& h) { return h.title->sourceText() == c.title; });
+        ASSERT_NE(hit, hits.end()) << c.question;
+        const TopicTitle* found = hit->title;
         EXPECT_EQ(found->getOwner(), s_dictionary->topics().at(c.topic)) << c.question;
-        EXPECT_EQ(hits.front().level, 0) << c.question;
+        EXPECT_EQ(hit->level, 0) << c.question;
         // The compiled title's main centre is the topic's entity.
         ASSERT_FALSE(found->getCentres().empty()) << c.question;
         EXPECT_EQ(found->getCentres().front()->getTitleText(), c.topic) << c.question;

@@ -1,7 +1,7 @@
 #include "reply/CaUtteranceGenerator.h"
 
-#include "dialogue/ChatSession.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/ChatSession.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/Entity.h"
 #include "knowledge/TopicTitle.h"
 #include "platform/Clock.h"

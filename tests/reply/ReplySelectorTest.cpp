@@ -1,7 +1,7 @@
 #include "reply/ReplySelector.h"
 
-#include "dialogue/ChatSession.h"
-#include "dialogue/SessionLog.h"
+#include "conversation/ChatSession.h"
+#include "conversation/SessionLog.h"
 #include "knowledge/Entity.h"
 #include "knowledge/KnowledgeFile.h"
 #include "knowledge/ParsedText.h"

@@ -1,6 +1,7 @@
 #include "tools/KnowledgeCompiler.h"
 
 #include "analysis/CodeConverter.h"
+#include "dialogue/CaFeatures.h"
 #include "dialogue/CandidateSelector.h"
 #include "dialogue/ChatService.h"
 #include "knowledge/CDictionary.h"
@@ -12,7 +13,6 @@
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
 #include "meaning/MeanEntry.h"
-#include "reply/CaFeatures.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/TempFolder.h"
@@ -291,7 +291,6 @@ TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
     for (const auto& named : base.topics())
         for (const TopicTitle* title : named.second->titles().titles())
             types.insert(title->getType());
-    // The six types an author writes by name, and the greeting's.
     EXPECT_EQ(types, (std::set<int>{topic_title_type::A_Y_N, topic_title_type::A_Y_A, topic_title_type::X_A_N,
                                     topic_title_type::X_A_A, topic_title_type::X_Y_N, topic_title_type::S_O_A, 0x29}));
     const TopicTitle* anyAny = base.idMap().find("駅")->second;
