@@ -6,6 +6,7 @@
 #include "knowledge/Entity.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/Words.h"
 #include "tools/KnowledgeCompiler.h"
 
@@ -44,6 +45,10 @@ entity 挨拶 flags=4
 entity 全般 flags=2
 entity 天気
 entity 駅 flags=1
+entity 建物 flags=9
+entity 食べ物 flags=8
+entity 料理 flags=8
+entity 菓子
 table 表
 group 0 type=0
 entry はい。
@@ -57,6 +62,14 @@ topic 天気 entities=天気
 title X_A_N source=天気・晴れ x=天気・晴れ
 topic 駅 entities=駅
 title X_A_A source=駅 x=駅
+topic 建物 entities=建物
+title X_A_A source=建物 x=建物
+topic 食べ物 entities=食べ物
+title X_A_A source=食べ物 x=食べ物
+topic 料理 entities=料理
+title X_A_A source=料理 x=料理
+topic 菓子 entities=菓子
+title X_A_A source=菓子 x=菓子
 )");
 
 // A sentence whose judgement carries the given DCA code bits.
@@ -161,6 +174,27 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
     EXPECT_EQ(act.handlerText(), "挨拶");
+}
+
+// A word that names no entity is searched under the noun classes the
+// network puts it in (class entities, bit 8), in name order: a class that
+// is a thing of its own or a conversation act (bit 1 or 4) is passed over,
+// and the first class that finds a title ends the search.  The classes are
+// not searched when the named entities found a title.
+TEST_F(DcaHandlerTest, NounClassesAreSearchedOnlyWhenTheNamedEntitiesFindNothing)
+{
+    test::ScopedSemanticNetwork network;
+    network->reach("パン", 1, 0, "建物, 食べ物, 料理");
+    network->reach("菓子", 1, 0, "食べ物");
+    const std::pair<const char*, const char*> cases[] = {{"パン", "食べ物"}, {"菓子", "菓子"}};
+    for (const auto& [words, found] : cases) {
+        SCOPED_TRACE(words);
+        Candidate candidate = candidateOf(words);
+        ASSERT_TRUE(DcaHandler80000(&session).apply(&candidate, base.get()));
+        EXPECT_EQ(candidate.flagWord(), 0x80000);
+        ASSERT_EQ(candidate.topicUnits().size(), 1u);
+        EXPECT_EQ(candidate.topicUnits()[0].getTarget()->sourceText(), found);
+    }
 }
 
 TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)

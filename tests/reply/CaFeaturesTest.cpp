@@ -69,6 +69,24 @@ TEST(CaFeaturesTest, FeatureWordOfSentenceRulesAndContext)
     EXPECT_EQ(ruledBits & 0x4080000, 0x4080000u);
 }
 
+// The match code counts 1 when the context title's words are all among the
+// sentence's, and 2 when the sentence's words are all among the other words.
+TEST(CaFeaturesTest, MatchCodeCountsTheContextOneAndTheOtherWordsTwo)
+{
+    const Morpheme bread = makeWord("パン", pos::COMMON_NOUN);
+    const Morpheme price = makeWord("値段", pos::COMMON_NOUN);
+    const MorphemeList words = makeList({bread, price});
+    const MorphemeList more = makeList({bread, price, makeWord("店", pos::COMMON_NOUN)});
+    TopicTitle named(nullptr, nullptr);
+    named.setWords(makeList({bread}));
+    TopicTitle other(nullptr, nullptr);
+    other.setWords(makeList({makeWord("駅", pos::COMMON_NOUN)}));
+    EXPECT_EQ(CaFeatures::matchCode(words, &named, more), 3);
+    EXPECT_EQ(CaFeatures::matchCode(words, &named, makeList({bread})), 1);
+    EXPECT_EQ(CaFeatures::matchCode(words, &other, more), 2);
+    EXPECT_EQ(CaFeatures::matchCode(words, nullptr, makeList({bread})), 0);
+}
+
 // The kept candidates' condition entries follow them down the list; the
 // dropped ones' name nothing, so no entry is taken for a moved candidate's.
 TEST(CaFeaturesTest, PruningKeepsTheFirstAndEveryCandidateWithValues)
