@@ -229,6 +229,29 @@ TEST_F(CandidateSelectorTest, UncorrelatedUnitIsRejectedOnlyBesideOthers)
     EXPECT_EQ(candidate.topicUnits()[0].getStatus(), 3);
 }
 
+// The rule check of a unit: the candidate's rule bits (0x3FC) and those the
+// title's feature word gives.  A shared bit passes (0); a candidate without
+// rule bits is held back (1); else a title without rule bits passes and one
+// with other bits is held back.  The title's features above 0x3FFF move up
+// one place: 0x10000 reads as 0x20000, which the rule of 0x4 excludes.
+TEST_F(CandidateSelectorTest, RuleCheckComparesTheRuleBitsOfCandidateAndTitle)
+{
+    const struct {
+        std::int32_t candidateRules;
+        std::int32_t titleFeatures;
+        std::int32_t status;
+    } cases[] = {{0x8, 0x8, 0}, {0, 0x8, 1}, {0x8, 0x4, 1}, {0x8, 0, 0}, {0x8, 0x10004, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.candidateRules << " " << c.titleFeatures);
+        TopicTitle* target = title(bread);
+        target->setDcaBits(c.titleFeatures);
+        Candidate& candidate = add(sentence(bread), 0, nullptr, {hitUnit(target)});
+        candidate.ruleFeatureWord() = c.candidateRules;
+        CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], {});
+        EXPECT_EQ(candidate.topicUnits()[0].getStatus(), c.status);
+    }
+}
+
 TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
 {
     // Nothing listed: nothing chosen, nothing logged.

@@ -49,6 +49,7 @@ entity 建物 flags=9
 entity 食べ物 flags=8
 entity 料理 flags=8
 entity 菓子
+entity 補完談話 flags=2
 table 表
 group 0 type=0
 entry はい。
@@ -70,6 +71,8 @@ topic 料理 entities=料理
 title X_A_A source=料理 x=料理
 topic 菓子 entities=菓子
 title X_A_A source=菓子 x=菓子
+topic 補完談話 entities=補完談話
+title X_A_N source=天気・補完談話 x=天気・補完談話
 )");
 
 // A sentence whose judgement carries the given DCA code bits.
@@ -152,6 +155,14 @@ TEST_F(DcaHandlerTest, EachHandlerAcceptsWhatItsMethodTiesAndRefusesTheRest)
         EXPECT_EQ(first ? first->sourceText() : "", c.target);
         EXPECT_FALSE(makeDcaHandler(c.value, &session)->apply(nullptr, base.get()));
     }
+    // The 0x18 tie keeps the level of the focus's hit: the sentence is the
+    // title's own text.
+    Candidate tied = candidateOf("店");
+    TopicRecord focused;
+    focused.focus = title("店");
+    tied.setTopicRecord(focused);
+    ASSERT_TRUE(DcaHandler18().apply(&tied, base.get()));
+    EXPECT_EQ(tied.getTopicRecord().hitValue, 0);
     EXPECT_EQ(makeDcaHandler(0x80000000, &session), nullptr);  // only sign-extended
     Candidate named = candidateOf("天気・晴れ");
     EXPECT_FALSE(DcaHandler80000(nullptr).apply(&named, base.get()));
@@ -163,6 +174,13 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     ASSERT_TRUE(DcaHandler4000().apply(&candidate, base.get()));
     EXPECT_EQ(keyForms(candidate.topicUnits().at(0).getWordList()), "時間 全般");
     EXPECT_EQ(candidate.topicUnits()[0].getWordList().at(1).getO(), 127);
+    // 補完談話 lends its topics no words of its name.
+    Candidate weather = candidateOf("天気");
+    ASSERT_TRUE(DcaHandler4000().apply(&weather, base.get()));
+    EXPECT_TRUE(std::any_of(weather.topicUnits().begin(), weather.topicUnits().end(),
+                            [](const TopicUnit& unit) { return unit.getTarget()->sourceText() == "天気・補完談話"; }));
+    for (const TopicUnit& unit : weather.topicUnits())
+        EXPECT_EQ(keyForms(unit.getWordList()), unit.getTarget()->sourceText() == "時間・全般" ? "天気 全般" : "天気");
 
     // The weather title is found, but 雨 pairs with none of its words: no
     // unit is left, so the search is no success (its hits' stamp stays).
@@ -263,6 +281,30 @@ TEST_F(DcaHandlerTest, RearrangementNeedsExactlyOneCoveringObjectNewestRowFirst)
         EXPECT_EQ(candidate.topicUnits().size(), c.ok ? 1u : 0u);
         EXPECT_FALSE(RearrHandler(&conversation).apply(nullptr, base.get()));
     }
+}
+
+// Units are duplicates when their titles belong to one topic; the first stays.
+TEST(DcaHandlerWordTest, DuplicateUnitsAreThoseOfOneTopic)
+{
+    Topic shared;
+    Topic other;
+    TopicTitle first(&shared, nullptr);
+    TopicTitle second(&shared, nullptr);
+    TopicTitle third(&other, nullptr);
+    auto titlesAfter = [](std::vector<TopicTitle*> titles) {
+        std::vector<TopicUnit> units;
+        for (TopicTitle* title : titles) {
+            units.emplace_back();
+            units.back().kind() = TopicUnit::KIND_HIT;
+            units.back().setHit(title, 3);
+        }
+        std::vector<const TopicTitle*> kept;
+        for (const TopicUnit& unit : DcaHandler18().removeDuplicateUnits(units))
+            kept.push_back(unit.getHit().title);
+        return kept;
+    };
+    EXPECT_EQ(titlesAfter({&first, &second}), (std::vector<const TopicTitle*>{&first}));
+    EXPECT_EQ(titlesAfter({&second, &third, &first}), (std::vector<const TopicTitle*>{&second, &third}));
 }
 
 TEST(DcaHandlerWordTest, WordListsPairOffWordForWord)
