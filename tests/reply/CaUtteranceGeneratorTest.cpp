@@ -172,10 +172,13 @@ TEST_F(CaUtteranceGeneratorTest, PathIsChosenByWordClassAndReplyKind)
             records.back().replyKind = c.replyKind;
             records.back().ids = c.ids;
             records.back().manyCandidates = c.manyCandidates;
+            records.back().logCandidateId = 4;
         }
         session->getHistory().update(records, session->getReplyState(), 0);
         EXPECT_EQ(generate(records, false), c.reply);
         EXPECT_EQ(session->getHistory().currentKind(), c.kindAfter);
+        // Whatever the path, the log names the candidate the reply answers.
+        EXPECT_EQ(log->utterances().back().result().sel_cand_id, 4);
     }
 }
 
