@@ -168,10 +168,13 @@ TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
 {
     TopicTitle* answers = title(bread);
     TopicTitle* silent = title(bread, 0);
-    selector.stamps = {{0x18, 8}, {0x2000000, 0x2000000}};
+    selector.stamps = {{0x18, 8}, {0x2000, 0x2000}, {0x2000000, 0x2000000}};
     auto asleep = sentence(bread);
     asleep->setFlag2(false);
     Candidate& inactive = add(asleep, 0, nullptr, {hitUnit(answers)});
+    // A tie that keeps no unit is no tie: its flag word goes.
+    Candidate& untied = add(sentence(bread), 0, nullptr, {hitUnit(silent)});
+    untied.dcaValues() = {0x2000};
     // Flag 8 codes every unit 'd': only a target answering in 'd' keeps its
     // unit, and the flag word stays even when none does.
     Candidate& direct = add(sentence(bread), 0, nullptr, {hitUnit(answers), hitUnit(silent)});
@@ -184,6 +187,9 @@ TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
     selector.evaluateCandidates(nullptr);
 
     EXPECT_EQ(inactive.hitLevel(), 1);
+    EXPECT_TRUE(untied.topicUnits().empty());
+    EXPECT_EQ(untied.flagWord(), 0);
+    EXPECT_EQ(untied.hitLevel(), 3);
     EXPECT_EQ(inactive.topicUnits()[0].getStatus(), TopicUnit::NOT_JUDGED);
     ASSERT_EQ(direct.topicUnits().size(), 1u);
     EXPECT_EQ(direct.topicUnits()[0].getStatus(), 2);
