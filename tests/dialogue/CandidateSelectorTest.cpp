@@ -594,6 +594,18 @@ TEST_F(CandidateSelectorTest, TieBreakKeepsTheMostSharedWordsThenTheFewestFocusW
     }
 }
 
+// A tie of units none of which has a title to weigh leaves the first entry.
+TEST_F(CandidateSelectorTest, UnitsWithoutTitlesLeaveTheFirstEntry)
+{
+    for (int k = 0; k < 2; ++k) {
+        Candidate& candidate = add(sentence(bread), 8, nullptr, {TopicUnit()});
+        candidate.topicUnits()[0].evaluate(bread, false);
+    }
+    const SelectionEntry chosen = selector.selectCandidate(nullptr);
+    EXPECT_EQ(chosen.candidate, 0);
+    EXPECT_EQ(chosen.unit, 0);
+}
+
 // Entries that name no candidate, or no unit of theirs, are answered by the
 // per-unit defaults: no step reads through them or changes a candidate for
 // them, and none of them wins over the entry that is in range.
