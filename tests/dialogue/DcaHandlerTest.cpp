@@ -78,9 +78,11 @@ title X_A_N source=天気・補完談話 x=天気・補完談話
 // A sentence whose judgement carries the given DCA code bits.
 class FeaturedSentence : public AnalyzedSentence {
 public:
-    FeaturedSentence(const MorphemeList& words, int codeBits) : AnalyzedSentence(words.joinSurfaces(), words)
+    FeaturedSentence(const MorphemeList& words, int codeBits, std::uint8_t polarity = 0)
+        : AnalyzedSentence(words.joinSurfaces(), words)
     {
         m_judgement.setCodeBits(codeBits);
+        m_judgement.setPolarities(polarity, 0, 0);
     }
     const MeanEntry& judgement() const override { return m_judgement; }
 
@@ -252,6 +254,30 @@ TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
         EXPECT_EQ(static_cast<std::uint32_t>(candidate.flagWord()), c.ok ? stamped(c.value) : 0u);
         EXPECT_EQ(candidate.getTopicRecord().hitValue, c.ok ? 7 : 3);  // no hit, or untouched
         EXPECT_FALSE(makeDcaHandler(c.value, &session)->apply(nullptr, base.get()));
+    }
+}
+
+// The grade is 2 when the title's marks disagree with the sentence's (the
+// whole title's, or those of Y words that cover the visitor's X word),
+// unless both sentence and title carry the mark 0x80.
+TEST_F(DcaHandlerTest, GradeTwoWhenTheTitleDisagreesUnlessBothAreMarked)
+{
+    const MorphemeList asked = makeList({makeWord("甲", pos::COMMON_NOUN, Morpheme::FLAG_X)});
+    const struct {
+        std::uint8_t sentence;
+        std::uint8_t whole;
+        std::uint8_t yWords;
+        int grade;
+    } cases[] = {{0, 0, 0, 1}, {0, 1, 0, 2}, {0x80, 0x81, 0, 1}, {0, 0, 1, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int{c.sentence} << " " << int{c.whole} << " " << int{c.yWords});
+        TopicTitle title(nullptr, nullptr);
+        title.setWords(makeList({makeWord("甲", pos::COMMON_NOUN, Morpheme::FLAG_Y)}));
+        title.setPolarity1(c.whole);
+        title.setPolarity3(c.yWords);
+        Candidate candidate;
+        candidate.setKnowledge(std::make_shared<FeaturedSentence>(asked, 0, c.sentence));
+        EXPECT_EQ(DcaHandler18().grade(candidate, &title, asked), c.grade);
     }
 }
 
