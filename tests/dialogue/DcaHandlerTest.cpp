@@ -50,6 +50,7 @@ entity 食べ物 flags=8
 entity 料理 flags=8
 entity 菓子
 entity 補完談話 flags=2
+entity 飲み物 flags=8
 table 表
 group 0 type=0
 entry はい。
@@ -71,6 +72,8 @@ topic 料理 entities=料理
 title X_A_A source=料理 x=料理
 topic 菓子 entities=菓子
 title X_A_A source=菓子 x=菓子
+topic 飲み物 entities=飲み物
+title X_A_N source=飲み物・冷たい x=飲み物・冷たい
 topic 補完談話 entities=補完談話
 title X_A_N source=天気・補完談話 x=天気・補完談話
 )");
@@ -215,6 +218,14 @@ TEST_F(DcaHandlerTest, NounClassesAreSearchedOnlyWhenTheNamedEntitiesFindNothing
         ASSERT_EQ(candidate.topicUnits().size(), 1u);
         EXPECT_EQ(candidate.topicUnits()[0].getTarget()->sourceText(), found);
     }
+    // The classes are searched more closely than the named entities: a
+    // class title its words reach only loosely is not taken.
+    network->reach("茶", 1, 0, "飲み物");
+    std::vector<Candidate>& listed = session.getRequest().candidates().candidates();
+    listed.assign(1, candidateOf("茶"));
+    listed[0].setHitValueCache(&session.getRequest().candidates());
+    EXPECT_FALSE(DcaHandler80000(&session).apply(&listed[0], base.get()));
+    EXPECT_TRUE(listed[0].topicUnits().empty());
 }
 
 TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
