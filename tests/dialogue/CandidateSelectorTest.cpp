@@ -12,6 +12,7 @@
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
+#include "tools/KnowledgeCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -592,6 +593,22 @@ TEST_F(CandidateSelectorTest, TieBreakKeepsTheMostSharedWordsThenTheFewestFocusW
         selector.breakTieByWords(list, c.stage);
         EXPECT_EQ(pairsOf(list), c.left);
     }
+}
+
+// The chosen unit that leads to the exit answers as a hit of its title,
+// directly, when that title answers in 'd'.
+TEST_F(CandidateSelectorTest, TheChosenExitUnitAnswersAsItsHit)
+{
+    const std::unique_ptr<CDictionary> base =
+        KnowledgeCompiler(test::oneNounAnalysis).compile(reinterpret_cast<const char*>(u8"entity 発話出口 flags=4\n"));
+    TopicTitle exitTitle(nullptr, base->findEntity("発話出口", false));
+    TopicUnit exitUnit = hitUnit(title(bread));
+    exitUnit.kind() = TopicUnit::KIND_THREE;
+    exitUnit.setKind3Target(&exitTitle);
+    Candidate& candidate = add(sentence(bread), 8, nullptr, {exitUnit});
+    EXPECT_EQ(selector.selectCandidate(base.get()), (SelectionEntry{0, 0, 1}));
+    EXPECT_EQ(candidate.topicUnits()[0].kind(), TopicUnit::KIND_HIT);
+    EXPECT_EQ(candidate.topicUnits()[0].matchCode(), match_code::DIRECT);
 }
 
 // A tie of units none of which has a title to weigh leaves the first entry.

@@ -290,6 +290,14 @@ TEST_F(DcaHandlerTest, GradeTwoWhenTheTitleDisagreesUnlessBothAreMarked)
         candidate.setKnowledge(std::make_shared<FeaturedSentence>(asked, 0, c.sentence));
         EXPECT_EQ(DcaHandler18().grade(candidate, &title, asked), c.grade);
     }
+    // The 0x18 tie takes a focus title of grade 1 only.
+    TopicTitle* shop = title("店");
+    shop->setPolarity1(1);
+    Candidate tied = candidateOf("店");
+    TopicRecord record;
+    record.focus = shop;
+    tied.setTopicRecord(record);
+    EXPECT_FALSE(DcaHandler18().apply(&tied, base.get()));
 }
 
 TEST_F(DcaHandlerTest, RearrangementNeedsExactlyOneCoveringObjectNewestRowFirst)
