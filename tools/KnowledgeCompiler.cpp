@@ -742,7 +742,12 @@ private:
             record.fail("a title without source=");
         title->setSourceText(source);
         MeanEntry judgement;
-        title->setWords(titleWords(record, source, &judgement));
+        // The terms known so far merge into the title's words as they merge
+        // into a visitor's: a title whose source holds a term (何時まで for
+        // 営業時間) otherwise keeps a word that no question worded any other
+        // way can pair with.
+        std::vector<TermSpan> spans;
+        title->setWords(m_dictionary->mergeTerms(titleWords(record, source, &judgement), spans));
         title->setSearchAble(record.option("searchable", "1") == "1");
         std::vector<Entity*> about = m_topicEntities;
         const std::string centres = record.option("centres");

@@ -208,9 +208,10 @@ const Morpheme* wordKeyed(const MorphemeList& words, const std::string& key)
 TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
 {
     const std::unique_ptr<CDictionary> base =
-        compile(utf8(u8"entity 営業時間\npredicative 教える\ntopic 営業時間 entities=営業時間\n"
+        compile(utf8(u8"entity 営業時間\npredicative 教える\nterm 何時まで 営業時間\ntopic 営業時間 entities=営業時間\n"
                      u8"title X_Y_N source=営業時間を教えて x=営業時間 y=教えて\n"
-                     u8"title X_A_N source=何時から開いていますか x=何時から\n"));
+                     u8"title X_A_N source=何時から開いていますか x=何時から\n"
+                     u8"title A_Y_N source=何時まで開いていますか y=営業時間開く\n"));
     const std::vector<TopicTitle*>& titles = base->topics().at("営業時間")->titles().titles();
     const TopicTitle* title = titles[0];
     const MorphemeList titleWords = title->getWords();
@@ -238,6 +239,19 @@ TEST_F(InstalledKnowledgeCompilerTest, TitlesAreJudgedAsVisitorSentencesAre)
     const std::uint32_t expression = CaFeatures::expressionBits(asked.front()->meanContents());
     EXPECT_NE(expression, 0u);
     EXPECT_EQ(CandidateSelector::toRuleFeatures(static_cast<std::uint32_t>(titles[1]->getDcaBits())), expression);
+
+    // A term reads in a title as in a question: 何時まで stands for the
+    // entity in both, so a question worded otherwise than the title (夜は
+    // 何時までですか) still pairs its word with the title's.
+    const AnalyzedSentenceList other = base->analyseText("夜は何時までですか", {-1}, 0);
+    ASSERT_FALSE(other.empty());
+    const MorphemeList otherWords = other.front()->words();
+    const MorphemeList heldWords = titles[2]->getWords();
+    const Morpheme* question = wordKeyed(otherWords, "営業時間");
+    const Morpheme* held = wordKeyed(heldWords, "営業時間");
+    ASSERT_TRUE(question && held);
+    EXPECT_EQ(held->getKnowledgeObject(), question->getKnowledgeObject());
+    EXPECT_EQ(held->getKnowledgeObject(), base->findByName("営業時間", false));
 }
 
 TEST_F(InstalledKnowledgeCompilerTest, RecordFormsBaseCarriesEveryForm)
