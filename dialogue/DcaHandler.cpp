@@ -160,6 +160,16 @@ MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentenc
     return MorphemeList(std::move(kept));
 }
 
+// The word names one of the entities its author listed for the title's
+// topic (不在票 of the topic 再配達): the author says the word asks for the
+// topic, whatever words its titles use.
+bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
+{
+    const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
+    const Topic* topic = title.getOwner();
+    return entity && topic && std::find(entity->topics().begin(), entity->topics().end(), topic) != entity->topics().end();
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -269,9 +279,10 @@ int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) c
             const auto paired = std::find_if(left.begin(), left.end(), [&](const Morpheme& other) {
                 return word.getCorrelation(other, false, distance) != 0;
             });
-            if (paired == left.end())
+            if (paired != left.end())
+                left.erase(paired);
+            else if (!namesTopicOf(word, title))
                 return -1;
-            left.erase(paired);
         }
         added = static_cast<int>(std::max<std::size_t>(left.size(), 1));
     }
