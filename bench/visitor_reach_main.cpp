@@ -246,7 +246,7 @@ int main(int argc, char** argv)
         }
     }
     if (bases.empty()) {
-        bases.push_back({"bakery", ROOT + "QUIBO3.1/knowledge/sample/index.pdata", {DATA + "sample_visitors.txt"}});
+        bases.push_back({"bakery", ROOT + "QUIBO3.1/knowledge/sample/index.pdata", {DATA + "sample_visitors.txt", DATA + "sample_visitors_more.txt"}});
         bases.push_back({"online shop",
                          ROOT + "QUIBO3.1/knowledge/shop/index.pdata",
                          {DATA + "shop_visitors.txt", DATA + "shop_visitors_more.txt"}});

@@ -142,6 +142,17 @@ bool asksAgreement(const MorphemeList& words)
     return false;
 }
 
+// The sentence asks something (a question word, a question's ending, a
+// request to explain or to be told): the meaning codes 何, 誰, 時間, 場所,
+// 比較, 様態, 疑問, 照会, 方法, 質問, いくつ, 説明 and 原因.
+bool asksSomething(const AnalyzedSentence& sentence)
+{
+    static const std::set<int> ASKING = {1, 3, 4, 5, 6, 7, 67, 103, 107, 133, 135, 140, 200};
+    const std::vector<MeanContent>& contents = sentence.meanContents();
+    return std::any_of(contents.begin(), contents.end(),
+                       [](const MeanContent& content) { return ASKING.count(content.dcaCode) != 0; });
+}
+
 // The question's words less those its judgement took as what it asks (何,
 // いつ, どこ, 方法 and the like: features of the meaning rules' question
 // kinds), which name no thing a title must hold.
@@ -299,6 +310,19 @@ int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) c
     return added;
 }
 
+void DcaHandler::addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const
+{
+    if (!topic)
+        return;
+    const MorphemeList& words = sentence.words();
+    const MorphemeList asked =
+        withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence);
+    for (TopicTitle* title : topic->titles().titles())
+        if (title && namesAlike(asked, *title) >= 0 &&
+            std::none_of(hits.begin(), hits.end(), [&](const TopicTitleHit& hit) { return hit.title == title; }))
+            hits.push_back({title, WEAKEST_HIT});
+}
+
 std::vector<TopicUnit> DcaHandler::removeDuplicateUnits(const std::vector<TopicUnit>& units) const
 {
     if (units.size() < 2)
@@ -407,8 +431,14 @@ bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
 {
     if (!candidate || !m_conversation || !candidate->getContext() || !candidate->getKnowledge())
         return false;
-    TopicTitleHits hits =
-        analyserHits(candidate->getKnowledge(), candidate->getContext(), candidate->lookupHitValue(VALUE_2000));
+    const AnalyzedSentence* sentence = candidate->getKnowledge();
+    TopicTitleHits hits = analyserHits(sentence, candidate->getContext(), candidate->lookupHitValue(VALUE_2000));
+    // An answer to the last reply in other words than its titles' ("やっぱり
+    // 〜の方で…") still names what they name; without this the same words
+    // reach the thing's own topic, outside the conversation.  A question
+    // about that thing is no such answer: its own topic answers it.
+    if (hits.empty() && !asksAgreement(sentence->words()) && !asksSomething(*sentence))
+        addTitlesNamedAlike(*sentence, candidate->getContext()->getOwner(), hits);
     if (hits.empty())
         return false;
     candidate->addHits(std::move(hits), VALUE_2000, MorphemeList());
@@ -479,18 +509,12 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     // order: the titles of the named entities' topics whose knowledge words
     // pair off with the question's are its weakest hits.
     if (!found && !asksAgreement(sentence->words())) {
-        const MorphemeList& words = sentence->words();
-        const MorphemeList asked =
-            withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), sentence);
         TopicTitleHits hits;
         for (Entity* entity : boundEntities(*sentence)) {
             if (!searchable(entity))
                 continue;
             for (const Topic* topic : entity->topics())
-                for (TopicTitle* title : topic ? topic->titles().titles() : std::vector<TopicTitle*>())
-                    if (title && namesAlike(asked, *title) >= 0 &&
-                        std::none_of(hits.begin(), hits.end(), [&](const TopicTitleHit& hit) { return hit.title == title; }))
-                        hits.push_back({title, WEAKEST_HIT});
+                addTitlesNamedAlike(*sentence, topic, hits);
         }
         if (!hits.empty()) {
             candidate->addHits(std::move(hits), VALUE_80000, MorphemeList());

@@ -20,6 +20,7 @@
 
 namespace quibo {
 
+class AnalyzedSentence;
 class CDictionary;
 class Candidate;
 class ChatSession;
@@ -55,6 +56,10 @@ public:
     // the title, which adds others (their number, at least 1).  -1: they do
     // not.
     int namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
+    // The titles of the topic that the sentence names alike (its X and Y
+    // words asked), each added once to hits as the weakest hit: what a
+    // question in other words than any title's still finds.
+    void addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.

@@ -174,6 +174,14 @@ TEST_F(ChatFacadeTest, AReservationAskedForAgainStartsOverAndTheBreadNamedLastIs
          "お受け取りは「あさっての昼です」とのこと、承知しました。最後に、お名前をお願いします。;表情,普通,予約,食パン;"},
         {"クロワッサンでお願いします",
          "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
+        // The other bread asked for with words around it: a filler, a
+        // comma, a wish; a change of mind worded like no title.  A question
+        // about the other bread is answered, and books nothing.
+        {"えっと、食パンでお願いしたいです",
+         "食パンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,食パン;"},
+        {"うーん、やっぱりクロワッサンにしておきます",
+         "クロワッサンですね。お受け取りの日にちとお時間を教えてください。;表情,笑顔,予約,クロワッサン;"},
+        {"食パンの値段は？", "食パンは毎朝焼いています。１斤３２０円です。;表情,普通;"},
         {"予約したい", question},
         // A remark is no choice of bread, and then no name: nothing is
         // booked.

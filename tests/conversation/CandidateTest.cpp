@@ -131,6 +131,7 @@ TEST(CandidateTest, ReplyKindFollowsUnitThenFlagWord)
         {0x80, -1, 2, 'd', 0},  // not in the table
         {0x40, 0, 3, 'd', 0x80000000u},
         {0x200, 0, 2, 'i', 0x1000},
+        {0x200, 0, 2, 'n', 0x2000},
         {0x200, 0, 2, 'z', 0x4000},
         {0x200, 1, 2, 'd', 0},  // past the end: as for no unit
         {0x4000, 0, 2, 'd', 0x40000},
@@ -144,6 +145,16 @@ TEST(CandidateTest, ReplyKindFollowsUnitThenFlagWord)
         candidate.topicUnits().push_back(unit);
         candidate.flagWord() = c.flagWord;
         EXPECT_EQ(candidate.getReplyKind(c.index), c.replyKind);
+    }
+    // Without a unit, each handler's flag word gives its own reply kind.
+    const std::pair<std::int32_t, std::uint64_t> kindOfFlag[] = {
+        {0x1, 0x1}, {0x8, 0x8}, {0x10, 0x10}, {0x20, 0x20}, {0x400, 0x40000000}, {0x2000, 0x8000},
+        {0x10000, 0x20000}, {0x80000, 0x200000}, {0x100000, 0x400000}, {0x1000000, 0x800000},
+        {0x2000000, 0x1000000}, {0x4000000, 0x2000000}, {0x8000000, 0x4000000}, {0x10000000, 0x8000000}};
+    for (const auto& [flagWord, replyKind] : kindOfFlag) {
+        Candidate candidate;
+        candidate.flagWord() = flagWord;
+        EXPECT_EQ(candidate.getReplyKind(-1), replyKind) << std::hex << flagWord;
     }
 }
 

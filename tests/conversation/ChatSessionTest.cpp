@@ -21,6 +21,12 @@ TEST(ChatSessionTest, ANewConversationHoldsNoTurn)
     EXPECT_EQ(session.getHistory().currentKind(), 0);
     EXPECT_EQ(session.getReplyState().getReplyContext(), nullptr);
 
+    // A tie of the last question is not the next one's.
+    TurnRequest& next = session.getRequest();
+    next.setManyCandidates(1);
+    next.reset();
+    EXPECT_EQ(next.manyCandidates(), 0);
+
     reply.setReplyText("一");
     reply.rollOver();
     reply.rollOver();

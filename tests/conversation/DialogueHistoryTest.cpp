@@ -175,6 +175,11 @@ TEST_F(DialogueHistoryTest, AScenarioNamedAgainStartsOver)
     EXPECT_EQ(history.partB().entries().size(), 1u);
     EXPECT_EQ(history.partB().newestValue(), 0);
     EXPECT_EQ(history.partB().replyCount(), 1);
+
+    // Taking the step the state holds closes the scenario.
+    EXPECT_EQ(history.lookUp(0).focus, bread);
+    EXPECT_TRUE(kinds(history).empty());
+    EXPECT_TRUE(history.partB().entries().empty());
 }
 
 TEST_F(DialogueHistoryTest, IndexedGroupWithoutNamedRepliesOpensWhole)

@@ -112,8 +112,10 @@ TEST(ReplyStateTest, ResetForgetsTheDialogueButKeepsAnEmptyContext)
     EXPECT_EQ(state.getReplyContext()->getWordClass(), 2);  // a CA group keeps the class
     state.rememberChoice(&group, 100, 1);
     state.addUtterance("A", nouns("a", 2), KeyRow());
+    state.setRecentKeys(std::vector<KeyWordInfo>(2));
 
     state.reset(nullptr);
+    EXPECT_TRUE(state.getRecentKeys().empty());
     EXPECT_TRUE(state.usedIds().empty());
     EXPECT_TRUE(state.choices().empty());
     EXPECT_TRUE(state.getContextPieces().empty());

@@ -213,6 +213,16 @@ TEST_F(SampleTopicUnitTest, RuleFeaturesChooseTheLetterOfASampleTitle)
         unit.computeMatchCode(&sentence, c.ruleFeatures);
         EXPECT_EQ(unit.matchCode(), c.code);
     }
+    // A sentence whose words the title holds (教える) is covered by it: the
+    // match word's bit 0x1 answers 'd' whatever the rule bits.
+    const AnalyzedSentence covered("教える", makeList({makeWord("教える", pos::VERB)}));
+    for (const std::int32_t ruleFeatures : {0x1, 0x2}) {
+        TopicUnit unit;
+        unit.kind() = TopicUnit::KIND_HIT;
+        unit.setHit(title, 3);
+        unit.computeMatchCode(&covered, ruleFeatures);
+        EXPECT_EQ(unit.matchCode(), match_code::DIRECT) << ruleFeatures;
+    }
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include "knowledge/CDictionary.h"
 #include "knowledge/KnowledgeFile.h"
 #include "knowledge/TopicTitle.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
+#include "tools/KnowledgeCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,98 @@ TEST(CaFeaturesTest, FeatureWordOfSentenceRulesAndContext)
     EXPECT_EQ(ruledBits & 0x9800, 0x8800u);
     // A context title without links: present, and none of its links named.
     EXPECT_EQ(ruledBits & 0x4080000, 0x4080000u);
+}
+
+// What the sentence names: an entity of bit 4 (a conversation act) gives
+// 0x8, and with it 0x1; a single named entity of bit 8 (a class) for a
+// single range word 0x400 (beside 0x4 of its set); a word that the network
+// puts in a noun class 0x8000000.
+TEST(CaFeaturesTest, FeatureWordOfTheNamedEntities)
+{
+    const std::unique_ptr<CDictionary> base = KnowledgeCompiler(test::oneNounAnalysis).compile(
+        reinterpret_cast<const char*>(u8R"(
+entity 挨拶 flags=4
+entity 食べ物 flags=8
+table 段取り表
+group 0 type=2
+entry 一
+topic 段取り table=段取り表 entities=挨拶
+title X_A_N source=段取り x=段取り id=段取り complete=1 centres=挨拶,食べ物
+)"));
+    base->classifyEntities();
+    ReplyState state;
+    auto bitsOf = [&](const std::string& word, const char* entity, TopicTitle* related = nullptr) {
+        auto named = std::make_shared<AnalyzedSentence>(word, makeList({makeWord(word, pos::COMMON_NOUN, Morpheme::FLAG_X)}));
+        if (entity)
+            named->extra().insert(base->findEntity(entity, false));
+        Candidate candidate;
+        candidate.setKnowledge(named);
+        candidate.setRelated(related);
+        return CaFeatures::computeFeatureBits(candidate, 0, state, *base);
+    };
+    EXPECT_EQ(bitsOf("挨拶", "挨拶") & 0x800040D, 0x9u);
+    EXPECT_EQ(bitsOf("食べ物", "食べ物") & 0x800040D, 0x405u);
+    // The last reply's title: high 0x8, and 0x20 when it shares a range word.
+    TopicTitle related(nullptr, nullptr);
+    related.setWords(makeList({makeWord("挨拶", pos::COMMON_NOUN)}));
+    EXPECT_EQ(bitsOf("挨拶", nullptr, &related) >> 32 & 0x28, 0x28u);
+    EXPECT_EQ(bitsOf("食べ物", nullptr, &related) >> 32 & 0x28, 0x8u);
+    // A focus title sharing a range word gives high 0x1, an object the last
+    // replies left to remember high 0x4; a sentence that names no act other
+    // than a reflex's 0x10000000, one that asks for a confirmation not.
+    ReplyState remembering;
+    remembering.addUtterance("挨拶", MorphemeList(), KeyRow({base->findEntity("挨拶", false)}));
+    for (const bool confirming : {false, true}) {
+        auto greeting = std::make_shared<AnalyzedSentence>("挨拶", makeList({makeWord("挨拶", pos::COMMON_NOUN, Morpheme::FLAG_X)}));
+        MeanContent asks = content(1);
+        asks.dcaGate = 1;
+        if (confirming)
+            greeting->setMeanContents({asks});
+        Candidate candidate;
+        candidate.setKnowledge(greeting);
+        TopicRecord record;
+        record.focus = &related;
+        candidate.setTopicRecord(record);
+        const std::uint64_t bits = CaFeatures::computeFeatureBits(candidate, 0, remembering, *base);
+        EXPECT_EQ(bits >> 32 & 0x5, 0x5u);
+        EXPECT_EQ(bits & 0x10000000, confirming ? 0u : 0x10000000u);
+    }
+    // A context title of a scenario (its 'd' group of type 256), complete,
+    // with two links: 0x20000000, 0x100000 and high 0x200 beside 0x4000000;
+    // a sentence of few content words after it high 0x100.  A candidate with
+    // a focus title in a state of family 0x100 gives 0x2000000.
+    Candidate followUp;
+    auto few = std::make_shared<AnalyzedSentence>("", MorphemeList());
+    few->setFlag0(true);
+    followUp.setKnowledge(few);
+    followUp.setContext(base->idMap().find("段取り")->second);
+    TopicRecord focused;
+    focused.focus = followUp.getContext();
+    followUp.setTopicRecord(focused);
+    const std::uint64_t contextBits = CaFeatures::computeFeatureBits(followUp, 0x100, state, *base);
+    EXPECT_EQ(contextBits & 0x26100000, 0x26100000u);
+    EXPECT_EQ(contextBits >> 32 & 0x300, 0x300u);
+    test::ScopedSemanticNetwork network;
+    network->reach("パン", 1, 0, "食べ物");
+    EXPECT_EQ(bitsOf("パン", nullptr) & 0x800040D, 0x8000000u);
+}
+
+// The match code counts 1 when the context title's words are all among the
+// sentence's, and 2 when the sentence's words are all among the other words.
+TEST(CaFeaturesTest, MatchCodeCountsTheContextOneAndTheOtherWordsTwo)
+{
+    const Morpheme bread = makeWord("パン", pos::COMMON_NOUN);
+    const Morpheme price = makeWord("値段", pos::COMMON_NOUN);
+    const MorphemeList words = makeList({bread, price});
+    const MorphemeList more = makeList({bread, price, makeWord("店", pos::COMMON_NOUN)});
+    TopicTitle named(nullptr, nullptr);
+    named.setWords(makeList({bread}));
+    TopicTitle other(nullptr, nullptr);
+    other.setWords(makeList({makeWord("駅", pos::COMMON_NOUN)}));
+    EXPECT_EQ(CaFeatures::matchCode(words, &named, more), 3);
+    EXPECT_EQ(CaFeatures::matchCode(words, &named, makeList({bread})), 1);
+    EXPECT_EQ(CaFeatures::matchCode(words, &other, more), 2);
+    EXPECT_EQ(CaFeatures::matchCode(words, nullptr, makeList({bread})), 0);
 }
 
 // The kept candidates' condition entries follow them down the list; the

@@ -12,6 +12,7 @@
 #include "tests/support/InstalledAnalyzer.h"
 #include "tests/support/KnowledgeSamples.h"
 #include "tests/support/Words.h"
+#include "tools/KnowledgeCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -168,10 +169,13 @@ TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
 {
     TopicTitle* answers = title(bread);
     TopicTitle* silent = title(bread, 0);
-    selector.stamps = {{0x18, 8}, {0x2000000, 0x2000000}};
+    selector.stamps = {{0x18, 8}, {0x2000, 0x2000}, {0x2000000, 0x2000000}};
     auto asleep = sentence(bread);
     asleep->setFlag2(false);
     Candidate& inactive = add(asleep, 0, nullptr, {hitUnit(answers)});
+    // A tie that keeps no unit is no tie: its flag word goes.
+    Candidate& untied = add(sentence(bread), 0, nullptr, {hitUnit(silent)});
+    untied.dcaValues() = {0x2000};
     // Flag 8 codes every unit 'd': only a target answering in 'd' keeps its
     // unit, and the flag word stays even when none does.
     Candidate& direct = add(sentence(bread), 0, nullptr, {hitUnit(answers), hitUnit(silent)});
@@ -184,6 +188,9 @@ TEST_F(CandidateSelectorTest, EvaluationPrunesUnitsAndGivesHitLevels)
     selector.evaluateCandidates(nullptr);
 
     EXPECT_EQ(inactive.hitLevel(), 1);
+    EXPECT_TRUE(untied.topicUnits().empty());
+    EXPECT_EQ(untied.flagWord(), 0);
+    EXPECT_EQ(untied.hitLevel(), 3);
     EXPECT_EQ(inactive.topicUnits()[0].getStatus(), TopicUnit::NOT_JUDGED);
     ASSERT_EQ(direct.topicUnits().size(), 1u);
     EXPECT_EQ(direct.topicUnits()[0].getStatus(), 2);
@@ -227,6 +234,29 @@ TEST_F(CandidateSelectorTest, UncorrelatedUnitIsRejectedOnlyBesideOthers)
     candidate.topicUnits() = {hitUnit(other), hitUnit(other)};
     CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], attributes);
     EXPECT_EQ(candidate.topicUnits()[0].getStatus(), 3);
+}
+
+// The rule check of a unit: the candidate's rule bits (0x3FC) and those the
+// title's feature word gives.  A shared bit passes (0); a candidate without
+// rule bits is held back (1); else a title without rule bits passes and one
+// with other bits is held back.  The title's features above 0x3FFF move up
+// one place: 0x10000 reads as 0x20000, which the rule of 0x4 excludes.
+TEST_F(CandidateSelectorTest, RuleCheckComparesTheRuleBitsOfCandidateAndTitle)
+{
+    const struct {
+        std::int32_t candidateRules;
+        std::int32_t titleFeatures;
+        std::int32_t status;
+    } cases[] = {{0x8, 0x8, 0}, {0, 0x8, 1}, {0x8, 0x4, 1}, {0x8, 0, 0}, {0x8, 0x10004, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.candidateRules << " " << c.titleFeatures);
+        TopicTitle* target = title(bread);
+        target->setDcaBits(c.titleFeatures);
+        Candidate& candidate = add(sentence(bread), 0, nullptr, {hitUnit(target)});
+        candidate.ruleFeatureWord() = c.candidateRules;
+        CandidateSelector::judgeUnit(candidate, candidate.topicUnits()[0], {});
+        EXPECT_EQ(candidate.topicUnits()[0].getStatus(), c.status);
+    }
 }
 
 TEST_F(CandidateSelectorTest, EveryListedPairIsLoggedOnce)
@@ -563,6 +593,34 @@ TEST_F(CandidateSelectorTest, TieBreakKeepsTheMostSharedWordsThenTheFewestFocusW
         selector.breakTieByWords(list, c.stage);
         EXPECT_EQ(pairsOf(list), c.left);
     }
+}
+
+// The chosen unit that leads to the exit answers as a hit of its title,
+// directly, when that title answers in 'd'.
+TEST_F(CandidateSelectorTest, TheChosenExitUnitAnswersAsItsHit)
+{
+    const std::unique_ptr<CDictionary> base =
+        KnowledgeCompiler(test::oneNounAnalysis).compile(reinterpret_cast<const char*>(u8"entity 発話出口 flags=4\n"));
+    TopicTitle exitTitle(nullptr, base->findEntity("発話出口", false));
+    TopicUnit exitUnit = hitUnit(title(bread));
+    exitUnit.kind() = TopicUnit::KIND_THREE;
+    exitUnit.setKind3Target(&exitTitle);
+    Candidate& candidate = add(sentence(bread), 8, nullptr, {exitUnit});
+    EXPECT_EQ(selector.selectCandidate(base.get()), (SelectionEntry{0, 0, 1}));
+    EXPECT_EQ(candidate.topicUnits()[0].kind(), TopicUnit::KIND_HIT);
+    EXPECT_EQ(candidate.topicUnits()[0].matchCode(), match_code::DIRECT);
+}
+
+// A tie of units none of which has a title to weigh leaves the first entry.
+TEST_F(CandidateSelectorTest, UnitsWithoutTitlesLeaveTheFirstEntry)
+{
+    for (int k = 0; k < 2; ++k) {
+        Candidate& candidate = add(sentence(bread), 8, nullptr, {TopicUnit()});
+        candidate.topicUnits()[0].evaluate(bread, false);
+    }
+    const SelectionEntry chosen = selector.selectCandidate(nullptr);
+    EXPECT_EQ(chosen.candidate, 0);
+    EXPECT_EQ(chosen.unit, 0);
 }
 
 // Entries that name no candidate, or no unit of theirs, are answered by the

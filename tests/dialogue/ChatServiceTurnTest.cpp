@@ -49,6 +49,11 @@ topic 営業時間 table=時間表 entities=営業時間
 title X_Y_N source=営業時間を教えて x=営業時間 y=教えて id=営業時間
 topic 索引 table=索引表 entities=営業時間
 title X_A_N source=索引 x=索引 id=索引
+table 案内表
+group 0 type=2
+entry 駅のことですね。 | | 駅
+topic 案内 table=案内表 entities=営業時間
+title X_A_N source=案内 x=案内 id=案内
 )");
 
 // One service with the analyser over the install tree for the whole suite
@@ -167,6 +172,24 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
     EXPECT_EQ(log().getCondCount(-1), 3 * static_cast<int>(session().getRequest().candidates().size()));
     for (const Candidate& candidate : session().getRequest().candidates().candidates())
         EXPECT_TRUE(candidate.dcaValues().empty() && candidate.flagWord() == 0);
+
+    // In a scenario whose step leads to 駅, the question naming 駅 is tied
+    // to the step without a unit (0x18), in the first pass already (駅 may
+    // take 0x400): a choice without unit ends no pass, so every pass runs.
+    session().getHistory().rewind(0, 0, 0);
+    records[0].units[0].target = title("案内");
+    records[0].units[0].groupType = 256;
+    records[0].units[0].matchCode = 'd';
+    ASSERT_EQ(session().getHistory().update(records, session().getReplyState(), 0), 16);
+    session().getReplyState().clearUtterances();
+    remember("営業時間");
+    ask("駅");
+    const std::vector<Candidate>& tied = session().getRequest().candidates().candidates();
+    ASSERT_EQ(tied.size(), 2u);
+    EXPECT_EQ(tied[1].getTopicRecord().focus, title("駅"));
+    EXPECT_EQ(tied[1].flagWord(), 8);
+    EXPECT_TRUE(tied[1].topicUnits().empty());
+    EXPECT_EQ(log().getCondCount(-1), 3 * 2);
 }
 
 // Over a context piece, a sentence of more than ten content words keeps its

@@ -6,6 +6,7 @@
 #include "knowledge/Entity.h"
 #include "knowledge/Topic.h"
 #include "knowledge/TopicTitle.h"
+#include "tests/support/InMemorySemanticNetwork.h"
 #include "tests/support/Words.h"
 #include "tools/KnowledgeCompiler.h"
 
@@ -44,6 +45,12 @@ entity 挨拶 flags=4
 entity 全般 flags=2
 entity 天気
 entity 駅 flags=1
+entity 建物 flags=9
+entity 食べ物 flags=8
+entity 料理 flags=8
+entity 菓子
+entity 補完談話 flags=2
+entity 飲み物 flags=8
 table 表
 group 0 type=0
 entry はい。
@@ -57,14 +64,28 @@ topic 天気 entities=天気
 title X_A_N source=天気・晴れ x=天気・晴れ
 topic 駅 entities=駅
 title X_A_A source=駅 x=駅
+topic 建物 entities=建物
+title X_A_A source=建物 x=建物
+topic 食べ物 entities=食べ物
+title X_A_A source=食べ物 x=食べ物
+topic 料理 entities=料理
+title X_A_A source=料理 x=料理
+topic 菓子 entities=菓子
+title X_A_A source=菓子 x=菓子
+topic 飲み物 entities=飲み物
+title X_A_N source=飲み物・冷たい x=飲み物・冷たい
+topic 補完談話 entities=補完談話
+title X_A_N source=天気・補完談話 x=天気・補完談話
 )");
 
 // A sentence whose judgement carries the given DCA code bits.
 class FeaturedSentence : public AnalyzedSentence {
 public:
-    FeaturedSentence(const MorphemeList& words, int codeBits) : AnalyzedSentence(words.joinSurfaces(), words)
+    FeaturedSentence(const MorphemeList& words, int codeBits, std::uint8_t polarity = 0)
+        : AnalyzedSentence(words.joinSurfaces(), words)
     {
         m_judgement.setCodeBits(codeBits);
+        m_judgement.setPolarities(polarity, 0, 0);
     }
     const MeanEntry& judgement() const override { return m_judgement; }
 
@@ -139,6 +160,14 @@ TEST_F(DcaHandlerTest, EachHandlerAcceptsWhatItsMethodTiesAndRefusesTheRest)
         EXPECT_EQ(first ? first->sourceText() : "", c.target);
         EXPECT_FALSE(makeDcaHandler(c.value, &session)->apply(nullptr, base.get()));
     }
+    // The 0x18 tie keeps the level of the focus's hit: the sentence is the
+    // title's own text.
+    Candidate tied = candidateOf("店");
+    TopicRecord focused;
+    focused.focus = title("店");
+    tied.setTopicRecord(focused);
+    ASSERT_TRUE(DcaHandler18().apply(&tied, base.get()));
+    EXPECT_EQ(tied.getTopicRecord().hitValue, 0);
     EXPECT_EQ(makeDcaHandler(0x80000000, &session), nullptr);  // only sign-extended
     Candidate named = candidateOf("天気・晴れ");
     EXPECT_FALSE(DcaHandler80000(nullptr).apply(&named, base.get()));
@@ -150,6 +179,13 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     ASSERT_TRUE(DcaHandler4000().apply(&candidate, base.get()));
     EXPECT_EQ(keyForms(candidate.topicUnits().at(0).getWordList()), "時間 全般");
     EXPECT_EQ(candidate.topicUnits()[0].getWordList().at(1).getO(), 127);
+    // 補完談話 lends its topics no words of its name.
+    Candidate weather = candidateOf("天気");
+    ASSERT_TRUE(DcaHandler4000().apply(&weather, base.get()));
+    EXPECT_TRUE(std::any_of(weather.topicUnits().begin(), weather.topicUnits().end(),
+                            [](const TopicUnit& unit) { return unit.getTarget()->sourceText() == "天気・補完談話"; }));
+    for (const TopicUnit& unit : weather.topicUnits())
+        EXPECT_EQ(keyForms(unit.getWordList()), unit.getTarget()->sourceText() == "時間・全般" ? "天気 全般" : "天気");
 
     // The weather title is found, but 雨 pairs with none of its words: no
     // unit is left, so the search is no success (its hits' stamp stays).
@@ -161,6 +197,35 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
     EXPECT_EQ(act.handlerText(), "挨拶");
+}
+
+// A word that names no entity is searched under the noun classes the
+// network puts it in (class entities, bit 8), in name order: a class that
+// is a thing of its own or a conversation act (bit 1 or 4) is passed over,
+// and the first class that finds a title ends the search.  The classes are
+// not searched when the named entities found a title.
+TEST_F(DcaHandlerTest, NounClassesAreSearchedOnlyWhenTheNamedEntitiesFindNothing)
+{
+    test::ScopedSemanticNetwork network;
+    network->reach("パン", 1, 0, "建物, 食べ物, 料理");
+    network->reach("菓子", 1, 0, "食べ物");
+    const std::pair<const char*, const char*> cases[] = {{"パン", "食べ物"}, {"菓子", "菓子"}};
+    for (const auto& [words, found] : cases) {
+        SCOPED_TRACE(words);
+        Candidate candidate = candidateOf(words);
+        ASSERT_TRUE(DcaHandler80000(&session).apply(&candidate, base.get()));
+        EXPECT_EQ(candidate.flagWord(), 0x80000);
+        ASSERT_EQ(candidate.topicUnits().size(), 1u);
+        EXPECT_EQ(candidate.topicUnits()[0].getTarget()->sourceText(), found);
+    }
+    // The classes are searched more closely than the named entities: a
+    // class title its words reach only loosely is not taken.
+    network->reach("茶", 1, 0, "飲み物");
+    std::vector<Candidate>& listed = session.getRequest().candidates().candidates();
+    listed.assign(1, candidateOf("茶"));
+    listed[0].setHitValueCache(&session.getRequest().candidates());
+    EXPECT_FALSE(DcaHandler80000(&session).apply(&listed[0], base.get()));
+    EXPECT_TRUE(listed[0].topicUnits().empty());
 }
 
 TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
@@ -203,6 +268,38 @@ TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
     }
 }
 
+// The grade is 2 when the title's marks disagree with the sentence's (the
+// whole title's, or those of Y words that cover the visitor's X word),
+// unless both sentence and title carry the mark 0x80.
+TEST_F(DcaHandlerTest, GradeTwoWhenTheTitleDisagreesUnlessBothAreMarked)
+{
+    const MorphemeList asked = makeList({makeWord("甲", pos::COMMON_NOUN, Morpheme::FLAG_X)});
+    const struct {
+        std::uint8_t sentence;
+        std::uint8_t whole;
+        std::uint8_t yWords;
+        int grade;
+    } cases[] = {{0, 0, 0, 1}, {0, 1, 0, 2}, {0x80, 0x81, 0, 1}, {0, 0, 1, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int{c.sentence} << " " << int{c.whole} << " " << int{c.yWords});
+        TopicTitle title(nullptr, nullptr);
+        title.setWords(makeList({makeWord("甲", pos::COMMON_NOUN, Morpheme::FLAG_Y)}));
+        title.setPolarity1(c.whole);
+        title.setPolarity3(c.yWords);
+        Candidate candidate;
+        candidate.setKnowledge(std::make_shared<FeaturedSentence>(asked, 0, c.sentence));
+        EXPECT_EQ(DcaHandler18().grade(candidate, &title, asked), c.grade);
+    }
+    // The 0x18 tie takes a focus title of grade 1 only.
+    TopicTitle* shop = title("店");
+    shop->setPolarity1(1);
+    Candidate tied = candidateOf("店");
+    TopicRecord record;
+    record.focus = shop;
+    tied.setTopicRecord(record);
+    EXPECT_FALSE(DcaHandler18().apply(&tied, base.get()));
+}
+
 TEST_F(DcaHandlerTest, RearrangementNeedsExactlyOneCoveringObjectNewestRowFirst)
 {
     KnowledgeObject* shop = base->findEntity("店", false);
@@ -229,6 +326,30 @@ TEST_F(DcaHandlerTest, RearrangementNeedsExactlyOneCoveringObjectNewestRowFirst)
         EXPECT_EQ(candidate.topicUnits().size(), c.ok ? 1u : 0u);
         EXPECT_FALSE(RearrHandler(&conversation).apply(nullptr, base.get()));
     }
+}
+
+// Units are duplicates when their titles belong to one topic; the first stays.
+TEST(DcaHandlerWordTest, DuplicateUnitsAreThoseOfOneTopic)
+{
+    Topic shared;
+    Topic other;
+    TopicTitle first(&shared, nullptr);
+    TopicTitle second(&shared, nullptr);
+    TopicTitle third(&other, nullptr);
+    auto titlesAfter = [](std::vector<TopicTitle*> titles) {
+        std::vector<TopicUnit> units;
+        for (TopicTitle* title : titles) {
+            units.emplace_back();
+            units.back().kind() = TopicUnit::KIND_HIT;
+            units.back().setHit(title, 3);
+        }
+        std::vector<const TopicTitle*> kept;
+        for (const TopicUnit& unit : DcaHandler18().removeDuplicateUnits(units))
+            kept.push_back(unit.getHit().title);
+        return kept;
+    };
+    EXPECT_EQ(titlesAfter({&first, &second}), (std::vector<const TopicTitle*>{&first}));
+    EXPECT_EQ(titlesAfter({&second, &third, &first}), (std::vector<const TopicTitle*>{&second, &third}));
 }
 
 TEST(DcaHandlerWordTest, WordListsPairOffWordForWord)

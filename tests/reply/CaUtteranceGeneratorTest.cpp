@@ -55,11 +55,11 @@ group 9 type=1
 entry 一
 entry 二
 entry 三
-group 8
+group 8 type=3
 entry 四
 entry 五
 table 順路表
-group 0 type=2
+group 9 type=2
 entry 歩一 | | 案内
 entry 歩二 | | 案内
 entry 歩三 | | 案内
@@ -172,10 +172,13 @@ TEST_F(CaUtteranceGeneratorTest, PathIsChosenByWordClassAndReplyKind)
             records.back().replyKind = c.replyKind;
             records.back().ids = c.ids;
             records.back().manyCandidates = c.manyCandidates;
+            records.back().logCandidateId = 4;
         }
         session->getHistory().update(records, session->getReplyState(), 0);
         EXPECT_EQ(generate(records, false), c.reply);
         EXPECT_EQ(session->getHistory().currentKind(), c.kindAfter);
+        // Whatever the path, the log names the candidate the reply answers.
+        EXPECT_EQ(log->utterances().back().result().sel_cand_id, 4);
     }
 }
 
@@ -218,7 +221,7 @@ TEST_F(CaUtteranceGeneratorTest, ReflexRepeatTakesTheNextScenarioStep)
     };
     for (const auto& [step, reply, mark, kindAfter] : cases) {
         session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
-        std::vector<ReplyRecord> scenario{record(0, title("順路"))};
+        std::vector<ReplyRecord> scenario{record(0, title("順路"), 'i')};
         session->getHistory().update(scenario, session->getReplyState(), step);
         ASSERT_EQ(session->getHistory().currentKind(), 16);
         ReplyRecord reflex = record(3);
@@ -227,6 +230,88 @@ TEST_F(CaUtteranceGeneratorTest, ReflexRepeatTakesTheNextScenarioStep)
         EXPECT_EQ(*next.utterance.label(), reply) << step;
         EXPECT_EQ(next.mark, mark) << step;
         EXPECT_EQ(session->getHistory().currentKind(), kindAfter) << step;
+    }
+}
+
+// A reply the history gives is the entry of the open state that the
+// record's key names (its low bits when a state's marker is set, else the
+// first), filled as the state's own: its group, the form of the item (a
+// scenario's: the form it was opened with), item type 2 (the context then
+// counts the candidate among its ids) and the log's number of the candidate.
+TEST_F(CaUtteranceGeneratorTest, HistoryRepliesAreTheStoredEntryTheKeyNames)
+{
+    const std::pair<std::int32_t, const char*> keys[] = {
+        {0x10000001, "土日です。"}, {1, "平日です。"}, {0x11000000, "分かりませんでした。"}};
+    for (const auto& [key, reply] : keys) {
+        session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+        std::vector<ReplyRecord> opened{record(0, title("案内"), 'i')};
+        session->getHistory().update(opened, session->getReplyState(), 0);
+        ASSERT_EQ(session->getHistory().currentKind(), 2);
+        ReplyRecord asked = record(0, title("案内"), 'i');
+        asked.topicId = key;
+        asked.number = 3;
+        asked.logCandidateId = 7;
+        EXPECT_EQ(generate({asked}, false), reply) << std::hex << key;
+    }
+    session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+    std::vector<ReplyRecord> opened{record(0, title("案内"), 'i')};
+    session->getHistory().update(opened, session->getReplyState(), 0);
+    ReplyRecord asked = record(0, title("案内"), 'i');
+    asked.logCandidateId = 7;
+    asked.number = 3;
+    EXPECT_EQ(generate({asked}, false), "平日です。");
+    const ReplyContext* context = session->getReplyState().getReplyContext();
+    EXPECT_EQ(context->getSource(), title("案内"));
+    EXPECT_EQ(context->getMatchCode(), 'i');
+    EXPECT_EQ(session->getReplyState().usedIds(), std::vector<std::int32_t>{7});
+    EXPECT_EQ(log->utterances().back().result().sel_cand_id, 7);
+    EXPECT_EQ(log->utterances().back().result().sent_form, "肯定");
+
+    session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+    std::vector<ReplyRecord> scenario{record(0, title("順路"), 'i')};
+    session->getHistory().update(scenario, session->getReplyState(), 1);
+    ReplyRecord step = record(0, title("順路"), 'i');
+    const CaUtterance stored =
+        CaUtteranceGenerator(*session).composeWithHistory(step, session->getHistory(), session->getReplyState());
+    EXPECT_EQ(*stored.utterance.label(), "歩二");
+    EXPECT_EQ(stored.sentenceForm, 'i');
+}
+
+// A reply from another state than the last reply's marks the record: 4 when
+// the last reply's group (for the form it was said in) is a large one, of
+// type 32 or more, and the state is an indexed one (kinds 1, 2); else 8.
+TEST_F(CaUtteranceGeneratorTest, LeavingTheLastRepliesStateMarksTheRecordByItsGroup)
+{
+    struct Case {
+        const char* state;
+        std::int32_t stateForm;
+        const char* last;
+        std::int32_t lastForm;
+        std::uint32_t mark;
+    };
+    const Case cases[] = {
+        {"案内", 'i', "頁", 'n', 4},      // a group of type 32, an indexed state
+        {"案内", 'i', "頁", 'd', 8},      // no group of that form
+        {"案内", 'i', nullptr, 0, 8},     // no last reply
+        {"頁", 'n', "案内", 'i', 8},      // a state of kind 4
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state + std::string(" after ") + (c.last ? c.last : "nothing"));
+        session = std::make_unique<ChatSession>("key", "groups", knowledge.get());
+        std::vector<ReplyRecord> opened{record(0, title(c.state), c.stateForm)};
+        session->getHistory().update(opened, session->getReplyState(), 0);
+        if (c.last) {
+            CaUtterance last;
+            last.sourceGroup = title(c.last);
+            last.sentenceForm = c.lastForm;
+            session->getReplyState().setCurrentReply(last, "", knowledge.get());
+        }
+        ReplyRecord asked = record(0);
+        asked.replyKind = 0x1;
+        const CaUtterance stored =
+            CaUtteranceGenerator(*session).composeWithHistory(asked, session->getHistory(), session->getReplyState());
+        EXPECT_EQ(stored.sourceGroup, title(c.state));
+        EXPECT_EQ(asked.markWord, c.mark);
     }
 }
 

@@ -186,13 +186,20 @@ TEST_F(ReplySelectorTest, AllUnitsEnterUnderTheirFlagAndUnitsWithoutTargetRepeat
     EXPECT_EQ(test::keyForms(units[2].words), "時間");
     EXPECT_EQ(units[3].target, &exitTitle);
 
-    // With a dialogue state, a chosen unit that leads to the exit marks the
-    // record.
+    // With a dialogue state, a chosen unit that leads to the exit (its
+    // title's first link) marks the record.
+    ParsedText shopText("店", MorphemeList(), "");
+    Entity shop(&shopText, 1);
+    TopicTitle exitFirst(nullptr, &exitEntity);
+    exitFirst.addCentre(&shop);
+    TopicTitle exitLast(nullptr, &shop);
+    exitLast.addCentre(&exitEntity);
     enterState(32);
-    session.getRequest().reset();
-    addCandidate(0x2000000, 0, {hitUnit(&exitTitle, 'd')});
-    EXPECT_EQ(ReplySelector::select(session, {0, 0, 0})[0].replyFlags & ReplyRecord::FLAG_EXIT,
-              ReplyRecord::FLAG_EXIT);
+    for (const auto& [title, flag] : {std::pair{&exitFirst, ReplyRecord::FLAG_EXIT}, {&exitLast, 0u}}) {
+        session.getRequest().reset();
+        addCandidate(0x2000000, 0, {hitUnit(title, 'd')});
+        EXPECT_EQ(ReplySelector::select(session, {0, 0, 0})[0].replyFlags & ReplyRecord::FLAG_EXIT, flag);
+    }
 
     session.getRequest().reset();
     EXPECT_TRUE(ReplySelector::select(session, {-1, -1, 0}).empty());

@@ -49,6 +49,7 @@ TEST_F(TemplateExpanderTest, DateTimeAndBandAreTheClocksLocalTime)
         {2023, 10, 12, 0, 0, "10/12 0:00 木 夜"},
         {2024, 3, 10, 23, 59, "3/10 23:59 日 夜"},
         {2024, 3, 9, 12, 30, "3/9 12:30 土 昼"},
+        {2024, 3, 9, 17, 30, "3/9 17:30 土 夜"},  // 昼 and 夜 both hold it
     };
     for (const auto& [year, month, day, hour, minute, expected] : cases) {
         at(year, month, day, hour, minute);
