@@ -171,14 +171,16 @@ MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentenc
     return MorphemeList(std::move(kept));
 }
 
-// The word names one of the entities its author listed for the title's
-// topic (不在票 of the topic 再配達): the author says the word asks for the
-// topic, whatever words its titles use.
+// The word names an entity its author listed for the title's topic alone
+// (不在票 of the topic 再配達): the author says the word asks for that
+// topic, whatever words its titles use.  An entity listed for several
+// topics (営業時間 of both the hours and the weekend opening) picks none of
+// them: their titles' own words decide.
 bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
 {
     const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
     const Topic* topic = title.getOwner();
-    return entity && topic && std::find(entity->topics().begin(), entity->topics().end(), topic) != entity->topics().end();
+    return entity && topic && entity->topics().size() == 1 && entity->topics().front() == topic;
 }
 
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
