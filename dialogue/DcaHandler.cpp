@@ -171,6 +171,18 @@ MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentenc
     return MorphemeList(std::move(kept));
 }
 
+// The word names an entity its author listed for the title's topic alone
+// (不在票 of the topic 再配達): the author says the word asks for that
+// topic, whatever words its titles use.  An entity listed for several
+// topics (営業時間 of both the hours and the weekend opening) picks none of
+// them: their titles' own words decide.
+bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
+{
+    const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
+    const Topic* topic = title.getOwner();
+    return entity && topic && entity->topics().size() == 1 && entity->topics().front() == topic;
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -280,9 +292,10 @@ int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) c
             const auto paired = std::find_if(left.begin(), left.end(), [&](const Morpheme& other) {
                 return word.getCorrelation(other, false, distance) != 0;
             });
-            if (paired == left.end())
+            if (paired != left.end())
+                left.erase(paired);
+            else if (!namesTopicOf(word, title))
                 return -1;
-            left.erase(paired);
         }
         added = static_cast<int>(std::max<std::size_t>(left.size(), 1));
     }

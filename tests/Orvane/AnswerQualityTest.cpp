@@ -294,6 +294,11 @@ TEST(AnswerQualityTest, FaqQuestionsInTheVisitorsOwnWordsReachTheirAnswers)
         // Asking how with a noun (方法, やり方) the title does not use.
         {{"バックアップの方法を教えていただけますか", "回答027表"}},
         {{"アンインストールのやり方を知りたいです", "回答018表"}},
+        // A word the author listed for the topic (会員) though no title
+        // uses it.
+        // A word the author listed for one topic (キー), standing alone for
+        // the title's compound (ライセンスキー).
+        {{"キーをなくしました", "回答014表"}},
         {{"パスワードは大事ですね", "自立語反射表"}},
         // A new question whose head word the network links to a word asked
         // before is a question, not a visitor pressing the same point.

@@ -137,10 +137,10 @@ TEST_F(ChatServiceTurnTest, PassesOverTheContextPieces)
         {"教えて", false, 2, "営業時間、", "営業時間、教えて", {1}},
         {"教えて,教える,2,0,1,タ系連用テ形,オシエテ", true, 2, "営業時間", "営業時間教えて", {1}},
         // 100 bytes of input leave the context out.  The repeated question
-        // finds no pair to list.
-        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking, {}},
+        // names nothing but 駐車場, an entity of its topic, and reaches it.
+        {parking + parking + parking + parking, false, 3, "", parking + parking + parking + parking, {2}},
         {parking + parking + parking + parking + parking, false, 1, "",
-         parking + parking + parking + parking + parking, {}},
+         parking + parking + parking + parking + parking, {0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.utterance);
