@@ -312,13 +312,16 @@ int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) c
     return added;
 }
 
-void DcaHandler::addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const
+MorphemeList DcaHandler::namedWords(const AnalyzedSentence& sentence) const
+{
+    const MorphemeList& words = sentence.words();
+    return withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence);
+}
+
+void DcaHandler::addTitlesNamedAlike(const MorphemeList& asked, const Topic* topic, TopicTitleHits& hits) const
 {
     if (!topic)
         return;
-    const MorphemeList& words = sentence.words();
-    const MorphemeList asked =
-        withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence);
     for (TopicTitle* title : topic->titles().titles())
         if (title && namesAlike(asked, *title) >= 0 &&
             std::none_of(hits.begin(), hits.end(), [&](const TopicTitleHit& hit) { return hit.title == title; }))
@@ -440,7 +443,7 @@ bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
     // reach the thing's own topic, outside the conversation.  A question
     // about that thing is no such answer: its own topic answers it.
     if (hits.empty() && !asksAgreement(sentence->words()) && !asksSomething(*sentence))
-        addTitlesNamedAlike(*sentence, candidate->getContext()->getOwner(), hits);
+        addTitlesNamedAlike(namedWords(*sentence), candidate->getContext()->getOwner(), hits);
     if (hits.empty())
         return false;
     candidate->addHits(std::move(hits), VALUE_2000, MorphemeList());
@@ -512,11 +515,12 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     // pair off with the question's are its weakest hits.
     if (!found && !asksAgreement(sentence->words())) {
         TopicTitleHits hits;
+        const MorphemeList asked = namedWords(*sentence);
         for (Entity* entity : boundEntities(*sentence)) {
             if (!searchable(entity))
                 continue;
             for (const Topic* topic : entity->topics())
-                addTitlesNamedAlike(*sentence, topic, hits);
+                addTitlesNamedAlike(asked, topic, hits);
         }
         if (!hits.empty()) {
             candidate->addHits(std::move(hits), VALUE_80000, MorphemeList());

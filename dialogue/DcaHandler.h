@@ -56,10 +56,13 @@ public:
     // the title, which adds others (their number, at least 1).  -1: they do
     // not.
     int namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
-    // The titles of the topic that the sentence names alike (its X and Y
-    // words asked), each added once to hits as the weakest hit: what a
-    // question in other words than any title's still finds.
-    void addTitlesNamedAlike(const AnalyzedSentence& sentence, const Topic* topic, TopicTitleHits& hits) const;
+    // The sentence's X and Y words less those that ask: what it names.
+    MorphemeList namedWords(const AnalyzedSentence& sentence) const;
+    // The titles of the topic named alike by asked (namedWords), each added
+    // once to hits as the weakest hit: what a question in other words than
+    // any title's still finds.  Callers searching several topics read the
+    // sentence's words once.
+    void addTitlesNamedAlike(const MorphemeList& asked, const Topic* topic, TopicTitleHits& hits) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.
