@@ -228,8 +228,9 @@ TEST(AnswerQualityTest, NineInTenQuestionsOfTheSampleBaseAreAnsweredAsExpected)
 
 // The commonest forms of a question read as their plainer forms do:
 // "〜したいです" as "〜したい", "〜は何ですか" and "〜は何でしょうか" as
-// "〜は何？".  Each form starts its own conversation and must get the same
-// reply from the same table.
+// "〜は何？", a visitor's "〜がわかりません" or "〜がわからないのですが" as
+// "〜を教えて", and thanks made stronger as the thanks.  Each form starts
+// its own conversation and must get the same reply from the same table.
 TEST(AnswerQualityTest, PoliteFormsOfAQuestionAreAnsweredAsTheirPlainForms)
 {
     const SampleService service;
@@ -243,6 +244,8 @@ TEST(AnswerQualityTest, PoliteFormsOfAQuestionAreAnsweredAsTheirPlainForms)
         {"パンを予約したい", {"パンを予約したいです"}, "予約表"},
         {"おすすめは何？", {"おすすめは何ですか", "おすすめは何でしょうか"}, "おすすめ表"},
         {"食パンの値段は何？", {"食パンの値段は何ですか"}, "食パン表"},
+        {"お店の場所を教えて", {"お店の場所がわかりません", "住所がわからないのですが"}, "住所表"},
+        {"ありがとう", {"どうもありがとう", "本当にありがとうございました"}, "感謝表"},
     };
     int conversation = 0;
     auto ask = [&](const char* question, std::string& table) {
