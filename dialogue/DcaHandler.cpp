@@ -129,6 +129,22 @@ bool namesThing(const Morpheme& word)
            !word.isIgnorable();
 }
 
+// The word is a proper noun that goes on with the name of the knowledge
+// word before it, over blanks and brackets only (Ｐｌａｔｅ of 「Ｓｏｒａ　Ｐｌａｔｅ」,
+// where Ｓｏｒａ names the entity): a question naming the entity names it.
+bool continuesName(const std::vector<Morpheme>& words, std::size_t index)
+{
+    if (words[index].getPosCode() != pos::PROPER_NOUN)
+        return false;
+    for (std::size_t k = index; k-- > 0;) {
+        if (words[k].isKnowledgeWord())
+            return true;
+        if (!(words[k].getPosCode() & pos::SPECIAL))
+            return false;
+    }
+    return false;
+}
+
 // The sentence ends with ね (…ですね, …なんですね, whatever words the
 // analyser makes of it): a remark that asks for agreement, not a question.
 bool asksAgreement(const MorphemeList& words)
@@ -356,12 +372,15 @@ int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) con
     if (asked.leftOut) {
         if (added > 0)
             return -1;
-        for (const Morpheme& word : said.words()) {
-            if (!word.isKnowledgeWord() && namesThing(word) &&
-                std::none_of(asked.words.words().begin(), asked.words.words().end(), [&](const Morpheme& other) {
+        const std::vector<Morpheme>& titleWords = said.words();
+        for (std::size_t k = 0; k < titleWords.size(); ++k) {
+            const Morpheme& word = titleWords[k];
+            if (word.isKnowledgeWord() || !namesThing(word) || continuesName(titleWords, k) ||
+                std::any_of(asked.words.words().begin(), asked.words.words().end(), [&](const Morpheme& other) {
                     return other.getCorrelation(word, false, distance) != 0;
                 }))
-                return -1;
+                continue;
+            return -1;
         }
     }
     return added;
