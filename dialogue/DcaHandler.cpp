@@ -203,11 +203,10 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
 {
     if (!base || !sentence)
         return {words, false};
-    const MorphemeList& used = base->titleWords();
-    const std::string& texts = base->titleTexts();
+    const CDictionary::TitleVocabulary& used = base->titleVocabulary();
     auto unused = [&](const Morpheme& word) {
-        return !word.correlatesWithAny(used, true) && texts.find(word.surfaceRef()) == std::string::npos &&
-               texts.find(word.keyFormRef()) == std::string::npos;
+        return !word.correlatesWithAny(used.words, true) && used.texts.find(word.surfaceRef()) == std::string::npos &&
+               used.texts.find(word.keyFormRef()) == std::string::npos;
     };
     std::set<std::string_view> counters;
     const std::vector<Morpheme>& said = sentence->words().words();

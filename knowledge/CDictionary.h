@@ -272,15 +272,17 @@ public:
     // of a knowledge base once its topics are complete; a loaded file carries
     // the centres it was saved with.
     void collectTitleCentres();
-    // One word for each key form that a title of its topics uses, in the
-    // order first met: what tells its topics from one another.  Gathered on
-    // the first call, and again when its titles have changed in number.
-    const MorphemeList& titleWords() const;
-    // The source texts of those titles and the texts of its terms, each
-    // after a line end: where a word inside a compound that the analyser
-    // keeps whole (メッセージ of メッセージカード) is still found.  Gathered
-    // with titleWords.
-    const std::string& titleTexts() const;
+    // What its titles say, by which it tells its topics apart: one word for
+    // each key form that a title of its topics uses, in the order first
+    // met, and the source texts of those titles and the texts of its terms,
+    // each after a line end (where a word inside a compound the analyser
+    // keeps whole, メッセージ of メッセージカード, is still found).  Gathered
+    // on the first call, and again when its titles have changed in number.
+    struct TitleVocabulary {
+        MorphemeList words;
+        std::string texts;
+    };
+    const TitleVocabulary& titleVocabulary() const;
     // The unrecognised words already reported to a visitor, each its key
     // form, ":" and its POS name.  Only grows.
     std::set<std::string>& reportedWords() { return m_reportedWords; }
@@ -329,10 +331,9 @@ private:
     PhraseStructureBuilder m_phraseStructureBuilder;
     PhraseCache m_phraseCache;
     std::set<std::string> m_reportedWords;
-    // titleWords and the number of titles it was gathered from.
-    mutable MorphemeList m_titleWords;
-    mutable std::string m_titleTexts;
-    mutable std::size_t m_titleWordsFrom = 0;
+    // titleVocabulary and the number of titles it was gathered from.
+    mutable TitleVocabulary m_titleVocabulary;
+    mutable std::size_t m_titleVocabularyFrom = 0;
 };
 
 // The word lists mode 1 of buildCandidates reads a sentence as: the sentence

@@ -35,7 +35,7 @@ void CDictionary::collectTitleCentres()
         index(topic, nullptr);
 }
 
-const MorphemeList& CDictionary::titleWords() const
+const CDictionary::TitleVocabulary& CDictionary::titleVocabulary() const
 {
     std::vector<const Topic*> topics;
     std::unordered_set<const Topic*> seen;
@@ -52,8 +52,8 @@ const MorphemeList& CDictionary::titleWords() const
     std::size_t count = 0;
     for (const Topic* topic : topics)
         count += topic->titles().titles().size();
-    if (count == m_titleWordsFrom)
-        return m_titleWords;
+    if (count == m_titleVocabularyFrom)
+        return m_titleVocabulary;
     std::vector<Morpheme> words;
     std::unordered_set<std::string> forms;
     std::string texts;
@@ -69,16 +69,9 @@ const MorphemeList& CDictionary::titleWords() const
     }
     for (auto term = m_termIndex.begin(); term != m_termIndex.end(); term = m_termIndex.upper_bound(term->first))
         texts += term->first + "\n";
-    m_titleWords = MorphemeList(std::move(words));
-    m_titleTexts = std::move(texts);
-    m_titleWordsFrom = count;
-    return m_titleWords;
-}
-
-const std::string& CDictionary::titleTexts() const
-{
-    titleWords();
-    return m_titleTexts;
+    m_titleVocabulary = {MorphemeList(std::move(words)), std::move(texts)};
+    m_titleVocabularyFrom = count;
+    return m_titleVocabulary;
 }
 
 }  // namespace quibo
