@@ -190,14 +190,16 @@ MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentenc
 }
 
 // The question's words less those by which the base tells none of its
-// topics from another: a noun that no title or term of the base uses or
-// relates to (種類, 見方 where no title speaks of them) says more of what
-// the visitor has in mind, not which topic answers; and the counter right
-// after a numeral (一斤, １０畳) measures how much of a thing is asked for,
-// not which thing.  A noun that some title uses still counts, so a title
-// that lacks it stays behind those that hold it; so does a word of time
-// (朝, 夜, 今日), which tells the hours asked for apart even where no
-// title names it.
+// topics from another.  A noun that no title or term of the base uses or
+// relates to, modifying what the question asks about (近くの or 自分で
+// beside the things a title names), says more of what the visitor has in
+// mind, not which topic answers; so does the counter right after a number
+// (一斤, １０畳), which measures how much of a thing is asked for.  Such a
+// noun still counts where the question asks about it, after の or a
+// predicate (おすすめの映画, 合う飲み物: a film, not the recommendation);
+// so does a noun that some title uses, so that a title lacking it stays
+// behind those that hold it, and a word of time (朝, 夜), which tells the
+// hours asked for apart even where no title names it.
 NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSentence* sentence,
                                    const CDictionary* base)
 {
@@ -208,15 +210,24 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
         return !word.correlatesWithAny(used.words, true) && used.texts.find(word.surfaceRef()) == std::string::npos &&
                used.texts.find(word.keyFormRef()) == std::string::npos;
     };
+    static const std::string NO = "の";
+    static const std::string WHAT = "何";
     std::set<std::string_view> counters;
+    std::set<std::string_view> heads;
     const std::vector<Morpheme>& said = sentence->words().words();
-    for (std::size_t k = 1; k < said.size(); ++k)
-        if (said[k - 1].getPosCode() == pos::NUMERAL)
+    for (std::size_t k = 1; k < said.size(); ++k) {
+        const PosCode before = said[k - 1].getPosCode();
+        if (before == pos::NUMERAL && !said[k - 1].surfaceRef().starts_with(WHAT))
             counters.insert(said[k].surfaceRef());
+        if (((before & pos::PARTICLE) && said[k - 1].surfaceRef() == NO) ||
+            (before & (pos::VERB | pos::ADJECTIVE)))
+            heads.insert(said[k].surfaceRef());
+    }
     std::vector<Morpheme> kept;
     for (const Morpheme& word : words.words()) {
+        const std::string_view surface = word.surfaceRef();
         const bool tellsNothing = !word.isKnowledgeWord() && namesThing(word) && word.getPosCode() != TIME_NOUN &&
-                                  (counters.count(word.surfaceRef()) || unused(word));
+                                  (counters.count(surface) || (!heads.count(surface) && unused(word)));
         if (!tellsNothing)
             kept.push_back(word);
     }

@@ -68,7 +68,8 @@ public:
     int namesAlike(const NamedWords& asked, const TopicTitle& title) const;
     // The sentence's X and Y words less those that ask and those that tell
     // none of the base's topics apart (a noun that no title or term of the
-    // base uses or relates to, the counter after a numeral): what it names.
+    // base uses or relates to, unless the question asks about it; the
+    // counter after a number): what it names.
     NamedWords namedWords(const AnalyzedSentence& sentence, const CDictionary* base) const;
     // The titles of the topic named alike by asked (namedWords), each added
     // once to hits as the weakest hit: what a question in other words than

@@ -22,7 +22,7 @@ using test::makeList;
 using test::makeWord;
 
 // Texts are nouns with head flag X, one per part between "・"; a digit is a
-// numeral.
+// numeral and の a particle.
 MorphemeList nouns(const std::string& text, std::string& analysed)
 {
     static const std::string DIGITS = "０１２３４５６７８９";
@@ -33,7 +33,10 @@ MorphemeList nouns(const std::string& text, std::string& analysed)
         const std::string part = text.substr(from, dot - from);
         const std::size_t digit = DIGITS.find(part);
         const bool numeral = part.size() == 2 && digit != std::string::npos && digit % 2 == 0;
-        words.push_back(makeWord(part, numeral ? pos::NUMERAL : pos::COMMON_NOUN, Morpheme::FLAG_X));
+        if (part == "の")
+            words.push_back(makeWord(part, pos::PARTICLE));
+        else
+            words.push_back(makeWord(part, numeral ? pos::NUMERAL : pos::COMMON_NOUN, Morpheme::FLAG_X));
     }
     return words;
 }
@@ -211,8 +214,13 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     }
     // Such a word may stand for what a title adds (雨 for its 晴れ): only a
     // title that names just what the rest of the question names is taken.
-    Candidate instead = candidateOf("天気・雨");
-    EXPECT_FALSE(DcaHandler80000(&session).apply(&instead, base.get()));
+    // Nor is it left out where the question asks about it (晴れの本: a
+    // book, not the weather).
+    for (const char* words : {"天気・雨", "天気・晴れ・の・本"}) {
+        SCOPED_TRACE(words);
+        Candidate instead = candidateOf(words);
+        EXPECT_FALSE(DcaHandler80000(&session).apply(&instead, base.get()));
+    }
 
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
