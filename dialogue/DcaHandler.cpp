@@ -41,6 +41,8 @@ const std::uint64_t VALUE_80000 = 0x80000;
 const std::uint64_t VALUE_CHIDIOM = 0x40000000;
 const std::uint64_t VALUE_REARR = 0x20000000;
 const std::uint64_t VALUE_8 = 0x8;
+// A noun of time (時相名詞: 朝, 夜, 今日).
+constexpr PosCode TIME_NOUN = 0x200200;
 
 // The language analyser's search of one title's topic for the sentence.
 TopicTitleHits analyserHits(const AnalyzedSentence* sentence, TopicTitle* title, std::int32_t hitValue)
@@ -127,6 +129,22 @@ bool namesThing(const Morpheme& word)
            !word.isIgnorable();
 }
 
+// The word is a proper noun that goes on with the name of the knowledge
+// word before it, over blanks and brackets only (Ｐｌａｔｅ of 「Ｓｏｒａ　Ｐｌａｔｅ」,
+// where Ｓｏｒａ names the entity): a question naming the entity names it.
+bool continuesName(const std::vector<Morpheme>& words, std::size_t index)
+{
+    if (words[index].getPosCode() != pos::PROPER_NOUN)
+        return false;
+    for (std::size_t k = index; k-- > 0;) {
+        if (words[k].isKnowledgeWord())
+            return true;
+        if (!(words[k].getPosCode() & pos::SPECIAL))
+            return false;
+    }
+    return false;
+}
+
 // The sentence ends with ね (…ですね, …なんですね, whatever words the
 // analyser makes of it): a remark that asks for agreement, not a question.
 bool asksAgreement(const MorphemeList& words)
@@ -169,6 +187,52 @@ MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentenc
         if (word.isKnowledgeWord() || !asking.count(std::string(word.surfaceRef())))
             kept.push_back(word);
     return MorphemeList(std::move(kept));
+}
+
+// The question's words less those by which the base tells none of its
+// topics from another.  A noun that no title or term of the base uses or
+// relates to, modifying what the question asks about (近くの or 自分で
+// beside the things a title names), says more of what the visitor has in
+// mind, not which topic answers; so does the counter right after a number
+// (一斤, １０畳), which measures how much of a thing is asked for.  Such a
+// noun still counts where the question asks about it, after の or a
+// predicate (おすすめの映画, 合う飲み物: a film, not the recommendation);
+// so does a noun that some title uses, so that a title lacking it stays
+// behind those that hold it, and a word of time (朝, 夜), which tells the
+// hours asked for apart even where no title names it.
+NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSentence* sentence,
+                                   const CDictionary* base)
+{
+    if (!base || !sentence)
+        return {words, false};
+    const CDictionary::TitleVocabulary& used = base->titleVocabulary();
+    auto unused = [&](const Morpheme& word) {
+        return !word.correlatesWithAny(used.words, true) && used.texts.find(word.surfaceRef()) == std::string::npos &&
+               used.texts.find(word.keyFormRef()) == std::string::npos;
+    };
+    static const std::string NO = "の";
+    static const std::string WHAT = "何";
+    std::set<std::string_view> counters;
+    std::set<std::string_view> heads;
+    const std::vector<Morpheme>& said = sentence->words().words();
+    for (std::size_t k = 1; k < said.size(); ++k) {
+        const PosCode before = said[k - 1].getPosCode();
+        if (before == pos::NUMERAL && !said[k - 1].surfaceRef().starts_with(WHAT))
+            counters.insert(said[k].surfaceRef());
+        if (((before & pos::PARTICLE) && said[k - 1].surfaceRef() == NO) ||
+            (before & (pos::VERB | pos::ADJECTIVE)))
+            heads.insert(said[k].surfaceRef());
+    }
+    std::vector<Morpheme> kept;
+    for (const Morpheme& word : words.words()) {
+        const std::string_view surface = word.surfaceRef();
+        const bool tellsNothing = !word.isKnowledgeWord() && namesThing(word) && word.getPosCode() != TIME_NOUN &&
+                                  (counters.count(surface) || (!heads.count(surface) && unused(word)));
+        if (!tellsNothing)
+            kept.push_back(word);
+    }
+    const bool leftOut = kept.size() != words.size();
+    return {MorphemeList(std::move(kept)), leftOut};
 }
 
 // The word names an entity its author listed for the title's topic alone
@@ -237,7 +301,7 @@ bool DcaHandler::matchWordSets(const MorphemeList& a, const MorphemeList& b, con
            (a.empty() && c.empty() && matchWordLists(b, d)) || (a.empty() && d.empty() && matchWordLists(b, c));
 }
 
-void DcaHandler::filterTopicUnits(Candidate& candidate) const
+void DcaHandler::filterTopicUnits(Candidate& candidate, const CDictionary* base) const
 {
     const AnalyzedSentence* sentence = candidate.getKnowledge();
     const MorphemeList words = sentence ? sentence->words() : MorphemeList();
@@ -257,7 +321,8 @@ void DcaHandler::filterTopicUnits(Candidate& candidate) const
     // Failing those, a question that leaves out what a title adds to its
     // things reaches the titles that add the least.
     if (survivors.empty() && !asksAgreement(words)) {
-        const MorphemeList asked = withoutAskingWords(bothSides(xWords, yWords), sentence);
+        const NamedWords asked =
+            withoutWordsNoTitleUses(withoutAskingWords(bothSides(xWords, yWords), sentence), sentence, base);
         int least = -1;
         for (const TopicUnit& unit : candidate.topicUnits()) {
             const TopicTitle* title = unit.getHit().title;
@@ -273,10 +338,10 @@ void DcaHandler::filterTopicUnits(Candidate& candidate) const
     candidate.topicUnits() = std::move(survivors);
 }
 
-int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) const
+int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) const
 {
     const MorphemeList slots = bothSides(title.getXWords(), title.getYWords());
-    const MorphemeList named = knowledgeWords(asked);
+    const MorphemeList named = knowledgeWords(asked.words);
     const MorphemeList held = knowledgeWords(slots);
     int added = 0;
     if (!matchWordLists(named, held)) {
@@ -302,23 +367,44 @@ int DcaHandler::namesAlike(const MorphemeList& asked, const TopicTitle& title) c
     // A thing the question names beside them must be in the title too.
     const MorphemeList said = title.getWords();
     int distance = 0;
-    for (const Morpheme& word : asked.words()) {
+    for (const Morpheme& word : asked.words.words()) {
         if (word.isKnowledgeWord() || !namesThing(word))
             continue;
         if (std::none_of(said.words().begin(), said.words().end(),
                          [&](const Morpheme& other) { return word.getCorrelation(other, false, distance) != 0; }))
             return -1;
     }
+    // A word the base cannot tell its topics apart by may be what the
+    // visitor says in place of what a title adds or holds beside the
+    // question's things (注文内容 against 大量注文 or 注文方法): with such a
+    // word left out, only a title that names just what the question names
+    // is taken for it.
+    if (asked.leftOut) {
+        if (added > 0)
+            return -1;
+        const std::vector<Morpheme>& titleWords = said.words();
+        for (std::size_t k = 0; k < titleWords.size(); ++k) {
+            const Morpheme& word = titleWords[k];
+            if (word.isKnowledgeWord() || !namesThing(word) || continuesName(titleWords, k) ||
+                std::any_of(asked.words.words().begin(), asked.words.words().end(), [&](const Morpheme& other) {
+                    return other.getCorrelation(word, false, distance) != 0;
+                }))
+                continue;
+            return -1;
+        }
+    }
     return added;
 }
 
-MorphemeList DcaHandler::namedWords(const AnalyzedSentence& sentence) const
+NamedWords DcaHandler::namedWords(const AnalyzedSentence& sentence, const CDictionary* base) const
 {
     const MorphemeList& words = sentence.words();
-    return withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence);
+    return withoutWordsNoTitleUses(
+        withoutAskingWords(bothSides(words.selectWords(3, 1, 0), words.selectWords(3, 2, 0)), &sentence), &sentence,
+        base);
 }
 
-void DcaHandler::addTitlesNamedAlike(const MorphemeList& asked, const Topic* topic, TopicTitleHits& hits) const
+void DcaHandler::addTitlesNamedAlike(const NamedWords& asked, const Topic* topic, TopicTitleHits& hits) const
 {
     if (!topic)
         return;
@@ -432,7 +518,7 @@ bool DcaHandler200::apply(Candidate* candidate, CDictionary* /*knowledge*/)
     return true;
 }
 
-bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
+bool DcaHandler2000::apply(Candidate* candidate, CDictionary* knowledge)
 {
     if (!candidate || !m_conversation || !candidate->getContext() || !candidate->getKnowledge())
         return false;
@@ -443,7 +529,7 @@ bool DcaHandler2000::apply(Candidate* candidate, CDictionary* /*knowledge*/)
     // reach the thing's own topic, outside the conversation.  A question
     // about that thing is no such answer: its own topic answers it.
     if (hits.empty() && !asksAgreement(sentence->words()) && !asksSomething(*sentence))
-        addTitlesNamedAlike(namedWords(*sentence), candidate->getContext()->getOwner(), hits);
+        addTitlesNamedAlike(namedWords(*sentence, knowledge), candidate->getContext()->getOwner(), hits);
     if (hits.empty())
         return false;
     candidate->addHits(std::move(hits), VALUE_2000, MorphemeList());
@@ -506,7 +592,7 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
         if (searchable(entity))
             search(*candidate, *entity, sentence->words(), 0);
     if (!candidate->topicUnits().empty())
-        filterTopicUnits(*candidate);
+        filterTopicUnits(*candidate, knowledge);
     // A pass whose units the filter takes away has found nothing: success
     // with no unit would lower the dispatcher's limit for nothing.
     bool found = !candidate->topicUnits().empty();
@@ -515,7 +601,7 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     // pair off with the question's are its weakest hits.
     if (!found && !asksAgreement(sentence->words())) {
         TopicTitleHits hits;
-        const MorphemeList asked = namedWords(*sentence);
+        const NamedWords asked = namedWords(*sentence, knowledge);
         for (Entity* entity : boundEntities(*sentence)) {
             if (!searchable(entity))
                 continue;

@@ -27,6 +27,14 @@ class ChatSession;
 class Entity;
 class TopicTitle;
 
+// What a question names (its X and Y words less those that ask), and
+// whether words by which the base tells none of its topics apart were left
+// out of it.
+struct NamedWords {
+    MorphemeList words;
+    bool leftOut = false;
+};
+
 class DcaHandler {
 public:
     virtual ~DcaHandler() = default;
@@ -39,8 +47,10 @@ public:
     // that the sentence's and the title's marks do not both block; else 1.
     int grade(Candidate& candidate, TopicTitle* title, const MorphemeList& words) const;
     // Keeps the units whose hit title's X and Y words pair off with the
-    // candidate's X and Y content words.
-    void filterTopicUnits(Candidate& candidate) const;
+    // candidate's X and Y content words; failing those, the titles named
+    // alike (namesAlike) by the words that tell the base's topics apart
+    // (namedWords; without a base, by all the words).
+    void filterTopicUnits(Candidate& candidate, const CDictionary* base) const;
     // a~c and b~d, or crosswise, or one pair matching with the other pair
     // both empty (x~y: matchWordLists).
     bool matchWordSets(const MorphemeList& a, const MorphemeList& b, const MorphemeList& c,
@@ -48,21 +58,24 @@ public:
     // Every word of b, from the last, takes a correlated word of a (from the
     // last), and no word of a is left over; false when either is empty.
     bool matchWordLists(MorphemeList a, MorphemeList b) const;
-    // The question's X and Y words (`asked`) and the title's x and y words
+    // The question's named words (`asked`) and the title's x and y words
     // name the same things: every other noun of the question that names a
     // thing (not a question word, an action or an ignorable word) has a
     // correlated word in the title's words, and the knowledge words pair
     // off one to one (0), or each of the question's has a correlated one in
-    // the title, which adds others (their number, at least 1).  -1: they do
-    // not.
-    int namesAlike(const MorphemeList& asked, const TopicTitle& title) const;
-    // The sentence's X and Y words less those that ask: what it names.
-    MorphemeList namedWords(const AnalyzedSentence& sentence) const;
+    // the title, which adds others (their number, at least 1; not when
+    // words were left out of the question).  -1: they do not.
+    int namesAlike(const NamedWords& asked, const TopicTitle& title) const;
+    // The sentence's X and Y words less those that ask and those that tell
+    // none of the base's topics apart (a noun that no title or term of the
+    // base uses or relates to, unless the question asks about it; the
+    // counter after a number): what it names.
+    NamedWords namedWords(const AnalyzedSentence& sentence, const CDictionary* base) const;
     // The titles of the topic named alike by asked (namedWords), each added
     // once to hits as the weakest hit: what a question in other words than
     // any title's still finds.  Callers searching several topics read the
     // sentence's words once.
-    void addTitlesNamedAlike(const MorphemeList& asked, const Topic* topic, TopicTitleHits& hits) const;
+    void addTitlesNamedAlike(const NamedWords& asked, const Topic* topic, TopicTitleHits& hits) const;
     // The first unit of each hit title's topic, order kept.
     std::vector<TopicUnit> removeDuplicateUnits(const std::vector<TopicUnit>& units) const;
     // Marks and positions cleared, so that the words link to nothing.

@@ -67,6 +67,8 @@ void CDictionary::clearContents()
     m_notedWordLists.clear();
     // Cached phrases hold words bound to the objects about to go.
     m_phraseCache.clear();
+    m_titleVocabulary = TitleVocabulary();
+    m_titleVocabularyFrom = 0;
     m_arena.clear();
 }
 

@@ -272,6 +272,17 @@ public:
     // of a knowledge base once its topics are complete; a loaded file carries
     // the centres it was saved with.
     void collectTitleCentres();
+    // What its titles say, by which it tells its topics apart: one word for
+    // each key form that a title of its topics uses, in the order first
+    // met, and the source texts of those titles and the texts of its terms,
+    // each after a line end (where a word inside a compound the analyser
+    // keeps whole, メッセージ of メッセージカード, is still found).  Gathered
+    // on the first call, and again when its titles have changed in number.
+    struct TitleVocabulary {
+        MorphemeList words;
+        std::string texts;
+    };
+    const TitleVocabulary& titleVocabulary() const;
     // The unrecognised words already reported to a visitor, each its key
     // form, ":" and its POS name.  Only grows.
     std::set<std::string>& reportedWords() { return m_reportedWords; }
@@ -320,6 +331,9 @@ private:
     PhraseStructureBuilder m_phraseStructureBuilder;
     PhraseCache m_phraseCache;
     std::set<std::string> m_reportedWords;
+    // titleVocabulary and the number of titles it was gathered from.
+    mutable TitleVocabulary m_titleVocabulary;
+    mutable std::size_t m_titleVocabularyFrom = 0;
 };
 
 // The word lists mode 1 of buildCandidates reads a sentence as: the sentence

@@ -21,14 +21,22 @@ using test::keyForms;
 using test::makeList;
 using test::makeWord;
 
-// Texts are nouns with head flag X, one per part between "・".
+// Texts are nouns with head flag X, one per part between "・"; a digit is a
+// numeral and の a particle.
 MorphemeList nouns(const std::string& text, std::string& analysed)
 {
+    static const std::string DIGITS = "０１２３４５６７８９";
     analysed = text;
     MorphemeList words;
     for (std::size_t from = 0, dot = 0; from < text.size(); from = dot + 2) {
         dot = std::min(text.find("・", from), text.size());
-        words.push_back(makeWord(text.substr(from, dot - from), pos::COMMON_NOUN, Morpheme::FLAG_X));
+        const std::string part = text.substr(from, dot - from);
+        const std::size_t digit = DIGITS.find(part);
+        const bool numeral = part.size() == 2 && digit != std::string::npos && digit % 2 == 0;
+        if (part == "の")
+            words.push_back(makeWord(part, pos::PARTICLE));
+        else
+            words.push_back(makeWord(part, numeral ? pos::NUMERAL : pos::COMMON_NOUN, Morpheme::FLAG_X));
     }
     return words;
 }
@@ -187,12 +195,32 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     for (const TopicUnit& unit : weather.topicUnits())
         EXPECT_EQ(keyForms(unit.getWordList()), unit.getTarget()->sourceText() == "時間・全般" ? "天気 全般" : "天気");
 
-    // The weather title is found, but 雨 pairs with none of its words: no
-    // unit is left, so the search is no success (its hits' stamp stays).
-    Candidate unmatched = candidateOf("天気・晴れ・雨");
+    // The weather title is found, but 時間, which another topic's title
+    // uses, pairs with none of its words: no unit is left, so the search is
+    // no success (its hits' stamp stays).
+    Candidate unmatched = candidateOf("天気・晴れ・時間");
     EXPECT_FALSE(DcaHandler80000(&session).apply(&unmatched, base.get()));
     EXPECT_EQ(unmatched.flagWord(), 0x80000);
     EXPECT_TRUE(unmatched.topicUnits().empty());
+    // 雨, which no title or term of the base uses, and 時間 counting what a
+    // numeral measures tell none of its topics apart: the title the other
+    // words name is reached.
+    for (const char* words : {"天気・晴れ・雨", "天気・晴れ・３・時間"}) {
+        SCOPED_TRACE(words);
+        Candidate extra = candidateOf(words);
+        ASSERT_TRUE(DcaHandler80000(&session).apply(&extra, base.get()));
+        ASSERT_EQ(extra.topicUnits().size(), 1u);
+        EXPECT_EQ(extra.topicUnits()[0].getTarget()->sourceText(), "天気・晴れ");
+    }
+    // Such a word may stand for what a title adds (雨 for its 晴れ): only a
+    // title that names just what the rest of the question names is taken.
+    // Nor is it left out where the question asks about it (晴れの本: a
+    // book, not the weather).
+    for (const char* words : {"天気・雨", "天気・晴れ・の・本"}) {
+        SCOPED_TRACE(words);
+        Candidate instead = candidateOf(words);
+        EXPECT_FALSE(DcaHandler80000(&session).apply(&instead, base.get()));
+    }
 
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
