@@ -50,6 +50,7 @@ inline constexpr PosCode ORGANIZATION_NAME = 0x200020;
 inline constexpr PosCode NUMERAL = 0x200040;
 inline constexpr PosCode FORMAL_NOUN = 0x200080;
 inline constexpr PosCode ADVERBIAL_NOUN = 0x200100;
+inline constexpr PosCode TEMPORAL_NOUN = 0x200200;
 inline constexpr PosCode DEMONSTRATIVE = 0x400000;
 inline constexpr PosCode ADVERB = 0x800000;
 inline constexpr PosCode PARTICLE = 0x1000000;

@@ -41,8 +41,6 @@ const std::uint64_t VALUE_80000 = 0x80000;
 const std::uint64_t VALUE_CHIDIOM = 0x40000000;
 const std::uint64_t VALUE_REARR = 0x20000000;
 const std::uint64_t VALUE_8 = 0x8;
-// A noun of time (時相名詞: 朝, 夜, 今日).
-constexpr PosCode TIME_NOUN = 0x200200;
 
 // The language analyser's search of one title's topic for the sentence.
 TopicTitleHits analyserHits(const AnalyzedSentence* sentence, TopicTitle* title, std::int32_t hitValue)
@@ -145,6 +143,22 @@ bool continuesName(const std::vector<Morpheme>& words, std::size_t index)
     return false;
 }
 
+// A verb or an adjective that says something (not an ignorable word).
+bool predicates(const Morpheme& word)
+{
+    const PosCode code = word.getPosCode();
+    return (code == pos::VERB || code == pos::ADJECTIVE) && !word.isIgnorable();
+}
+
+// A predicate that frames a question in any domain without saying what it
+// is about: being there, doing, becoming, being all right (…はありますか,
+// どうすればいいですか, …にしたい).
+bool framesOnly(const Morpheme& word)
+{
+    static const std::set<std::string_view> LIGHT = {"ある", "いる", "する", "なる", "やる", "いい", "よい", "良い"};
+    return LIGHT.count(word.keyFormRef()) != 0;
+}
+
 // The sentence ends with ね (…ですね, …なんですね, whatever words the
 // analyser makes of it): a remark that asks for agreement, not a question.
 bool asksAgreement(const MorphemeList& words)
@@ -173,19 +187,26 @@ bool asksSomething(const AnalyzedSentence& sentence)
 
 // The question's words less those its judgement took as what it asks (何,
 // いつ, どこ, 方法 and the like: features of the meaning rules' question
-// kinds), which name no thing a title must hold.
+// kinds), which name no thing a title must hold, and less the predicates
+// any of its meaning rules took as its frame (教えていただけ, でき, 知り):
+// they say how it asks, not what.
 MorphemeList withoutAskingWords(const MorphemeList& words, const AnalyzedSentence* sentence)
 {
     static const std::set<int> ASKING = {1, 2, 3, 4, 5, 6, 7, 107, 135};
     std::set<std::string> asking;
+    std::set<std::string> framing;
     if (sentence)
-        for (const MeanContent& content : sentence->judgement().getMeanContents())
+        for (const MeanContent& content : sentence->judgement().getMeanContents()) {
+            framing.insert(content.meSurfaces.begin(), content.meSurfaces.end());
             if (ASKING.count(content.dcaCode))
                 asking.insert(content.meSurfaces.begin(), content.meSurfaces.end());
+        }
     std::vector<Morpheme> kept;
-    for (const Morpheme& word : words.words())
-        if (word.isKnowledgeWord() || !asking.count(std::string(word.surfaceRef())))
+    for (const Morpheme& word : words.words()) {
+        const std::string surface(word.surfaceRef());
+        if (word.isKnowledgeWord() || (!asking.count(surface) && !(predicates(word) && framing.count(surface))))
             kept.push_back(word);
+    }
     return MorphemeList(std::move(kept));
 }
 
@@ -212,11 +233,17 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
     };
     static const std::string NO = "の";
     static const std::string WHAT = "何";
+    static const std::string TOPIC = "は";
+    static const std::string ALSO = "も";
     std::set<std::string_view> counters;
     std::set<std::string_view> heads;
+    std::set<std::string_view> scenes;
     const std::vector<Morpheme>& said = sentence->words().words();
     for (std::size_t k = 1; k < said.size(); ++k) {
         const PosCode before = said[k - 1].getPosCode();
+        if (before == pos::TEMPORAL_NOUN && (said[k].getPosCode() & pos::PARTICLE) &&
+            (said[k].surfaceRef() == TOPIC || said[k].surfaceRef() == ALSO))
+            scenes.insert(said[k - 1].surfaceRef());
         if (before == pos::NUMERAL && !said[k - 1].surfaceRef().starts_with(WHAT))
             counters.insert(said[k].surfaceRef());
         if (((before & pos::PARTICLE) && said[k - 1].surfaceRef() == NO) ||
@@ -226,13 +253,14 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
     std::vector<Morpheme> kept;
     for (const Morpheme& word : words.words()) {
         const std::string_view surface = word.surfaceRef();
-        const bool tellsNothing = !word.isKnowledgeWord() && namesThing(word) && word.getPosCode() != TIME_NOUN &&
+        const bool tellsNothing = !word.isKnowledgeWord() && namesThing(word) &&
+                                  word.getPosCode() != pos::TEMPORAL_NOUN &&
                                   (counters.count(surface) || (!heads.count(surface) && unused(word)));
         if (!tellsNothing)
             kept.push_back(word);
     }
     const bool leftOut = kept.size() != words.size();
-    return {MorphemeList(std::move(kept)), leftOut};
+    return {MorphemeList(std::move(kept)), leftOut, {scenes.begin(), scenes.end()}};
 }
 
 // The word names an entity its author listed for the title's topic alone
@@ -364,14 +392,31 @@ int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) con
         }
         added = static_cast<int>(std::max<std::size_t>(left.size(), 1));
     }
-    // A thing the question names beside them must be in the title too.
+    // A thing the question names beside them must be in the title too.  A
+    // time the question sets its scene with (夜は, 朝も; not the 月 of 誕生月,
+    // which names the thing, nor the 後 of 後から払う, which says when)
+    // only narrows a question the title asks as a whole (夜は何時まで against
+    // 何時まで): it may be left out when all else the question says is in
+    // the title.
     const MorphemeList said = title.getWords();
     int distance = 0;
-    for (const Morpheme& word : asked.words.words()) {
+    auto inTitle = [&](const Morpheme& word) {
+        return std::any_of(said.words().begin(), said.words().end(),
+                           [&](const Morpheme& other) { return word.getCorrelation(other, false, distance) != 0; });
+    };
+    const std::vector<Morpheme>& askedWords = asked.words.words();
+    const bool allSaidHeld = std::none_of(askedWords.begin(), askedWords.end(), [&](const Morpheme& word) {
+        return !word.isKnowledgeWord() && predicates(word) && !framesOnly(word) && !inTitle(word);
+    });
+    const Morpheme* before = nullptr;
+    for (const Morpheme& word : askedWords) {
+        const bool compound = before && before->getO() + 1 == word.getO() && (before->getPosCode() & pos::NOUN);
+        before = &word;
         if (word.isKnowledgeWord() || !namesThing(word))
             continue;
-        if (std::none_of(said.words().begin(), said.words().end(),
-                         [&](const Morpheme& other) { return word.getCorrelation(other, false, distance) != 0; }))
+        if (!compound && asked.scene.count(std::string(word.surfaceRef())) && allSaidHeld)
+            continue;
+        if (!inTitle(word))
             return -1;
     }
     // A word the base cannot tell its topics apart by may be what the

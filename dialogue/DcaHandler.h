@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace quibo {
@@ -33,6 +35,8 @@ class TopicTitle;
 struct NamedWords {
     MorphemeList words;
     bool leftOut = false;
+    // The times the question sets its scene with (夜は, 朝も).
+    std::set<std::string> scene;
 };
 
 class DcaHandler {

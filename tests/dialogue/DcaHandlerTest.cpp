@@ -256,6 +256,43 @@ TEST_F(DcaHandlerTest, NounClassesAreSearchedOnlyWhenTheNamedEntitiesFindNothing
     EXPECT_TRUE(listed[0].topicUnits().empty());
 }
 
+// A question in other words than its title's still reaches the title when
+// its knowledge words pair off; a time it sets its scene with (夜は天気…)
+// only narrows it and may be left out of the title, but not a time that
+// heads a compound (誕生月は) or sets no scene (夜の), nor when the question
+// says something else the title does not hold.
+TEST_F(DcaHandlerTest, ATimeThatSetsTheSceneNarrowsAQuestionWithoutNamingAThing)
+{
+    const Morpheme night = makeWord("夜", pos::TEMPORAL_NOUN, Morpheme::FLAG_X);
+    const Morpheme topic = makeWord("は", pos::PARTICLE);
+    const Morpheme of = makeWord("の", pos::PARTICLE);
+    const Morpheme birth = makeWord("誕生", pos::SAHEN_NOUN, Morpheme::FLAG_X);
+    const Morpheme month = makeWord("月", pos::TEMPORAL_NOUN, Morpheme::FLAG_X);
+    const Morpheme broken = makeWord("壊れる", pos::VERB, Morpheme::FLAG_Y);
+    Morpheme weather = makeWord("天気", pos::COMMON_NOUN, Morpheme::FLAG_X);
+    weather.bindKnowledgeObject(base->findEntity("天気", false));
+    const struct {
+        std::vector<Morpheme> words;
+        bool reached;
+    } cases[] = {
+        {{night, topic, weather}, true},
+        {{night, of, weather}, false},
+        {{birth, month, topic, weather}, false},
+        {{night, topic, weather, broken}, false},
+    };
+    for (const auto& c : cases) {
+        MorphemeList words(c.words);
+        for (std::size_t k = 0; k < words.size(); ++k)
+            words.words()[k].setO(static_cast<std::uint8_t>(k));
+        SCOPED_TRACE(words.joinSurfaces());
+        Candidate candidate;
+        candidate.setKnowledge(std::make_shared<AnalyzedSentence>(words.joinSurfaces(), words));
+        EXPECT_EQ(DcaHandler80000(&session).apply(&candidate, base.get()), c.reached);
+        const TopicTitle* first = candidate.topicUnits().empty() ? nullptr : candidate.topicUnits()[0].getTarget();
+        EXPECT_EQ(first ? first->sourceText() : "", c.reached ? "天気・晴れ" : "");
+    }
+}
+
 TEST_F(DcaHandlerTest, FeatureHandlersNeedTheSameFeatureOnFocusAndSentence)
 {
     const MorphemeList two = makeList({makeWord("甲", pos::COMMON_NOUN), makeWord("乙", pos::COMMON_NOUN)});
