@@ -275,6 +275,43 @@ bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
     return entity && topic && entity->topics().size() == 1 && entity->topics().front() == topic;
 }
 
+// The question's knowledge words, where two of them name in turn what one
+// knowledge word of the title names as one (ハンコの登録, ハンコ a synonym of
+// 印鑑, for the title's 印鑑登録; 住所の変更 for 住所変更): the two stand for
+// that one word, as visitors take a compound apart with の.
+MorphemeList joinedAsTitleNames(const MorphemeList& named, const MorphemeList& held)
+{
+    std::vector<Morpheme> words = named.words();
+    auto nameOf = [](const Morpheme& word) {
+        const KnowledgeObject* object = word.getKnowledgeObject();
+        return object ? object->getTitleText() : std::string();
+    };
+    for (const Morpheme& compound : held.words()) {
+        const std::string whole = nameOf(compound);
+        bool joined = false;
+        for (std::size_t a = 0; a < words.size() && !joined; ++a) {
+            const std::string head = nameOf(words[a]);
+            if (head.empty() || head.size() >= whole.size() || !whole.starts_with(head))
+                continue;
+            for (std::size_t b = a + 1; b < words.size(); ++b) {
+                if (head.size() + nameOf(words[b]).size() != whole.size() || !whole.ends_with(nameOf(words[b])))
+                    continue;
+                words.erase(words.begin() + static_cast<long>(b));
+                words[a] = compound;
+                joined = true;
+                break;
+            }
+        }
+    }
+    return MorphemeList(std::move(words));
+}
+
+bool namesSeveralTopics(const Morpheme& word)
+{
+    const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
+    return entity && entity->topics().size() > 1;
+}
+
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
 {
     return candidate.hasFocusFeature(mask) && candidate.hasSentenceFeature(mask);
@@ -369,8 +406,8 @@ void DcaHandler::filterTopicUnits(Candidate& candidate, const CDictionary* base)
 int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) const
 {
     const MorphemeList slots = bothSides(title.getXWords(), title.getYWords());
-    const MorphemeList named = knowledgeWords(asked.words);
     const MorphemeList held = knowledgeWords(slots);
+    const MorphemeList named = joinedAsTitleNames(knowledgeWords(asked.words), held);
     int added = 0;
     if (!matchWordLists(named, held)) {
         // A question may leave out what the title adds to its things (the
@@ -390,7 +427,11 @@ int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) con
             else if (!namesTopicOf(word, title))
                 return -1;
         }
-        added = static_cast<int>(std::max<std::size_t>(left.size(), 1));
+        // A word of an entity listed for several topics (the place itself:
+        // 市役所, 店) tells none of them apart: the title adds nothing the
+        // question left out by holding it.
+        const auto general = std::count_if(left.begin(), left.end(), namesSeveralTopics);
+        added = left.empty() ? 1 : static_cast<int>(left.size() - static_cast<std::size_t>(general));
     }
     // A thing the question names beside them must be in the title too.  A
     // time the question sets its scene with (夜は, 朝も; not the 月 of 誕生月,

@@ -113,12 +113,12 @@ protected:
         return nullptr;
     }
     // The names' words, bound to the entities of those names.
-    Candidate candidateOf(const std::string& text)
+    Candidate candidateOf(const std::string& text, CDictionary* over = nullptr)
     {
         std::string analysed;
         MorphemeList words = nouns(text, analysed);
         for (Morpheme& word : words.words())
-            word.bindKnowledgeObject(base->findEntity(word.getSurface(), false));
+            word.bindKnowledgeObject((over ? over : base.get())->findEntity(word.getSurface(), false));
         Candidate candidate;
         candidate.setKnowledge(std::make_shared<AnalyzedSentence>(text, words));
         return candidate;
@@ -225,6 +225,43 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     Candidate act = candidateOf("挨拶");
     ASSERT_TRUE(DcaHandler100000().apply(&act, base.get()));
     EXPECT_EQ(act.handlerText(), "挨拶");
+}
+
+// Visitors take a compound apart (桜の祭り for the title's 桜祭り): two
+// knowledge words that name in turn what one word of the title names stand
+// for it, in that order only.  A word of an entity listed for several topics
+// (町, the place itself) is nothing a title adds to what the question
+// names: a question that leaves it out, with a word no title uses (有料),
+// still reaches the title that holds it.
+TEST_F(DcaHandlerTest, AQuestionInOtherWordsNamesACompoundInPartsAndLeavesOutThePlace)
+{
+    const std::unique_ptr<CDictionary> town = KnowledgeCompiler(nouns).compile(reinterpret_cast<const char*>(u8R"(
+entity 町
+entity 桜
+entity 祭り
+entity 桜祭り
+entity 駐輪場
+table 表
+group 0
+entry はい。
+topic 桜祭り table=表 entities=桜祭り,桜,町
+title X_A_N source=桜祭り・日程 x=桜祭り・日程
+topic 駐輪場 table=表 entities=駐輪場,町
+title X_A_N source=町・駐輪場 x=町・駐輪場
+)"));
+    town->classifyEntities();
+    ChatSession festival{"key", "base", town.get()};
+    const std::pair<const char*, const char*> reached[] = {{"桜・の・祭り・日程", "桜祭り・日程"},
+                                                           {"駐輪場・有料", "町・駐輪場"}};
+    for (const auto& [words, found] : reached) {
+        SCOPED_TRACE(words);
+        Candidate candidate = candidateOf(words, town.get());
+        ASSERT_TRUE(DcaHandler80000(&festival).apply(&candidate, town.get()));
+        ASSERT_EQ(candidate.topicUnits().size(), 1u);
+        EXPECT_EQ(candidate.topicUnits()[0].getTarget()->sourceText(), found);
+    }
+    Candidate reversed = candidateOf("祭り・の・桜・日程", town.get());
+    EXPECT_FALSE(DcaHandler80000(&festival).apply(&reversed, town.get()));
 }
 
 // A word that names no entity is searched under the noun classes the
