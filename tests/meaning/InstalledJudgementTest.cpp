@@ -77,6 +77,8 @@ TEST_F(InstalledJudgementTest, RealQuestionsAreJudgedAsTheRulesSay)
         // "ですか" asks whether it is so.
         {"明日の天気はどうですか", "X:主題[は] 様態:様子[どう] 疑問:是非[ですか]", "明日の天気", "どうですか", 0},
         {"こんにちは", "挨拶:出会い[こんにちは]", "", "こんにちは", 1 << 0},
+        // "どうやるの" asks how, as "どうやって" does.
+        {"実印の登録ってどうやるの", "方法:方法[どうやる]", "実印の登録", "ってどうやるの", 1 << 11},
     };
     for (const Question& question : questions) {
         const std::string text = question.text;
