@@ -275,11 +275,12 @@ bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
     return entity && topic && entity->topics().size() == 1 && entity->topics().front() == topic;
 }
 
-// The question's knowledge words, where two of them name in turn what one
-// knowledge word of the title names as one (ハンコの登録, ハンコ a synonym of
-// 印鑑, for the title's 印鑑登録; 住所の変更 for 住所変更): the two stand for
-// that one word, as visitors take a compound apart with の.
-MorphemeList joinedAsTitleNames(const MorphemeList& named, const MorphemeList& held)
+// The knowledge words, where two of them name in turn what one of the
+// other side's names as one (the question's ハンコの登録, ハンコ a synonym of
+// 印鑑, for the title's 印鑑登録; the title's 住所の変更 for the question's
+// 住所変更): the two stand for that one word, as a compound is taken apart
+// with の on either side.
+MorphemeList joinedAsNamesOf(const MorphemeList& named, const MorphemeList& held)
 {
     std::vector<Morpheme> words = named.words();
     auto nameOf = [](const Morpheme& word) {
@@ -406,8 +407,8 @@ void DcaHandler::filterTopicUnits(Candidate& candidate, const CDictionary* base)
 int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) const
 {
     const MorphemeList slots = bothSides(title.getXWords(), title.getYWords());
-    const MorphemeList held = knowledgeWords(slots);
-    const MorphemeList named = joinedAsTitleNames(knowledgeWords(asked.words), held);
+    const MorphemeList held = joinedAsNamesOf(knowledgeWords(slots), knowledgeWords(asked.words));
+    const MorphemeList named = joinedAsNamesOf(knowledgeWords(asked.words), held);
     int added = 0;
     if (!matchWordLists(named, held)) {
         // A question may leave out what the title adds to its things (the

@@ -227,9 +227,10 @@ TEST_F(DcaHandlerTest, WhatTheSearchingHandlersLeaveBehind)
     EXPECT_EQ(act.handlerText(), "挨拶");
 }
 
-// Visitors take a compound apart (桜の祭り for the title's 桜祭り): two
-// knowledge words that name in turn what one word of the title names stand
-// for it, in that order only.  A word of an entity listed for several topics
+// Visitors take a compound apart (桜の祭り for the title's 桜祭り), and so
+// do titles (花火の大会 for the question's 花火大会): two knowledge words
+// that name in turn what one word of the other side names stand for it, in
+// that order only.  A word of an entity listed for several topics
 // (町, the place itself) is nothing a title adds to what the question
 // names: a question that leaves it out, with a word no title uses (有料),
 // still reaches the title that holds it.
@@ -241,9 +242,14 @@ entity 桜
 entity 祭り
 entity 桜祭り
 entity 駐輪場
+entity 花火
+entity 大会
+entity 花火大会
 table 表
 group 0
 entry はい。
+topic 花火大会 table=表 entities=花火大会
+title X_A_N source=花火・の・大会・会場
 topic 桜祭り table=表 entities=桜祭り,桜,町
 title X_A_N source=桜祭り・日程 x=桜祭り・日程
 topic 駐輪場 table=表 entities=駐輪場,町
@@ -252,7 +258,8 @@ title X_A_N source=町・駐輪場 x=町・駐輪場
     town->classifyEntities();
     ChatSession festival{"key", "base", town.get()};
     const std::pair<const char*, const char*> reached[] = {{"桜・の・祭り・日程", "桜祭り・日程"},
-                                                           {"駐輪場・有料", "町・駐輪場"}};
+                                                           {"駐輪場・有料", "町・駐輪場"},
+                                                           {"花火大会・会場・有料", "花火・の・大会・会場"}};
     for (const auto& [words, found] : reached) {
         SCOPED_TRACE(words);
         Candidate candidate = candidateOf(words, town.get());
