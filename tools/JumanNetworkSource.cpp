@@ -178,6 +178,11 @@ void JumanNetworkSource::addLine(const std::string& line)
         if (key == "同義" || key == "反義") {
             for (const std::string& other : representativesOf(value))
                 (key == "同義" ? sense.synonyms : sense.antonyms).insert(other.substr(0, other.find('?')));
+        } else if (key == "可能動詞") {
+            // "可能動詞:使う/つかう": the verb (使える) says its base verb can
+            // be done.
+            for (const std::string& other : split(value, ';'))
+                sense.potentialOf.insert(other.substr(0, other.find('?')));
         } else if (key == "カテゴリ" || key == "ドメイン") {
             const bool isCategory = key == "カテゴリ";
             for (const std::string& field : split(value, ';')) {
@@ -204,9 +209,11 @@ void JumanNetworkSource::completeRelations()
         conceptSense(std::string(parent));
     }
     // The dictionary states a synonym or antonym on one side; the network
-    // holds it on both.  References to senses the dictionary lacks are dropped.
+    // holds it on both.  A potential verb is stated on its own side and held
+    // on its base's only (see write).  References to senses the dictionary
+    // lacks are dropped.
     for (auto& [representative, sense] : m_senses) {
-        for (auto* relation : {&sense.synonyms, &sense.antonyms}) {
+        for (auto* relation : {&sense.synonyms, &sense.antonyms, &sense.potentialOf}) {
             for (auto other = relation->begin(); other != relation->end();) {
                 if (*other == representative || !m_senses.count(*other)) {
                     if (*other != representative) ++m_report.unknownReferences;
@@ -218,6 +225,7 @@ void JumanNetworkSource::completeRelations()
         }
     }
     for (auto& [representative, sense] : m_senses) {
+        for (const std::string& base : sense.potentialOf) m_senses[base].potentials.insert(representative);
         for (const std::string& other : sense.synonyms) m_senses[other].synonyms.insert(representative);
         for (const std::string& other : sense.antonyms) m_senses[other].antonyms.insert(representative);
         sense.categories.erase(representative);
@@ -276,7 +284,15 @@ void JumanNetworkSource::write(std::ostream& utf8Out)
 
     // Relation lists: own sense first (the path search reads a node's own
     // sense there), the other senses of the same name, the senses the name
-    // is written for, then synonyms and antonyms.
+    // is written for, then synonyms, potential verbs and antonyms.
+    //
+    // A visitor asks 使えますか of a title that says 使う and the other way
+    // round: a base verb lists its potential verbs as its own sense, and
+    // since a path search meets where either word lists the other, the two
+    // pair at depth 0 whichever is asked first.  The potential verb does not
+    // list its base: a word's synonyms bind it to the knowledge base's
+    // entity of that name, and a visitor's 使える taken for the entity 使う
+    // would no longer be the 使える the base's titles say word for word.
     auto writtenFor = [&](const std::string& name, std::vector<std::pair<std::string, int>>& entries) {
         if (const auto same = sensesByName.find(name); same != sensesByName.end())
             for (const std::string& r : same->second) entries.emplace_back(r, 0);
@@ -287,6 +303,7 @@ void JumanNetworkSource::write(std::ostream& utf8Out)
         std::vector<std::pair<std::string, int>> entries{{representative, 0}};
         writtenFor(nameOf(representative), entries);
         for (const std::string& r : sense.synonyms) entries.emplace_back(r, 0);
+        for (const std::string& r : sense.potentials) entries.emplace_back(r, 0);
         for (const std::string& r : sense.antonyms) entries.emplace_back(r, 1);
         emitList("relation", representative, entries, m_report.relations);
     }

@@ -46,6 +46,8 @@ private:
         std::set<std::string> domains;      // concept senses
         std::set<std::string> synonyms;
         std::set<std::string> antonyms;
+        std::set<std::string> potentialOf;  // base verbs of a potential verb (使える: 使う)
+        std::set<std::string> potentials;   // potential verbs of a base verb (使う: 使える)
     };
 
     void addLine(const std::string& line);

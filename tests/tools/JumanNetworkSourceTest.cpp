@@ -51,6 +51,8 @@ TEST_F(JumanNetworkSourceTest, SensesWrittenFormsAndTheirRelations)
         u8"relation\t愛する/あいする\t愛す/あいす\t0\nrelation\t愛する/あいする\t憎む/にくむ\t1",
         u8"relation\t憎む/にくむ\t愛する/あいする\t1",
         u8"relation\t愛す/あいす\t愛する/あいする\t0",
+        // a base verb holds its potential verb as its own sense
+        u8"relation\t使う/つかう\t使う/つかう\t0\nrelation\t使う/つかう\t使える/つかえる\t0",
         u8"related\t犬/いぬ\tいぬ\t0",
         u8"link\t犬/いぬ\t動物/どうぶつ\t1",
         u8"link\t動物/どうぶつ\t犬/いぬ\t2",
@@ -66,7 +68,8 @@ TEST_F(JumanNetworkSourceTest, SensesWrittenFormsAndTheirRelations)
     const std::string outsideEucJp = utf8(u8"한국");  // kept out of the macro's own text
     EXPECT_EQ(m_text.find(outsideEucJp), std::string::npos);
     EXPECT_EQ(m_text.find(utf8(u8"存在しない")), std::string::npos);
-    EXPECT_EQ(m_source.report().lines, 12u);
+    EXPECT_FALSE(has(u8"relation\t使える/つかえる\t使う/つかう\t0"));
+    EXPECT_EQ(m_source.report().lines, 14u);
     EXPECT_EQ(m_source.report().skippedNames, 1u);
     EXPECT_EQ(m_source.report().unknownReferences, 1u);
 }
@@ -89,6 +92,19 @@ TEST_F(JumanNetworkSourceTest, BuiltNetworkAnswersAsTheDictionarySays)
     EXPECT_EQ(depth, 1);
     EXPECT_EQ(network.searchPath("愛する", "憎む", &depth, 3), 2);
     EXPECT_EQ(network.searchPath("愛す", "愛する", &depth, 0), 1);
+    // A visitor's 使える pairs with a title's 使う, and 使う with 使える, as the
+    // same act; yet 使える has no relation of its own to 使う, so it is not
+    // taken for a knowledge base's entity 使う.
+    depth = -1;
+    EXPECT_EQ(network.searchPath("使える", "使う", &depth, 0), 1);
+    EXPECT_EQ(depth, 0);
+    depth = -1;
+    EXPECT_EQ(network.searchPath("使う", "使える", &depth, 0), 1);
+    EXPECT_EQ(depth, 0);
+    char* potential = network.listRelations("使える");
+    ASSERT_NE(potential, nullptr);
+    EXPECT_STREQ(potential, "P0N0:使える");
+    std::free(potential);
     char* relations = network.listRelations("愛する");
     ASSERT_NE(relations, nullptr);
     EXPECT_STREQ(relations, "P0N0:愛する, P0N0:愛す, P1N1:憎む");
