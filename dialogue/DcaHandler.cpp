@@ -225,7 +225,7 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
                                    const CDictionary* base)
 {
     if (!base || !sentence)
-        return {words, false};
+        return {words, false, {}, {}, {}, {}, false};
     const CDictionary::TitleVocabulary& used = base->titleVocabulary();
     auto unused = [&](const Morpheme& word) {
         return !word.correlatesWithAny(used.words, true) && used.texts.find(word.surfaceRef()) == std::string::npos &&
@@ -235,12 +235,22 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
     static const std::string WHAT = "何";
     static const std::string TOPIC = "は";
     static const std::string ALSO = "も";
+    static const std::string BY = "で";
+    static const std::string AT = "に";
     std::set<std::string_view> counters;
     std::set<std::string_view> heads;
     std::set<std::string_view> scenes;
+    std::set<std::string> means;
+    std::set<std::string> settings;
     const std::vector<Morpheme>& said = sentence->words().words();
     for (std::size_t k = 1; k < said.size(); ++k) {
         const PosCode before = said[k - 1].getPosCode();
+        if (said[k].getPosCode() & pos::PARTICLE) {
+            if (said[k].surfaceRef() == BY)
+                means.emplace(said[k - 1].surfaceRef());
+            else if (said[k].surfaceRef() == AT)
+                settings.emplace(said[k - 1].surfaceRef());
+        }
         if (before == pos::TEMPORAL_NOUN && (said[k].getPosCode() & pos::PARTICLE) &&
             (said[k].surfaceRef() == TOPIC || said[k].surfaceRef() == ALSO))
             scenes.insert(said[k - 1].surfaceRef());
@@ -260,7 +270,15 @@ NamedWords withoutWordsNoTitleUses(const MorphemeList& words, const AnalyzedSent
             kept.push_back(word);
     }
     const bool leftOut = kept.size() != words.size();
-    return {MorphemeList(std::move(kept)), leftOut, {scenes.begin(), scenes.end()}};
+    std::vector<std::string> order;
+    for (const Morpheme& word : said)
+        order.emplace_back(word.surfaceRef());
+    return {.words = MorphemeList(std::move(kept)),
+            .leftOut = leftOut,
+            .scene = {scenes.begin(), scenes.end()},
+            .means = std::move(means),
+            .settings = std::move(settings),
+            .said = std::move(order)};
 }
 
 // The word names an entity its author listed for the title's topic alone
@@ -273,6 +291,48 @@ bool namesTopicOf(const Morpheme& word, const TopicTitle& title)
     const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
     const Topic* topic = title.getOwner();
     return entity && topic && entity->topics().size() == 1 && entity->topics().front() == topic;
+}
+
+bool namesSeveralTopics(const Morpheme& word)
+{
+    const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
+    return entity && entity->topics().size() > 1;
+}
+
+// Where no title holds all the things a question names, a thing its author
+// listed for one topic alone (戸籍謄本, 婚姻届) outweighs the things beside
+// it that only other topics' titles hold: 戸籍謄本の手数料 asks about the
+// certificate, whose titles say nothing of the fee, not about the fee of
+// another certificate.  The specific thing must be what the question is
+// about, not the means or place of it (電話で予約: the booking is asked
+// about, not the telephone).  A thing beside it that names another topic
+// alone may be left only as the setting of the question (婚姻届を土日に出す:
+// the marriage form, not the weekend opening); a thing listed for several
+// topics (手数料, 予約 of several bookings) tells none of them apart, and
+// may be left; a thing listed for no topic may not (祭り beside 桜 names no
+// festival of the base).  What is left comes after the specific thing: a
+// piece of the conversation put before the question (営業時間、駐車場は) is
+// no part of what it asks.
+bool specificOutweighs(const NamedWords& asked, const MorphemeList& named, const std::vector<Morpheme>& strays,
+                       const TopicTitle& title)
+{
+    if (!asked.specificOutweighs)
+        return false;
+    auto said = [](const std::set<std::string>& words, const Morpheme& word) {
+        return words.count(std::string(word.surfaceRef())) != 0;
+    };
+    auto place = [&](const Morpheme& word) {
+        return std::find(asked.said.begin(), asked.said.end(), word.surfaceRef()) - asked.said.begin();
+    };
+    const std::vector<Morpheme>& words = named.words();
+    const auto specific = std::find_if(words.begin(), words.end(), [&](const Morpheme& word) {
+        return namesTopicOf(word, title) && !said(asked.means, word) && !said(asked.settings, word);
+    });
+    if (specific == words.end())
+        return false;
+    return std::all_of(strays.begin(), strays.end(), [&](const Morpheme& word) {
+        return place(word) > place(*specific) && (namesSeveralTopics(word) || said(asked.settings, word));
+    });
 }
 
 // The knowledge words, where two of them name in turn what one of the
@@ -305,12 +365,6 @@ MorphemeList joinedAsNamesOf(const MorphemeList& named, const MorphemeList& held
         }
     }
     return MorphemeList(std::move(words));
-}
-
-bool namesSeveralTopics(const Morpheme& word)
-{
-    const auto* entity = dynamic_cast<const Entity*>(word.getKnowledgeObject());
-    return entity && entity->topics().size() > 1;
 }
 
 bool bothHaveFeature(const Candidate& candidate, std::int32_t mask)
@@ -418,6 +472,7 @@ int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) con
         if (named.empty())
             return -1;
         std::vector<Morpheme> left = held.words();
+        std::vector<Morpheme> strays;
         for (const Morpheme& word : named.words()) {
             int distance = 0;
             const auto paired = std::find_if(left.begin(), left.end(), [&](const Morpheme& other) {
@@ -426,8 +481,10 @@ int DcaHandler::namesAlike(const NamedWords& asked, const TopicTitle& title) con
             if (paired != left.end())
                 left.erase(paired);
             else if (!namesTopicOf(word, title))
-                return -1;
+                strays.push_back(word);
         }
+        if (!strays.empty() && !specificOutweighs(asked, named, strays, title))
+            return -1;
         // A word of an entity listed for several topics (the place itself:
         // 市役所, 店) tells none of them apart: the title adds nothing the
         // question left out by holding it.
@@ -685,15 +742,22 @@ bool DcaHandler80000::apply(Candidate* candidate, CDictionary* knowledge)
     bool found = !candidate->topicUnits().empty();
     // A question in other words than any title's finds nothing by word
     // order: the titles of the named entities' topics whose knowledge words
-    // pair off with the question's are its weakest hits.
+    // pair off with the question's are its weakest hits.  Failing those, a
+    // thing of one topic alone outweighs the things beside it that only
+    // other topics' titles hold (specificOutweighs).
     if (!found && !asksAgreement(sentence->words())) {
         TopicTitleHits hits;
-        const NamedWords asked = namedWords(*sentence, knowledge);
-        for (Entity* entity : boundEntities(*sentence)) {
-            if (!searchable(entity))
-                continue;
-            for (const Topic* topic : entity->topics())
-                addTitlesNamedAlike(asked, topic, hits);
+        NamedWords asked = namedWords(*sentence, knowledge);
+        for (const bool specific : {false, true}) {
+            asked.specificOutweighs = specific;
+            for (Entity* entity : boundEntities(*sentence)) {
+                if (!searchable(entity))
+                    continue;
+                for (const Topic* topic : entity->topics())
+                    addTitlesNamedAlike(asked, topic, hits);
+            }
+            if (!hits.empty())
+                break;
         }
         if (!hits.empty()) {
             candidate->addHits(std::move(hits), VALUE_80000, MorphemeList());

@@ -37,6 +37,16 @@ struct NamedWords {
     bool leftOut = false;
     // The times the question sets its scene with (夜は, 朝も).
     std::set<std::string> scene;
+    // The things it names as the means or place of what it asks (電話で,
+    // コンビニで) and as its setting (土日に, 窓口に).
+    std::set<std::string> means;
+    std::set<std::string> settings;
+    // The question's words as said, in order.
+    std::vector<std::string> said;
+    // A word of a topic's own (namesTopicOf) that is neither may carry
+    // things only other topics' titles hold (the second round of the search
+    // by things named alike: no title held all the question's things).
+    bool specificOutweighs = false;
 };
 
 class DcaHandler {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace quibo {
 namespace {
@@ -22,7 +23,7 @@ using test::makeList;
 using test::makeWord;
 
 // Texts are nouns with head flag X, one per part between "・"; a digit is a
-// numeral and の a particle.
+// numeral and の, で and に particles.
 MorphemeList nouns(const std::string& text, std::string& analysed)
 {
     static const std::string DIGITS = "０１２３４５６７８９";
@@ -33,7 +34,7 @@ MorphemeList nouns(const std::string& text, std::string& analysed)
         const std::string part = text.substr(from, dot - from);
         const std::size_t digit = DIGITS.find(part);
         const bool numeral = part.size() == 2 && digit != std::string::npos && digit % 2 == 0;
-        if (part == "の")
+        if (part == "の" || part == "で" || part == "に")
             words.push_back(makeWord(part, pos::PARTICLE));
         else
             words.push_back(makeWord(part, numeral ? pos::NUMERAL : pos::COMMON_NOUN, Morpheme::FLAG_X));
@@ -269,6 +270,62 @@ title X_A_N source=町・駐輪場 x=町・駐輪場
     }
     Candidate reversed = candidateOf("祭り・の・桜・日程", town.get());
     EXPECT_FALSE(DcaHandler80000(&festival).apply(&reversed, town.get()));
+}
+
+// Where no title holds all the things a question names, a thing listed for
+// one topic alone outweighs a thing only other topics' titles hold: the fee
+// of a certificate (手数料, listed for two topics) reaches the
+// certificate's topic, and so does the certificate asked for at a weekend
+// (土日に, the setting).  Not when that thing names another topic alone
+// and is no setting (謄本・土日), nor when it comes before the specific
+// thing (a remembered piece put before the question: 手数料、謄本), nor
+// when the specific thing is only the means of what is asked (電話で予約:
+// the booking is asked about).
+TEST_F(DcaHandlerTest, AThingOfOneTopicOutweighsWhatOnlyOtherTopicsTitlesHold)
+{
+    const std::unique_ptr<CDictionary> hall = KnowledgeCompiler(nouns).compile(reinterpret_cast<const char*>(u8R"(
+entity 謄本
+entity 住民票
+entity 手数料
+entity 土日
+entity 電話
+entity 予約
+table 表
+group 0
+entry はい。
+topic 謄本 table=表 entities=謄本
+title X_A_N source=謄本・郵送 x=謄本・郵送
+topic 住民票 table=表 entities=住民票,手数料
+title X_A_N source=住民票・の・手数料
+topic 支払い table=表 entities=手数料
+title X_A_N source=手数料・現金 x=手数料・現金
+topic 開庁 table=表 entities=土日
+title X_A_N source=土日 x=土日
+topic 電話 table=表 entities=電話
+title X_A_N source=電話・番号 x=電話・番号
+topic 窓口予約 table=表 entities=予約
+title X_A_N source=窓口・予約 x=窓口・予約
+topic 健診予約 table=表 entities=予約
+title X_A_N source=健診・予約 x=健診・予約
+)"));
+    hall->classifyEntities();
+    ChatSession office{"key", "base", hall.get()};
+    const std::pair<const char*, const char*> cases[] = {{"謄本・の・手数料", "謄本・郵送"},
+                                                         {"謄本・土日・に", "謄本・郵送"},
+                                                         {"住民票・の・手数料", "住民票・の・手数料"},
+                                                         {"謄本・土日", ""},
+                                                         {"手数料・謄本", ""},
+                                                         {"電話・で・予約", ""}};
+    for (const auto& [words, found] : cases) {
+        SCOPED_TRACE(words);
+        Candidate candidate = candidateOf(words, hall.get());
+        const bool reached = DcaHandler80000(&office).apply(&candidate, hall.get());
+        EXPECT_EQ(reached, *found != '\0');
+        std::set<std::string> titles;
+        for (const TopicUnit& unit : candidate.topicUnits())
+            titles.insert(unit.getTarget()->sourceText());
+        EXPECT_EQ(titles, reached ? std::set<std::string>{found} : std::set<std::string>{});
+    }
 }
 
 // A word that names no entity is searched under the noun classes the
